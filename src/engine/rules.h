@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+#include <vector>
+
+namespace tarnvale {
+
+class Game;
+
+// One rule of a location script: the accepted wordings of an action and what
+// it does. The effects function holds the rule's guard and every branch; it
+// runs when the command equals one of the phrases exactly (case-sensitive,
+// nothing trimmed).
+struct Rule {
+    const char *what;                 // a short description, for readers and debuggers
+    std::vector<QStringView> phrases;
+    void (*effects)(Game &);
+
+    bool accepts(QStringView command) const;
+};
+
+// A script: rules tested one after another, each on its own. A later rule is
+// tested even when an earlier one fired, and sees the state as the earlier
+// ones left it.
+using RuleTable = std::vector<Rule>;
+
+void runRules(const RuleTable &rules, Game &game, QStringView command);
+
+// The story the interpreter runs: the script of one location, then the rules
+// valid everywhere.
+struct Story {
+    void (*runLocation)(Game &game, qint16 location, QStringView command);
+    const RuleTable *everywhere;
+    // The computer's answer to a password attempt typed into the password box.
+    void (*checkPassword)(Game &game, const QString &attempt);
+};
+
+} // namespace tarnvale

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+namespace tarnvale {
+
+// A single-line text box as the console relies on it: its text, the caret
+// (selection start, in characters from 0), the selection length, visibility
+// and enabled state.
+//
+// Two properties matter to the game: a change of the text by the program
+// leaves the caret at 0 with nothing selected, and setting the text it
+// already has is no change. Every method that can change the text returns
+// whether it did, so that the owner can run its change handler.
+class TextBox {
+public:
+    const QString &text() const { return m_text; }
+    int selStart() const { return m_selStart; }
+    int selLength() const { return m_selLength; }
+    bool visible = true;
+    bool enabled = true;
+
+    bool acceptsInput() const { return visible && enabled; }
+
+    // A change made by the program.
+    bool setText(const QString &text);
+    void setSelStart(int start);
+    void setSelLength(int length);
+
+    // The platform's own editing, as the player performs it.
+    bool type(QStringView typed);       // replaces the selection, caret after
+    bool backspace();                   // the selection, or the character before the caret
+    bool deleteForward();               // the selection, or the character after the caret
+    bool edit(const QString &text, int caret); // any other edit a real widget reports
+
+    bool operator==(const TextBox &) const = default;
+
+private:
+    bool removeSelection();
+
+    QString m_text;
+    int m_selStart = 0;
+    int m_selLength = 0;
+};
+
+} // namespace tarnvale

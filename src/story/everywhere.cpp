@@ -1,0 +1,13 @@
+#include "story/story.h"
+
+#include "engine/game.h"
+
+namespace tarnvale::story {
+
+const RuleTable &everywhereRules()
+{
+    static const RuleTable rules = {};
+    return rules;
+}
+
+} // namespace tarnvale::story

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "engine/rules.h"
+
+namespace tarnvale {
+
+// The whole story: the location scripts and the rules valid everywhere.
+const Story &tarnvaleStory();
+
+namespace story {
+
+const RuleTable &streetRules();     // location 0
+const RuleTable &shopRules();       // location 1
+const RuleTable &alleyRules();      // location 2
+const RuleTable &cornerRules();     // location 3
+const RuleTable &roomRules();       // location 4, while away from the computer
+const RuleTable &computerRules();   // location 4, always
+const RuleTable &everywhereRules(); // after the location's script, in every location
+
+// The computer's password prompt: the answer to one attempt.
+void checkPassword(Game &game, const QString &attempt);
+
+} // namespace story
+} // namespace tarnvale

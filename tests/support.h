@@ -1,0 +1,22 @@
+#pragma once
+
+#include "engine/game.h"
+#include "story/story.h"
+
+#include <memory>
+
+namespace tarnvale::test {
+
+// A game of the real story with its own settings.
+struct StoryGame {
+    explicit StoryGame(bool easy = false, bool music = false)
+    {
+        settings.easyMode = easy ? kTrue : kFalse;
+        settings.musicOn = music ? kTrue : kFalse;
+        game = std::make_unique<Game>(settings, tarnvaleStory());
+    }
+    GameSettings settings;
+    std::unique_ptr<Game> game;
+};
+
+} // namespace tarnvale::test
