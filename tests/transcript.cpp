@@ -102,9 +102,7 @@ public:
 private:
     void start()
     {
-        m_game.emplace(m_easy, m_music);
-        m_game->game->launchMusic = [this] { ++m_launches; };
-        m_game->game->newGame();
+        m_game.emplace(m_easy, m_music, [this] { ++m_launches; });
     }
 
     Game &game() { return *m_game->game; }

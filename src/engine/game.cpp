@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace tarnvale {
 
@@ -46,8 +47,8 @@ const QString Game::kOpeningText = u"Ты стоишь на улице. Мимо
 const QString Game::kDefaultReply = u"Это выражение не подходит."_s;
 const QString Game::kOverflowNotice = u"Счётчик переполнен, команда не выполнена."_s;
 
-Game::Game(GameSettings &settings, const Story &story)
-    : m_settings(settings), m_story(story)
+Game::Game(GameSettings &settings, const Story &story, std::function<void()> launchMusic)
+    : m_settings(settings), m_story(story), m_launchMusic(std::move(launchMusic))
 {
     newGame();
 }
@@ -93,8 +94,8 @@ void Game::Form_Load()
             m_window.lstItems.append(phrase.toString());
         m_window.lblDiff = kEasyGame;
     }
-    if (m_settings.musicOn == kTrue && launchMusic)
-        launchMusic();
+    if (m_settings.musicOn == kTrue && m_launchMusic)
+        m_launchMusic();
 }
 
 void Game::PointsCounter(qint16 addpoints)

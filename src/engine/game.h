@@ -54,7 +54,9 @@ public:
 // views over it.
 class Game {
 public:
-    Game(GameSettings &settings, const Story &story);
+    // The game starts at once, as the window's load would start it.
+    // launchMusic is called once per game start while music is wanted.
+    Game(GameSettings &settings, const Story &story, std::function<void()> launchMusic = {});
 
     // Starts the game launched with the window: the window as designed, then
     // its load handler.
@@ -109,9 +111,6 @@ public:
     const GameWindow &window() const { return m_window; }
     const GameSettings &settings() const { return m_settings; }
 
-    // Called once per game start with music wanted (the load's last step).
-    std::function<void()> launchMusic;
-
     static const QString kOpeningText;
     static const QString kDefaultReply;
     static const QString kOverflowNotice;
@@ -123,6 +122,7 @@ private:
 
     GameSettings &m_settings;
     const Story &m_story;
+    std::function<void()> m_launchMusic;
     GameState m_state;
     GameWindow m_window;
     int m_changeDepth = 0;
