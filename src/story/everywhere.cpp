@@ -1,12 +1,42 @@
 #include "story/story.h"
 
 #include "engine/game.h"
+#include "story/items.h"
 
 namespace tarnvale::story {
+namespace {
+
+using namespace Qt::Literals::StringLiterals;
+
+// --- What the pack swap says ---------------------------------------------------
+
+const QString kPacksSwapped =
+    u"Ты переложил дешёвые сигареты в пачку от дорогих. Теперь у тебя пачка дорогих сигарет."_s;
+const QString kNothingToSwap = u"Что и куда перекладывать?"_s;
+
+} // namespace
 
 const RuleTable &everywhereRules()
 {
-    static const RuleTable rules = {};
+    static const RuleTable rules = {
+        {"pour the cheap cigarettes into the expensive pack",
+         {u"поменять пачки сигарет", u"пересыпать сигареты", u"пересыпать дешёвые сигареты",
+          u"переложить дешёвые сигареты", u"переложить сигареты"},
+         [](Game &g) {
+             if (!(g.is(Flag::hasCheapCigs) && g.is(Flag::hasEmptyPack))) {
+                 g.reply(kNothingToSwap);
+                 return;
+             }
+             g.reply(kPacksSwapped);
+             // The refilled pack keeps the empty pack's slot.
+             g.renameItem(kEmptyPack, kDearCigs);
+             g.removeItem(kCheapCigs);
+             g.addPoints(150);
+             g.set(Flag::hasDearCigs);
+             g.clear(Flag::hasCheapCigs);
+             g.clear(Flag::hasEmptyPack);
+         }},
+    };
     return rules;
 }
 
