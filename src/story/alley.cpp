@@ -1,12 +1,98 @@
 #include "story/story.h"
 
 #include "engine/game.h"
+#include "story/items.h"
+#include "story/scenery.h"
 
 namespace tarnvale::story {
 
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const QString kAlleyDoor =
+    u"Деревянная дверь, краска на ней давно облупилась. Видимо, дверь выходит на улицу."_s;
+const QString kDoorLocked = u"Ты дёрнул за ручку, но ничего не произошло. Дверь заперта."_s;
+const QString kDoorUnlocked =
+    kDoorLocked
+    + u"\r\nТут ты вспомнил, что у тебя есть ключ лысого отморозка. Ты вставил его в замочную "
+      u"скважину, повернул, и замок со щелчком открылся.\r\n"
+      u"Ты заходишь внутрь, закрываешь за собой дверь."_s;
+const QString kBrickOnDoorstep = u"Самый обычный красный кирпич."_s;
+const QString kBrickInHand = u"Кирпич у тебя в руке! Красный такой, увесистый!"_s;
+const QString kBrickInShop = u"Кирпич в магазине..."_s;
+const QString kBrickTaken = u"Ты поднимаешь кирпич."_s;
+const QString kBrickAlreadyTaken = u"Кирпич уже у тебя в руке."_s;
+const QString kNoBricksHere = u"Здесь нет кирпичей."_s;
+// The street view itself is appended when the reply is written: it lives in
+// another unit.
+const QString kLeaveAlley =
+    u"Ты покидаешь этот мрачный переулок.\r\nТы опять стоишь на улице. "_s;
+
+} // namespace
+
 const RuleTable &alleyRules()
 {
-    static const RuleTable rules = {};
+    static const RuleTable rules = {
+        {"look around",
+         {u"местоположение", u"где я", u"где я?", u"осмотреть местность", u"осм местность",
+          u"осмотреться", u"осм"},
+         [](Game &g) {
+             if (!g.is(Flag::hasBrick) && !g.is(Flag::windowBroken))
+                 g.reply(kAlleyLookWithBrick);
+             else
+                 g.reply(kAlleyLook);
+         }},
+        {"look at the door",
+         {u"рассмотреть дверь", u"разглядеть дверь", u"изуч дверь", u"изучить дверь",
+          u"посмотреть на дверь", u"смотреть на дверь", u"осмотреть дверь", u"осм дверь"},
+         [](Game &g) { g.reply(kAlleyDoor); }},
+        {"open the door",
+         {u"отпереть дверь", u"зайти в дверь", u"войти в дверь", u"откр дверь",
+          u"открыть дверь"},
+         [](Game &g) {
+             if (g.holdsItem(kBaldKey)) {
+                 g.reply(kDoorUnlocked);
+                 g.moveTo(kRoom);
+                 g.addPoints(150);
+             } else {
+                 g.reply(kDoorLocked);
+             }
+         }},
+        {"examine the brick",
+         {u"рассмотреть кирпич", u"изучить кирпич", u"изуч кирпич", u"осм кирпич",
+          u"осмотреть кирпич"},
+         [](Game &g) {
+             if (g.is(Flag::windowBroken))
+                 g.reply(kBrickInShop);
+             else if (g.is(Flag::hasBrick))
+                 g.reply(kBrickInHand);
+             else
+                 g.reply(kBrickOnDoorstep);
+         }},
+        {"take the brick",
+         {u"кирпич в инвентарь", u"кирпич в карман", u"сунуть кирпич в карман",
+          u"подобрать кирпич", u"поднять кирпич", u"забрать кирпич", u"взять кирпич"},
+         [](Game &g) {
+             if (g.is(Flag::windowBroken)) {
+                 g.reply(kNoBricksHere);
+             } else if (g.is(Flag::hasBrick)) {
+                 g.reply(kBrickAlreadyTaken);
+             } else {
+                 g.reply(kBrickTaken);
+                 g.set(Flag::hasBrick);
+                 g.addPoints(50);
+                 g.putItem(kBrick);
+             }
+         }},
+        {"leave the alley",
+         {u"уйти из переулка", u"покинуть переулок", u"выйти из переулка", u"на улицу",
+          u"выйти на улицу"},
+         [](Game &g) {
+             g.reply(kLeaveAlley + kStreetView);
+             g.moveTo(kStreet);
+         }},
+    };
     return rules;
 }
 
