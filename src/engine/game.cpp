@@ -301,6 +301,18 @@ void Game::editPwd(const QString &text, int caret)
         m_window.txtPwd.edit(text, caret);
 }
 
+void Game::selectCon(int start, int length)
+{
+    m_window.txtCon.setSelStart(start);
+    m_window.txtCon.setSelLength(length);
+}
+
+void Game::selectPwd(int start, int length)
+{
+    m_window.txtPwd.setSelStart(start);
+    m_window.txtPwd.setSelLength(length);
+}
+
 bool Game::submit(const QString &line)
 {
     if (m_window.txtPwd.acceptsInput()) {

@@ -85,6 +85,9 @@ public:
     // text, an input method): its new text and caret.
     void editCon(const QString &text, int caret);
     void editPwd(const QString &text, int caret);
+    // The player moved the caret or selected text (no change of the text).
+    void selectCon(int start, int length);
+    void selectPwd(int start, int length);
     // A whole line submitted exactly as given to whichever box is visible, as
     // Enter would. Returns false when no box could take it.
     bool submit(const QString &line);
