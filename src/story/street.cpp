@@ -46,7 +46,10 @@ const QString kThugsCheapCigs =
       u"Остальные тоже прихватили по сигарете, а кто и по парочке."_s;
 const QString kThugsGone = u"Ты стоишь на месте, где раньше стояли отморозки."_s;
 
-const QString kAlleyEntered = u"Ты поворачиваешь налево и идёшь в переулок.\r\n"_s + kAlleyLookWithBrick;
+// Followed by the alley with the brick on its doorstep (kAlleyLookWithBrick),
+// joined when the rule fires: the alley's text lives in another unit and may
+// not be initialised yet while these are.
+const QString kAlleyTurn = u"Ты поворачиваешь налево и идёшь в переулок."_s;
 
 const QString kWindowIntact =
     u"Большая грязная стеклянная витрина. На ней корявыми буквами намалёвано красной краской "
@@ -148,7 +151,7 @@ const RuleTable &streetRules()
           u"идити налево", u"влево", u"зайти налево", u"зайти в переулок", u"идти в переулок",
           u"переулок"},
          [](Game &g) {
-             g.reply(kAlleyEntered);
+             g.reply(kAlleyTurn + u"\r\n"_s + kAlleyLookWithBrick);
              g.moveTo(kAlley);
          }},
 
