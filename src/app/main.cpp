@@ -1,0 +1,65 @@
+#include "app/mdlvariables.h"
+#include "app/music.h"
+#include "app/options.h"
+#include "app/textfrontend.h"
+#include "ui/desktop.h"
+
+#include <QStringList>
+
+#include <csignal>
+#include <cstdio>
+#include <unistd.h>
+
+using namespace tarnvale;
+
+namespace {
+
+bool haveDisplay()
+{
+    return qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || qEnvironmentVariableIsSet("DISPLAY")
+        || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
+}
+
+int playInTerminal(const Options &options)
+{
+    // A reader that goes away ends the game quietly instead of killing it.
+    std::signal(SIGPIPE, SIG_IGN);
+    mdlVariables.easyMode = options.easy ? kTrue : kFalse;
+    mdlVariables.musicOn = options.music ? kTrue : kFalse;
+    TextOptions text;
+    text.json = options.json;
+    text.prompt = isatty(STDIN_FILENO) && !options.json;
+    return runTextGame(mdlVariables, text, launchMusic, stdin, stdout, stderr);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    const Options options = parseOptions(args);
+
+    switch (options.mode) {
+    case Options::Mode::Help:
+        std::fputs(usageText().toLocal8Bit().constData(), stdout);
+        return 0;
+    case Options::Mode::Version:
+        std::fputs(versionText().toLocal8Bit().constData(), stdout);
+        return 0;
+    case Options::Mode::Usage:
+        std::fprintf(stderr, "tarnvale: %s\n%s", options.error.toLocal8Bit().constData(),
+                     usageText().toLocal8Bit().constData());
+        return 2;
+    case Options::Mode::Text:
+        return playInTerminal(options);
+    case Options::Mode::Desktop:
+        break;
+    }
+    if (!haveDisplay()) {
+        std::fputs("tarnvale: no display found, playing in the terminal instead\n", stderr);
+        return playInTerminal(options);
+    }
+    return ui::runDesktop(argc, argv, mdlVariables, launchMusic);
+}

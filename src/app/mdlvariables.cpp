@@ -1,0 +1,7 @@
+#include "app/mdlvariables.h"
+
+namespace tarnvale {
+
+GameSettings mdlVariables;
+
+} // namespace tarnvale

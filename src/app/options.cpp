@@ -1,0 +1,62 @@
+#include "app/options.h"
+
+namespace tarnvale {
+
+using namespace Qt::Literals::StringLiterals;
+
+Options parseOptions(const QStringList &args)
+{
+    Options o;
+    bool text = false;
+    const auto refuse = [&o](const QString &why) {
+        o.mode = Options::Mode::Usage;
+        o.error = why;
+        return o;
+    };
+    for (const QString &arg : args) {
+        if (arg == u"-h"_s || arg == u"--help"_s)
+            o.mode = Options::Mode::Help;
+        else if (arg == u"-V"_s || arg == u"--version"_s)
+            o.mode = Options::Mode::Version;
+        else if (arg == u"--text"_s)
+            text = true;
+        else if (arg == u"--easy"_s)
+            o.easy = true;
+        else if (arg == u"--music"_s)
+            o.music = true;
+        else if (arg == u"--json"_s)
+            o.json = true;
+        else
+            return refuse(u"unknown option '%1'"_s.arg(arg));
+    }
+    if (o.mode != Options::Mode::Desktop)
+        return o;
+    if (!text && (o.easy || o.music || o.json))
+        return refuse(u"--easy, --music and --json go with --text"_s);
+    if (text)
+        o.mode = Options::Mode::Text;
+    return o;
+}
+
+QString usageText()
+{
+    return u"Usage: tarnvale [--text [--easy] [--music] [--json]]\n"
+           u"\n"
+           u"A small text quest with a Russian-language story. Without options it opens\n"
+           u"the game's windows (or plays in the terminal when there is no display).\n"
+           u"\n"
+           u"Options:\n"
+           u"  --text       play in the terminal: one command per line on standard input\n"
+           u"  --easy       with --text: an easy game (points shrink to one fifth)\n"
+           u"  --music      with --text: start the music program (TARNVALE_MUSIC overrides it)\n"
+           u"  --json       with --text: print the game screen as one JSON object per line\n"
+           u"  -h, --help   show this help and exit\n"
+           u"  -V, --version  show the version and exit\n"_s;
+}
+
+QString versionText()
+{
+    return u"tarnvale " TARNVALE_VERSION "\n"_s;
+}
+
+} // namespace tarnvale

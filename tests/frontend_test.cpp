@@ -1,0 +1,253 @@
+// The terminal front-end through the real executable: its JSON screens, the
+// human layout, bad input, the options and a reader that goes away.
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+struct Run {
+    int status = -1;
+    QByteArray out;
+    QByteArray err;
+
+    QList<QJsonObject> objects() const
+    {
+        QList<QJsonObject> list;
+        for (const QByteArray &line : out.split('\n')) {
+            if (line.isEmpty())
+                continue;
+            QJsonParseError error;
+            const QJsonDocument doc = QJsonDocument::fromJson(line, &error);
+            if (error.error != QJsonParseError::NoError)
+                qWarning("not JSON: %s", line.left(200).constData());
+            list << doc.object();
+        }
+        return list;
+    }
+};
+
+Run tarnvale(const QStringList &args, const QByteArray &input,
+             const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment())
+{
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(TARNVALE_EXECUTABLE), args);
+    p.write(input);
+    p.closeWriteChannel();
+    p.waitForFinished(60000);
+    return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
+}
+
+QByteArray lines(const QStringList &commands)
+{
+    return (commands.join(u'\n') + u'\n').toUtf8();
+}
+
+const QStringList kJson{u"--text"_s, u"--json"_s};
+
+} // namespace
+
+class FrontendTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void oneObjectPerLine();
+    void objectKeepsEveryWidget();
+    void linesAreSubmittedAsTyped();
+    void badBytesAreReadNotLost();
+    void aMegabyteLine();
+    void gameOverIgnoresLines();
+    void streetToTheThugs_data();
+    void streetToTheThugs();
+    void humanLayout();
+    void options();
+    void closedOutputEndsQuietly();
+    void musicIsLaunchedOncePerStart();
+};
+
+void FrontendTest::oneObjectPerLine()
+{
+    const Run r = tarnvale(kJson, "\nfoo\n");
+    QCOMPARE(r.status, 0);
+    const auto objects = r.objects();
+    QCOMPARE(objects.size(), 3);
+    const QJsonObject last = objects.last();
+    QCOMPARE(last[u"lblSteps"].toString(), u"2 ходов"_s);
+    QCOMPARE(last[u"lblAction"].toString(), u"foo"_s);
+    QCOMPARE(last[u"txtGame"].toString(), u"Это выражение не подходит."_s);
+    QVERIFY(r.err.isEmpty());
+}
+
+void FrontendTest::objectKeepsEveryWidget()
+{
+    const QJsonObject first = tarnvale(kJson, {}).objects().value(0);
+    QVERIFY(first[u"txtGame"].toString().startsWith(u"Ты стоишь на улице. Мимо по дороге проносятся \r\n"_s));
+    QCOMPARE(first[u"lblAction"].toString(), QString());
+    QCOMPARE(first[u"lblSteps"].toString(), u"0 ходов"_s);
+    QCOMPARE(first[u"lblMoney"].toString(), u"60 руб."_s);
+    QCOMPARE(first[u"lblPoints"].toString(), u"0 очков"_s);
+    QCOMPARE(first[u"lblDiff"].toString(), u"сложная игра"_s);
+    QCOMPARE(first[u"lblInv"].toArray().size(), 10);
+    const QJsonObject con = first[u"txtCon"].toObject();
+    QCOMPARE(con[u"text"].toString(), QString());
+    QCOMPARE(con[u"visible"].toBool(), true);
+    QCOMPARE(con[u"enabled"].toBool(), true);
+    QCOMPARE(first[u"txtPwd"].toObject()[u"visible"].toBool(), false);
+
+    const QJsonObject easy = tarnvale({u"--text"_s, u"--easy"_s, u"--json"_s}, {}).objects().value(0);
+    QCOMPARE(easy[u"lblDiff"].toString(), u"простая игра"_s);
+}
+
+void FrontendTest::linesAreSubmittedAsTyped()
+{
+    // CR LF and LF end a line; blanks and case are kept; the last line may
+    // lack its terminator.
+    const auto objects = tarnvale(kJson, "  Осм \r\nосмотреть урну\r\nосм\r\rx").objects();
+    QCOMPARE(objects.size(), 5);
+    QCOMPARE(objects[1][u"lblAction"].toString(), u"  Осм "_s);
+    QCOMPARE(objects[1][u"txtGame"].toString(), u"Это выражение не подходит."_s);
+    QCOMPARE(objects[2][u"lblPoints"].toString(), u"100 очков"_s);
+    QCOMPARE(objects[2][u"lblInv"].toArray()[0].toString(), u"пустая пачка сигарет"_s);
+    QCOMPARE(objects[3][u"lblAction"].toString(), u"осм\r\rx"_s.left(4));
+    QCOMPARE(objects[4][u"lblAction"].toString(), u"x"_s);
+    // In an easy game a line is not completed: "о" stays "о".
+    const auto easy = tarnvale({u"--text"_s, u"--easy"_s, u"--json"_s}, "\xd0\xbe\n").objects();
+    QCOMPARE(easy.last()[u"lblAction"].toString(), u"о"_s);
+}
+
+void FrontendTest::badBytesAreReadNotLost()
+{
+    const Run r = tarnvale(kJson, QByteArray("\xff\xfeosm\n", 6) + QByteArray("a\0b\x01\n", 5));
+    const auto objects = r.objects();
+    QCOMPARE(objects.size(), 3);
+    QCOMPARE(objects[1][u"lblAction"].toString(), u"\uFFFD\uFFFDosm"_s);
+    QCOMPARE(objects[1][u"txtGame"].toString(), u"Это выражение не подходит."_s);
+    QCOMPARE(objects[2][u"lblAction"].toString(), u"a\u0000b\u0001"_s);
+    QCOMPARE(objects[2][u"lblSteps"].toString(), u"2 ходов"_s);
+    QCOMPARE(r.err.count('\n'), 1);
+    QVERIFY(r.err.contains("line 1"));
+}
+
+void FrontendTest::aMegabyteLine()
+{
+    const QByteArray big(1 << 20, 'z');
+    const auto objects = tarnvale(kJson, big + "\nосм урну\n").objects();
+    QCOMPARE(objects.size(), 3);
+    QCOMPARE(objects[1][u"lblAction"].toString().size(), 1 << 20);
+    QCOMPARE(objects[2][u"lblPoints"].toString(), u"100 очков"_s);
+}
+
+void FrontendTest::gameOverIgnoresLines()
+{
+    const QStringList walk{u"налево"_s, u"взять кирпич"_s, u"направо"_s, u"разбить витрину"_s,
+                           u"осм урну"_s};
+    const Run r = tarnvale(kJson, lines(walk));
+    const auto objects = r.objects();
+    QCOMPARE(objects.size(), 6);
+    const QJsonObject over = objects[4];
+    QVERIFY(over[u"txtGame"].toString().endsWith(u"\r\n\r\nХа! Ты завершил игру раньше времени.\r\nИгра Окончена."_s));
+    QCOMPARE(over[u"txtCon"].toObject()[u"enabled"].toBool(), false);
+    QCOMPARE(over[u"lblSteps"].toString(), u"4 ходов"_s);
+    // The line after the end changes nothing, yet an object is printed.
+    QCOMPARE(objects[5], over);
+    QVERIFY(r.err.contains("line 5"));
+}
+
+void FrontendTest::streetToTheThugs_data()
+{
+    QTest::addColumn<bool>("easy");
+    QTest::addColumn<QString>("points");
+    QTest::newRow("hard") << false << u"400 очков"_s;
+    QTest::newRow("easy") << true << u"80 очков"_s;
+}
+
+void FrontendTest::streetToTheThugs()
+{
+    QFETCH(bool, easy);
+    QFETCH(QString, points);
+    QStringList args = kJson;
+    if (easy)
+        args << u"--easy"_s;
+    const QStringList walk{u"осмотреть урну"_s, u"в магазин"_s, u"купить сигареты"_s,
+                           u"выйти на улицу"_s, u"пересыпать сигареты"_s, u"направо"_s,
+                           u"осмотреться"_s};
+    const QJsonObject last = tarnvale(args, lines(walk)).objects().last();
+    QCOMPARE(last[u"lblPoints"].toString(), points);
+    QCOMPARE(last[u"lblMoney"].toString(), u"50 руб."_s);
+    for (const QJsonValue &slot : last[u"lblInv"].toArray())
+        QVERIFY(slot.toString().isEmpty());
+    QVERIFY(last[u"txtGame"].toString().contains(u"Отморозки пьют пиво и ржут."_s));
+}
+
+void FrontendTest::humanLayout()
+{
+    const Run r = tarnvale({u"--text"_s}, "осм урну\n");
+    QCOMPARE(r.status, 0);
+    const QString out = QString::fromUtf8(r.out);
+    QVERIFY(!out.contains(u'\r'));
+    QVERIFY(!out.contains(u">> "_s)); // no prompt unless a terminal is reading
+    QVERIFY(out.contains(u"Ты стоишь на улице. Мимо по дороге проносятся \nмашины."_s));
+    QVERIFY(out.contains(u"[ 60 руб. | 100 очков | 1 ходов | сложная игра | инвентарь: пустая пачка сигарет ]"_s));
+}
+
+void FrontendTest::options()
+{
+    Run r = tarnvale({u"--help"_s}, {});
+    QCOMPARE(r.status, 0);
+    QVERIFY(r.out.startsWith("Usage: tarnvale"));
+    r = tarnvale({u"--version"_s}, {});
+    QCOMPARE(r.status, 0);
+    QCOMPARE(r.out, QByteArray("tarnvale " TARNVALE_VERSION "\n"));
+    for (const QStringList &bad : {QStringList{u"--bogus"_s}, QStringList{u"--json"_s},
+                                   QStringList{u"--text"_s, u"extra"_s}}) {
+        r = tarnvale(bad, {});
+        QCOMPARE(r.status, 2);
+        QVERIFY(r.out.isEmpty());
+        QVERIFY(r.err.contains("Usage: tarnvale"));
+    }
+}
+
+void FrontendTest::closedOutputEndsQuietly()
+{
+    QProcess sh;
+    sh.start(u"/bin/bash"_s, {u"-c"_s, u"yes 'осм' | head -n 20000 | \"$0\" --text --json | head -n 1 >/dev/null;"
+                                       u" echo ${PIPESTATUS[2]}"_s, QStringLiteral(TARNVALE_EXECUTABLE)});
+    QVERIFY(sh.waitForFinished(60000));
+    QCOMPARE(sh.readAllStandardOutput().trimmed(), QByteArray("0"));
+    QCOMPARE(sh.readAllStandardError(), QByteArray());
+}
+
+void FrontendTest::musicIsLaunchedOncePerStart()
+{
+    QTemporaryDir dir;
+    const QString log = dir.filePath(u"music.log"_s);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(u"TARNVALE_MUSIC"_s, u"echo playing >> '%1'; echo noise"_s.arg(log));
+
+    Run r = tarnvale({u"--text"_s, u"--json"_s}, "осм\n", env);
+    QCOMPARE(r.objects().size(), 2);
+    QVERIFY(!QFile::exists(log));
+
+    r = tarnvale({u"--text"_s, u"--music"_s, u"--json"_s}, "осм\n", env);
+    QCOMPARE(r.objects().size(), 2); // the music's own output stays out of ours
+    QTRY_VERIFY(QFile::exists(log));
+    QFile f(log);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), QByteArray("playing\n"));
+
+    // A music program that does not exist costs the game nothing.
+    env.remove(u"TARNVALE_MUSIC"_s);
+    env.insert(u"PATH"_s, dir.path());
+    r = tarnvale({u"--text"_s, u"--music"_s, u"--json"_s}, "осм\n", env);
+    QCOMPARE(r.status, 0);
+    QCOMPARE(r.objects().size(), 2);
+    QCOMPARE(r.err.count('\n'), 1);
+}
+
+QTEST_GUILESS_MAIN(FrontendTest)
+#include "frontend_test.moc"
