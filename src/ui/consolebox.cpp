@@ -1,0 +1,158 @@
+#include "ui/consolebox.h"
+
+#include "engine/game.h"
+
+#include <QKeyEvent>
+#include <QSignalBlocker>
+
+#include <utility>
+
+namespace tarnvale::ui {
+
+ConsoleBox::ConsoleBox(QWidget *parent, Game &game, Which which, std::function<void()> afterInput)
+    : QLineEdit(parent), m_game(game), m_which(which), m_afterInput(std::move(afterInput))
+{
+    setFrame(false);
+    setContextMenuPolicy(Qt::DefaultContextMenu);
+    connect(this, &QLineEdit::textEdited, this, &ConsoleBox::takeEdit);
+}
+
+int ConsoleBox::gameKey(int qtKey)
+{
+    switch (qtKey) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return kKeyEnter;
+    case Qt::Key_Escape:
+        return kKeyEscape;
+    case Qt::Key_Up:
+        return kKeyUp;
+    case Qt::Key_Backspace:
+        return kKeyBackspace;
+    case Qt::Key_Delete:
+        return kKeyDelete;
+    default:
+        return kKeyNone;
+    }
+}
+
+const TextBox &ConsoleBox::engineBox() const
+{
+    return m_which == Which::Command ? m_game.window().txtCon : m_game.window().txtPwd;
+}
+
+void ConsoleBox::showBox(const TextBox &box)
+{
+    const QSignalBlocker blocker(this);
+    if (text() != box.text())
+        setText(box.text());
+    const int start = box.selStart();
+    const int length = box.selLength();
+    if (length > 0) {
+        // The caret stands at the end of the selection, as after selecting
+        // with the mouse from left to right.
+        if (selectionStart() != start || selectionLength() != length || cursorPosition() != start + length)
+            setSelection(start, length);
+    } else if (hasSelectedText() || cursorPosition() != start) {
+        setCursorPosition(start);
+    }
+    if (isHidden() == box.visible)
+        setVisible(box.visible);
+    if (isEnabled() != box.enabled)
+        setEnabled(box.enabled);
+}
+
+bool ConsoleBox::event(QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::InputMethod:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::ContextMenu:
+    case QEvent::Drop:
+        break;
+    default:
+        return QLineEdit::event(event);
+    }
+    // An event that may edit the text. The engine first learns where the
+    // player has put the caret since the last edit, so that the edit starts
+    // from the same selection in both; the window follows the engine after.
+    if (m_eventDepth++ == 0)
+        tellSelection();
+    const bool handled = QLineEdit::event(event);
+    if (--m_eventDepth == 0)
+        finishInput();
+    return handled;
+}
+
+void ConsoleBox::keyPressEvent(QKeyEvent *event)
+{
+    const int key = gameKey(event->key());
+    if (key == kKeyNone) {
+        QLineEdit::keyPressEvent(event);
+        return;
+    }
+    if (m_which == Which::Command)
+        m_game.pressConKey(key);
+    else
+        m_game.pressPwdKey(key);
+    m_engineTouched = true;
+    event->accept();
+}
+
+void ConsoleBox::tellSelection()
+{
+    if (text() != engineBox().text())
+        return;
+    const int start = hasSelectedText() ? selectionStart() : cursorPosition();
+    const int length = hasSelectedText() ? selectionLength() : 0;
+    if (start == engineBox().selStart() && length == engineBox().selLength())
+        return;
+    if (m_which == Which::Command)
+        m_game.selectCon(start, length);
+    else
+        m_game.selectPwd(start, length);
+}
+
+void ConsoleBox::takeEdit(const QString &now)
+{
+    // Typing replaces the selection with the typed characters and leaves the
+    // caret after them; anything else (a drop elsewhere in the line, an undo,
+    // deleting a word) is handed over as the new text and caret.
+    const TextBox &before = engineBox();
+    const QString &was = before.text();
+    const qsizetype start = before.selStart();
+    const qsizetype kept = was.size() - before.selLength();
+    const qsizetype inserted = now.size() - kept;
+    const int caret = cursorPosition();
+    const bool typed = inserted > 0 && caret == start + inserted
+                       && QStringView(now).left(start) == QStringView(was).left(start)
+                       && QStringView(now).sliced(start + inserted) == QStringView(was).sliced(start + before.selLength());
+    if (m_which == Which::Command) {
+        if (typed)
+            m_game.typeCon(QStringView(now).sliced(start, inserted));
+        else
+            m_game.editCon(now, caret);
+    } else {
+        if (typed)
+            m_game.typePwd(QStringView(now).sliced(start, inserted));
+        else
+            m_game.editPwd(now, caret);
+    }
+    m_engineTouched = true;
+    // An edit from outside an input event (the context menu's paste) is shown
+    // once the widget has finished with it.
+    if (m_eventDepth == 0)
+        QMetaObject::invokeMethod(this, &ConsoleBox::finishInput, Qt::QueuedConnection);
+}
+
+void ConsoleBox::finishInput()
+{
+    if (std::exchange(m_engineTouched, false) && m_afterInput)
+        m_afterInput();
+}
+
+} // namespace tarnvale::ui

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QLineEdit>
+
+#include <functional>
+
+namespace tarnvale {
+class Game;
+class TextBox;
+} // namespace tarnvale
+
+namespace tarnvale::ui {
+
+// One of the game window's input boxes (the command box or the password box)
+// as a view of the engine's text box. The keys the game handles (Enter, Esc,
+// Up, Backspace, Delete) go to the engine and never to the widget; everything
+// else the widget edits as usual, and each edit is handed to the engine,
+// whose answer (the completion, for one) the window then shows.
+class ConsoleBox : public QLineEdit {
+    Q_OBJECT
+public:
+    enum class Which { Command, Password };
+
+    // afterInput runs once the engine has taken a key or an edit; it is
+    // expected to show the engine's window again (showBox among the rest).
+    ConsoleBox(QWidget *parent, Game &game, Which which, std::function<void()> afterInput);
+
+    // Makes the widget show the engine's box: text, caret, selection,
+    // visibility and enabled state. Nothing is rewritten that already agrees.
+    void showBox(const TextBox &box);
+
+    // The engine's key code of a key press, 0 for the keys the game ignores.
+    static int gameKey(int qtKey);
+
+protected:
+    bool event(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    const TextBox &engineBox() const;
+    void tellSelection();
+    void takeEdit(const QString &text);
+    void finishInput();
+
+    Game &m_game;
+    Which m_which;
+    std::function<void()> m_afterInput;
+    int m_eventDepth = 0;
+    bool m_engineTouched = false;
+};
+
+} // namespace tarnvale::ui

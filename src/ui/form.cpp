@@ -1,0 +1,161 @@
+#include "ui/form.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWindow>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tarnvale::ui {
+
+// ---------------------------------------------------------------------------
+
+LabelButton::LabelButton(QWidget *parent) : QLabel(parent)
+{
+    setCursor(buttonCursor());
+}
+
+void LabelButton::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton)
+        m_pressed = true;
+    event->accept();
+}
+
+void LabelButton::mouseReleaseEvent(QMouseEvent *event)
+{
+    event->accept();
+    if (event->button() != Qt::LeftButton || !m_pressed)
+        return;
+    m_pressed = false;
+    if (rect().contains(event->position().toPoint()))
+        Q_EMIT clicked();
+}
+
+// ---------------------------------------------------------------------------
+
+Outline::Outline(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(u"Shape1"_s);
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+void Outline::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    const int w = width();
+    const int h = height();
+    painter.fillRect(0, 0, w, 1, kWhite);
+    painter.fillRect(0, h - 1, w, 1, kWhite);
+    painter.fillRect(0, 0, 1, h, kWhite);
+    painter.fillRect(w - 1, 0, 1, h, kWhite);
+}
+
+Separator::Separator(QWidget *parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+void Separator::paintEvent(QPaintEvent *)
+{
+    QPainter(this).fillRect(rect(), kWhite);
+}
+
+// ---------------------------------------------------------------------------
+
+TitleBar::TitleBar(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(u"picTitlebar"_s);
+}
+
+void TitleBar::paintEvent(QPaintEvent *)
+{
+    const qreal dpr = devicePixelRatioF();
+    if (m_image.isNull() || !qFuzzyCompare(m_image.devicePixelRatio(), dpr))
+        m_image = titleImage(dpr);
+    QPainter painter(this);
+    painter.fillRect(rect(), kBlack);
+    painter.drawPixmap(0, 0, m_image);
+}
+
+void TitleBar::mousePressEvent(QMouseEvent *event)
+{
+    m_lastPointer = event->globalPosition().toPoint();
+    m_tracking = true;
+    event->accept();
+}
+
+void TitleBar::mouseMoveEvent(QMouseEvent *event)
+{
+    MoveForm(event->buttons(), event->globalPosition().toPoint());
+    event->accept();
+}
+
+void TitleBar::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->buttons() == Qt::NoButton)
+        m_tracking = false;
+    event->accept();
+}
+
+void TitleBar::MoveForm(Qt::MouseButtons buttons, const QPoint &globalPos)
+{
+    if (buttons != Qt::LeftButton || !m_tracking) {
+        m_lastPointer = globalPos;
+        return;
+    }
+    QWidget *form = window();
+    if (QWindow *handle = form->windowHandle(); handle && handle->startSystemMove()) {
+        // The window manager moves the window until the button is released;
+        // the release does not come back here.
+        m_tracking = false;
+        return;
+    }
+    form->move(form->pos() + (globalPos - m_lastPointer));
+    m_lastPointer = globalPos;
+}
+
+// ---------------------------------------------------------------------------
+
+Form::Form(const QString &name, QSize clientTwips, QRect outlineTwips, QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
+{
+    setObjectName(name);
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFixedSize(px(clientTwips.width()), px(clientTwips.height()));
+    paintBlack(this);
+    setFont(windowFont());
+
+    m_outline = new Outline(this);
+    m_outline->setGeometry(twipRect(outlineTwips.x(), outlineTwips.y(), outlineTwips.width(),
+                                    outlineTwips.height()));
+    m_titleBar = new TitleBar(this);
+    m_titleBar->setGeometry(twipRect(30, 30, clientTwips.width() - 60, 255));
+}
+
+LabelButton *Form::addButton(const QString &name, const QRect &geometry, const QString &caption,
+                             const QColor &colour)
+{
+    auto *button = new LabelButton(this);
+    placeLabel(button, name, geometry, caption, colour);
+    return button;
+}
+
+void Form::showEvent(QShowEvent *event)
+{
+    m_outline->raise();
+    QWidget::showEvent(event);
+}
+
+void endProgram()
+{
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (QWidget *window : windows) {
+        if (qobject_cast<Form *>(window))
+            window->close();
+    }
+    QCoreApplication::exit(0);
+}
+
+} // namespace tarnvale::ui

@@ -1,0 +1,103 @@
+#pragma once
+
+#include <QLabel>
+#include <QPixmap>
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+#include <QWidget>
+
+#include "ui/look.h"
+
+namespace tarnvale::ui {
+
+// A flat label that works as a button: it shows the hand pointer and reports
+// a click of the left button, pressed and released over it.
+class LabelButton : public QLabel {
+    Q_OBJECT
+public:
+    explicit LabelButton(QWidget *parent);
+
+Q_SIGNALS:
+    void clicked();
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    bool m_pressed = false;
+};
+
+// The white rectangle that frames a window (`Shape1`). It lies over the other
+// widgets but lets the mouse through.
+class Outline : public QWidget {
+    Q_OBJECT
+public:
+    explicit Outline(QWidget *parent);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+};
+
+// A one-pixel white line (`Line1`).
+class Separator : public QWidget {
+    Q_OBJECT
+public:
+    explicit Separator(QWidget *parent);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+};
+
+// The title strip along the top edge of every window (`picTitlebar`): it
+// shows the title picture and drags its window.
+class TitleBar : public QWidget {
+    Q_OBJECT
+public:
+    explicit TitleBar(QWidget *parent);
+
+    // Runs on every mouse move over the strip. With exactly the left button
+    // held the window is dragged: by the window manager where it offers an
+    // interactive move, otherwise by following the pointer until the button
+    // is released. With no button or any other combination nothing moves.
+    void MoveForm(Qt::MouseButtons buttons, const QPoint &globalPos);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    QPoint m_lastPointer;
+    bool m_tracking = false;
+    QPixmap m_image;
+};
+
+// A window of the program: borderless and black, framed by a white outline,
+// with a title strip along its top edge. Every window is destroyed when it is
+// closed (unloaded).
+class Form : public QWidget {
+    Q_OBJECT
+public:
+    // The client area and the outline in twips; the title strip runs along
+    // the top inside the outline's corner, as wide as the outline allows.
+    Form(const QString &name, QSize clientTwips, QRect outlineTwips, QWidget *parent = nullptr);
+
+    TitleBar *titleBar() const { return m_titleBar; }
+
+protected:
+    LabelButton *addButton(const QString &name, const QRect &geometry, const QString &caption,
+                           const QColor &colour = kWhite);
+    void showEvent(QShowEvent *event) override;
+
+private:
+    TitleBar *m_titleBar;
+    Outline *m_outline;
+};
+
+// Ends the program at once: every window closes, the event loop stops.
+void endProgram();
+
+} // namespace tarnvale::ui

@@ -1,0 +1,147 @@
+#include "ui/frmtargame.h"
+
+#include "ui/consolebox.h"
+
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTextDocument>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tarnvale::ui {
+
+namespace {
+
+void setCaption(QLabel *label, const QString &caption)
+{
+    if (label->text() != caption)
+        label->setText(caption);
+}
+
+// A thin white scroll bar for the rare reply longer than the output box.
+const QString kScrollBarStyle = u"QScrollBar:vertical { background: black; width: 10px; margin: 0; "
+                                u"border-left: 1px solid white; }"
+                                u"QScrollBar::handle:vertical { background: white; min-height: 16px; "
+                                u"margin: 2px 2px 2px 3px; }"
+                                u"QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical "
+                                u"{ height: 0; border: none; }"
+                                u"QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical "
+                                u"{ background: black; }"_s;
+
+} // namespace
+
+frmTargame::frmTargame(GameSettings &settings, const Story &story, std::function<void()> launchMusic,
+                       QWidget *parent)
+    : Form(u"frmTargame"_s, QSize(7815, 5655), QRect(15, 15, 7785, 5625), parent),
+      m_game(std::make_unique<Game>(settings, story, std::move(launchMusic)))
+{
+    setWindowTitle(u"tarnvale"_s);
+
+    addLabel(this, u"Label2"_s, twipRect(120, 360, 375, 255), u">>"_s, kGrey);
+    m_lblAction = addLabel(this, u"lblAction"_s, twipRect(480, 360, 4935, 255), QString(), kGrey);
+
+    m_txtGame = new QPlainTextEdit(this);
+    m_txtGame->setObjectName(u"txtGame"_s);
+    m_txtGame->setGeometry(twipRect(120, 600, 5295, 4575));
+    m_txtGame->setReadOnly(true);
+    m_txtGame->setUndoRedoEnabled(false);
+    m_txtGame->setFrameShape(QFrame::NoFrame);
+    m_txtGame->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    m_txtGame->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_txtGame->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_txtGame->verticalScrollBar()->setStyleSheet(kScrollBarStyle);
+    m_txtGame->document()->setDocumentMargin(2);
+
+    for (int i = 0; i < kInventorySlots; ++i) {
+        m_lblInv[std::size_t(i)] = addLabel(this, u"lblInv"_s + QString::number(i),
+                                            twipRect(5520, 600 + 240 * i, 2175, 255), QString());
+        m_lblInv[std::size_t(i)]->setProperty("index", i);
+    }
+
+    m_lstItems = new QListWidget(this);
+    m_lstItems->setObjectName(u"lstItems"_s);
+    m_lstItems->setGeometry(twipRect(5760, 480, 1935, 2010));
+    m_lstItems->setFocusPolicy(Qt::NoFocus);
+    m_lstItems->hide();
+
+    m_lblDiff = addLabel(this, u"lblDiff"_s, twipRect(5520, 3120, 2175, 375), u"сложность"_s);
+    m_lblMoney = addLabel(this, u"lblMoney"_s, twipRect(5520, 3360, 2175, 375), u"руб."_s);
+    m_lblSteps = addLabel(this, u"lblSteps"_s, twipRect(5520, 3600, 2175, 375), u"0 ходов"_s);
+    m_lblPoints = addLabel(this, u"lblPoints"_s, twipRect(5520, 3840, 2175, 375), u"очков"_s);
+
+    connect(addButton(u"lblNew"_s, twipRect(5520, 4200, 2175, 255), u"новая"_s), &LabelButton::clicked, this,
+            &frmTargame::newGameClicked);
+    connect(addButton(u"lblAuthor"_s, twipRect(5520, 4440, 2175, 255), u"автор"_s), &LabelButton::clicked,
+            this, &frmTargame::authorClicked);
+    connect(addButton(u"lblHelp"_s, twipRect(5520, 4680, 2175, 255), u"помощь"_s), &LabelButton::clicked,
+            this, &frmTargame::helpClicked);
+    connect(addButton(u"lbExit"_s, twipRect(5520, 4920, 2175, 255), u"выход"_s), &LabelButton::clicked, this,
+            &endProgram);
+
+    auto *line = new Separator(this);
+    line->setObjectName(u"Line1"_s);
+    line->setGeometry(px(15), px(5250), px(7800) - px(15), 1);
+
+    addLabel(this, u"Label1"_s, twipRect(120, 5280, 255, 255), u">>"_s);
+
+    const auto show = [this] { refresh(); };
+    m_txtCon = new ConsoleBox(this, *m_game, ConsoleBox::Which::Command, show);
+    m_txtCon->setObjectName(u"txtCon"_s);
+    m_txtCon->setGeometry(twipRect(450, 5265, 7335, 360));
+    m_txtPwd = new ConsoleBox(this, *m_game, ConsoleBox::Which::Password, show);
+    m_txtPwd->setObjectName(u"txtPwd"_s);
+    m_txtPwd->setGeometry(twipRect(450, 5265, 7335, 360));
+    m_txtPwd->hide();
+
+    setTabOrder(m_txtCon, m_txtPwd);
+    setTabOrder(m_txtPwd, m_txtGame);
+    m_txtCon->setFocus();
+
+    refresh();
+}
+
+frmTargame::~frmTargame() = default;
+
+void frmTargame::refresh()
+{
+    const GameWindow &shown = m_game->window();
+
+    if (shown.txtGame != m_shownOutput) {
+        m_shownOutput = shown.txtGame;
+        QString text = shown.txtGame;
+        text.replace(u"\r\n"_s, u"\n"_s);
+        m_txtGame->setPlainText(text);
+        m_txtGame->verticalScrollBar()->setValue(0);
+    }
+
+    setCaption(m_lblAction, shown.lblAction);
+    for (std::size_t i = 0; i < m_lblInv.size(); ++i)
+        setCaption(m_lblInv[i], shown.lblInv[i]);
+    setCaption(m_lblDiff, shown.lblDiff);
+    setCaption(m_lblMoney, shown.lblMoney);
+    setCaption(m_lblSteps, shown.lblSteps);
+    setCaption(m_lblPoints, shown.lblPoints);
+
+    if (m_lstItems->count() != shown.lstItems.size()) {
+        m_lstItems->clear();
+        m_lstItems->addItems(shown.lstItems);
+    }
+    if (m_lstItems->currentRow() != shown.lstItemsIndex)
+        m_lstItems->setCurrentRow(shown.lstItemsIndex);
+
+    // The box that appears is shown before the other one hides, and takes
+    // the keyboard focus with it.
+    const bool passwordBefore = !m_txtPwd->isHidden();
+    if (shown.txtPwd.visible) {
+        m_txtPwd->showBox(shown.txtPwd);
+        m_txtCon->showBox(shown.txtCon);
+    } else {
+        m_txtCon->showBox(shown.txtCon);
+        m_txtPwd->showBox(shown.txtPwd);
+    }
+    if (passwordBefore != shown.txtPwd.visible)
+        (shown.txtPwd.visible ? m_txtPwd : m_txtCon)->setFocus();
+}
+
+} // namespace tarnvale::ui

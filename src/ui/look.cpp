@@ -1,0 +1,173 @@
+#include "ui/look.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPalette>
+#include <QStringList>
+#include <QWidget>
+
+#include <cmath>
+
+namespace tarnvale::ui {
+
+using namespace Qt::Literals::StringLiterals;
+
+QFont windowFont()
+{
+    // The text was written for a heavy, fairly narrow system face: the output
+    // lines are broken by hand at about 46 letters for a 353-pixel box, and
+    // "пустая пачка сигарет" has to fit a 145-pixel inventory slot. Faces
+    // with Arial's widths fit both with room to spare, so they come first:
+    // Liberation Sans and Nimbus Sans (Debian's fonts-liberation2 and
+    // fonts-urw-base35; fontconfig maps Arial to them) and Arial itself on
+    // Windows and macOS. Condensed DejaVu still fits; plain DejaVu Sans is
+    // the last resort, present everywhere on Debian but too wide for the
+    // layout.
+    QFont font;
+    font.setFamilies({u"Liberation Sans"_s, u"Arial"_s, u"Nimbus Sans"_s, u"DejaVu Sans Condensed"_s,
+                      u"DejaVu Sans"_s});
+    font.setStyleHint(QFont::SansSerif);
+    // Pixels, not points: the layout is in device-independent pixels, so the
+    // text has to scale with it whatever the logical dpi of the screen is.
+    font.setPixelSize(13);
+    font.setWeight(QFont::Bold);
+    return font;
+}
+
+QFont noteFont()
+{
+    QFont font;
+    font.setFamilies({u"Tahoma"_s, u"DejaVu Sans"_s, u"Liberation Sans"_s, u"Arial"_s});
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(12);   // 9 points at 96 dpi
+    font.setWeight(QFont::Bold);
+    return font;
+}
+
+QPixmap titleImage(qreal devicePixelRatio)
+{
+    // Stripes on black with the program's name cut into them, drawn in device
+    // pixels so that the one-pixel lines stay sharp at any scale.
+    const qreal dpr = devicePixelRatio > 0 ? devicePixelRatio : 1.0;
+    const auto dev = [dpr](qreal logical) { return int(std::lround(logical * dpr)); };
+    QPixmap pixmap(dev(kTitleImageWidth), dev(kTitleImageHeight));
+    pixmap.fill(kBlack);
+
+    QFont font = windowFont();
+    font.setPixelSize(dev(12));
+    const QString title = u"tarnvale"_s;
+    const int textLeft = dev(14);
+    const int textWidth = QFontMetrics(font).horizontalAdvance(title);
+    const int gap = dev(6);
+
+    QPainter painter(&pixmap);
+    const int line = std::max(1, dev(1));
+    for (int row = 4; row <= 12; row += 2) {
+        const int y = dev(row);
+        painter.fillRect(QRect(dev(3), y, textLeft - gap - dev(3), line), kWhite);
+        painter.fillRect(QRect(textLeft + textWidth + gap, y, pixmap.width(), line), kWhite);
+    }
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    painter.setFont(font);
+    painter.setPen(kWhite);
+    painter.drawText(QRect(textLeft, 0, textWidth + 1, pixmap.height()), Qt::AlignLeft | Qt::AlignVCenter,
+                     title);
+    painter.end();
+    pixmap.setDevicePixelRatio(dpr);
+    return pixmap;
+}
+
+QCursor buttonCursor()
+{
+    // A white hand with a black outline, the index finger up; it shows on the
+    // black windows and on anything else the pointer may cross.
+    const qreal dpr = qGuiApp ? qGuiApp->devicePixelRatio() : 1.0;
+    constexpr int kSize = 24;
+    QPixmap pixmap(int(std::ceil(kSize * dpr)), int(std::ceil(kSize * dpr)));
+    pixmap.setDevicePixelRatio(dpr);
+    pixmap.fill(Qt::transparent);
+
+    QPainterPath hand;
+    hand.addRoundedRect(QRectF(6, 1, 4, 12), 2, 2);     // index finger
+    hand.addRoundedRect(QRectF(9, 7, 4, 7), 2, 2);      // middle finger
+    hand.addRoundedRect(QRectF(12, 8, 4, 7), 2, 2);     // ring finger
+    hand.addRoundedRect(QRectF(15, 9, 3.5, 6), 1.75, 1.75); // little finger
+    hand.addRoundedRect(QRectF(5, 10, 13.5, 11), 3, 3);  // palm
+    QPainterPath thumb;
+    thumb.moveTo(6.5, 13);
+    thumb.lineTo(3.5, 10.5);
+    thumb.cubicTo(1.5, 9, 0.5, 11.5, 1.8, 13);
+    thumb.lineTo(6, 18.5);
+    thumb.closeSubpath();
+    hand = hand.united(thumb).simplified();
+
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.translate(0.5, 0.5);
+    painter.setPen(QPen(kBlack, 1.0));
+    painter.setBrush(kWhite);
+    painter.drawPath(hand);
+    // the folds between the fingers
+    painter.drawLine(QPointF(10, 10), QPointF(10, 13));
+    painter.drawLine(QPointF(13, 10), QPointF(13, 13.5));
+    painter.drawLine(QPointF(16, 11), QPointF(16, 14));
+    painter.end();
+    return QCursor(pixmap, 7, 1);
+}
+
+void setTextColour(QWidget *widget, const QColor &colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    palette.setColor(QPalette::Text, colour);
+    widget->setPalette(palette);
+}
+
+QColor textColour(const QWidget *widget)
+{
+    return widget->palette().color(QPalette::WindowText);
+}
+
+void paintBlack(QWidget *widget)
+{
+    QPalette palette = widget->palette();
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        palette.setColor(group, QPalette::Window, kBlack);
+        palette.setColor(group, QPalette::Base, kBlack);
+        palette.setColor(group, QPalette::WindowText, kWhite);
+        palette.setColor(group, QPalette::Text, kWhite);
+        palette.setColor(group, QPalette::ButtonText, kWhite);
+        palette.setColor(group, QPalette::Button, kBlack);
+        palette.setColor(group, QPalette::Highlight, kWhite);
+        palette.setColor(group, QPalette::HighlightedText, kBlack);
+    }
+    palette.setColor(QPalette::Disabled, QPalette::Text, kGrey);
+    palette.setColor(QPalette::Disabled, QPalette::WindowText, kGrey);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+void placeLabel(QLabel *label, const QString &name, const QRect &geometry, const QString &caption,
+                const QColor &colour)
+{
+    label->setObjectName(name);
+    label->setGeometry(geometry);
+    label->setTextFormat(Qt::PlainText);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setMargin(0);
+    label->setIndent(0);
+    label->setText(caption);
+    setTextColour(label, colour);
+}
+
+QLabel *addLabel(QWidget *parent, const QString &name, const QRect &geometry, const QString &caption,
+                 const QColor &colour)
+{
+    auto *label = new QLabel(parent);
+    placeLabel(label, name, geometry, caption, colour);
+    return label;
+}
+
+} // namespace tarnvale::ui

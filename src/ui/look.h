@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QColor>
+#include <QCursor>
+#include <QFont>
+#include <QPixmap>
+#include <QRect>
+#include <QString>
+
+class QLabel;
+class QWidget;
+
+namespace tarnvale::ui {
+
+// The windows are laid out in twips, 15 of them to a (device-independent)
+// pixel.
+inline constexpr int kTwipsPerPixel = 15;
+constexpr int px(int twips) { return twips / kTwipsPerPixel; }
+constexpr QRect twipRect(int left, int top, int width, int height)
+{
+    return QRect(px(left), px(top), px(width), px(height));
+}
+
+// The colours of the black-and-white windows.
+inline const QColor kBlack{0, 0, 0};
+inline const QColor kWhite{255, 255, 255};
+inline const QColor kGrey{128, 128, 128};       // the marker and the last command
+inline const QColor kUnchosen{170, 170, 170};   // the option not chosen in the dialog
+
+// The face of every text in the windows: bold, 13 pixels high (9.75 points
+// at 96 dpi), from a family with Cyrillic letters.
+QFont windowFont();
+// The small note beside the music choice: bold, 9 points, Tahoma where it
+// exists.
+QFont noteFont();
+
+// The picture of the title strips: a 520 by 17 strip, drawn for the given
+// device pixel ratio.
+inline constexpr int kTitleImageWidth = 520;
+inline constexpr int kTitleImageHeight = 17;
+QPixmap titleImage(qreal devicePixelRatio);
+
+// The pointer shown over the label buttons: a small pointing hand.
+QCursor buttonCursor();
+
+// Black background, white text: the palette every window starts from.
+void paintBlack(QWidget *widget);
+// A label as the windows place them: top left, no margins, one colour.
+void placeLabel(QLabel *label, const QString &name, const QRect &geometry, const QString &caption,
+                const QColor &colour = kWhite);
+QLabel *addLabel(QWidget *parent, const QString &name, const QRect &geometry, const QString &caption,
+                 const QColor &colour = kWhite);
+void setTextColour(QWidget *widget, const QColor &colour);
+QColor textColour(const QWidget *widget);
+
+} // namespace tarnvale::ui
