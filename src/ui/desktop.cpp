@@ -19,6 +19,11 @@ Desktop::~Desktop()
     delete m_game.data();
 }
 
+frmTargame *Desktop::gameWindow() const
+{
+    return m_game;
+}
+
 void Desktop::start()
 {
     startGame();

@@ -31,7 +31,7 @@ public:
     // Shows a fresh game window: a new game with the current settings.
     void startGame();
 
-    frmTargame *gameWindow() const { return m_game; }
+    frmTargame *gameWindow() const;
 
 private:
     GameSettings &m_settings;

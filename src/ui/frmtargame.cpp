@@ -41,6 +41,17 @@ frmTargame::frmTargame(GameSettings &settings, const Story &story, std::function
     addLabel(this, u"Label2"_s, twipRect(120, 360, 375, 255), u">>"_s, kGrey);
     m_lblAction = addLabel(this, u"lblAction"_s, twipRect(480, 360, 4935, 255), QString(), kGrey);
 
+    // The input boxes are made before the output box: the tab order follows
+    // the order of creation and runs from the command box.
+    const auto show = [this] { refresh(); };
+    m_txtCon = new ConsoleBox(this, *m_game, ConsoleBox::Which::Command, show);
+    m_txtCon->setObjectName(u"txtCon"_s);
+    m_txtCon->setGeometry(twipRect(450, 5265, 7335, 360));
+    m_txtPwd = new ConsoleBox(this, *m_game, ConsoleBox::Which::Password, show);
+    m_txtPwd->setObjectName(u"txtPwd"_s);
+    m_txtPwd->setGeometry(twipRect(450, 5265, 7335, 360));
+    m_txtPwd->hide();
+
     m_txtGame = new QPlainTextEdit(this);
     m_txtGame->setObjectName(u"txtGame"_s);
     m_txtGame->setGeometry(twipRect(120, 600, 5295, 4575));
@@ -85,17 +96,6 @@ frmTargame::frmTargame(GameSettings &settings, const Story &story, std::function
 
     addLabel(this, u"Label1"_s, twipRect(120, 5280, 255, 255), u">>"_s);
 
-    const auto show = [this] { refresh(); };
-    m_txtCon = new ConsoleBox(this, *m_game, ConsoleBox::Which::Command, show);
-    m_txtCon->setObjectName(u"txtCon"_s);
-    m_txtCon->setGeometry(twipRect(450, 5265, 7335, 360));
-    m_txtPwd = new ConsoleBox(this, *m_game, ConsoleBox::Which::Password, show);
-    m_txtPwd->setObjectName(u"txtPwd"_s);
-    m_txtPwd->setGeometry(twipRect(450, 5265, 7335, 360));
-    m_txtPwd->hide();
-
-    setTabOrder(m_txtCon, m_txtPwd);
-    setTabOrder(m_txtPwd, m_txtGame);
     m_txtCon->setFocus();
 
     refresh();

@@ -52,13 +52,13 @@ QPixmap titleImage(qreal devicePixelRatio)
     // pixels so that the one-pixel lines stay sharp at any scale.
     const qreal dpr = devicePixelRatio > 0 ? devicePixelRatio : 1.0;
     const auto dev = [dpr](qreal logical) { return int(std::lround(logical * dpr)); };
-    QPixmap pixmap(dev(kTitleImageWidth), dev(kTitleImageHeight));
+    QPixmap pixmap(int(std::ceil(kTitleImageWidth * dpr)), int(std::ceil(kTitleImageHeight * dpr)));
     pixmap.fill(kBlack);
 
     QFont font = windowFont();
     font.setPixelSize(dev(12));
     const QString title = u"tarnvale"_s;
-    const int textLeft = dev(14);
+    const int textLeft = dev(18);
     const int textWidth = QFontMetrics(font).horizontalAdvance(title);
     const int gap = dev(6);
 

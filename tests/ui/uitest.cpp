@@ -1,0 +1,95 @@
+#include "uitest.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace tarnvale::ui::test {
+
+void typeText(QWidget *widget, const QString &text)
+{
+    for (const QChar ch : text) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(ch));
+        QApplication::sendEvent(widget, &press);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(ch));
+        QApplication::sendEvent(widget, &release);
+    }
+}
+
+void pressKey(QWidget *widget, Qt::Key key, Qt::KeyboardModifiers modifiers)
+{
+    QKeyEvent press(QEvent::KeyPress, key, modifiers);
+    QApplication::sendEvent(widget, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, modifiers);
+    QApplication::sendEvent(widget, &release);
+}
+
+void moveMouse(QWidget *widget, const QPoint &pos, Qt::MouseButtons buttons)
+{
+    QMouseEvent move(QEvent::MouseMove, QPointF(pos), QPointF(widget->mapToGlobal(pos)), Qt::NoButton, buttons,
+                     Qt::NoModifier);
+    QApplication::sendEvent(widget, &move);
+}
+
+namespace {
+
+QString longReply()
+{
+    QStringList lines;
+    for (int i = 1; i <= 60; ++i)
+        lines << u"строка "_s + QString::number(i);
+    return lines.join(u"\r\n"_s);
+}
+
+const RuleTable &rules()
+{
+    static const RuleTable table = {
+        {"the computer asks for its password", {u"компьютер"}, [](Game &g) {
+             g.reply(u"Введите пароль:");
+             g.showPasswordBox();
+         }},
+        {"the game ends", {u"конец"}, [](Game &g) { g.GameOver(); }},
+        {"an item", {u"взять"}, [](Game &g) {
+             g.reply(u"Взял.");
+             g.putItem(u"пустая пачка сигарет");
+         }},
+        {"a long reply", {u"длинно"}, [](Game &g) {
+             static const QString text = longReply();
+             g.reply(text);
+         }},
+    };
+    return table;
+}
+
+void runLocation(Game &game, qint16, QStringView command)
+{
+    runRules(rules(), game, command);
+}
+
+void checkPassword(Game &game, const QString &attempt)
+{
+    if (attempt == u"lyra"_s) {
+        game.reply(u"принято");
+        game.showCommandBox();
+    } else {
+        game.reply(u"Пароль неверный.\r\nВведите пароль:");
+    }
+}
+
+} // namespace
+
+const Story &windowTestStory()
+{
+    static const Story story{runLocation, nullptr, checkPassword};
+    return story;
+}
+
+QString shownOutput(const QWidget *window)
+{
+    const auto *output = window->findChild<QPlainTextEdit *>(u"txtGame"_s);
+    return output ? output->toPlainText().replace(u'\n', u"\r\n"_s) : QString();
+}
+
+} // namespace tarnvale::ui::test

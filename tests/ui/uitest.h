@@ -1,0 +1,44 @@
+#pragma once
+
+#include "engine/game.h"
+#include "engine/rules.h"
+
+#include <QString>
+#include <QTest>
+#include <QWidget>
+
+namespace tarnvale::ui::test {
+
+// Types the text into the widget one key press at a time, each press
+// carrying its character (Cyrillic included), as a keyboard would.
+void typeText(QWidget *widget, const QString &text);
+
+// A key that carries no text (Enter, Esc, the arrows, Backspace, Delete).
+void pressKey(QWidget *widget, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+
+// Sends a mouse move with the given buttons held to the widget, the pointer
+// at pos in the widget's coordinates.
+void moveMouse(QWidget *widget, const QPoint &pos, Qt::MouseButtons buttons);
+
+// A small story for the window tests, independent of the real one:
+// "компьютер" asks for the password ("lyra"), "конец" ends the game,
+// "взять" puts "пустая пачка сигарет" into the inventory, "длинно" gives a
+// reply of sixty lines; any other command keeps the default reply.
+const Story &windowTestStory();
+
+inline const QString kLongReplyFirstLine = QStringLiteral("строка 1");
+
+// The output box's text as the engine holds it, with CR LF line breaks.
+QString shownOutput(const QWidget *window);
+
+// A child widget by name, failing the test when it is missing.
+template <typename T>
+T *child(const QWidget *parent, const char *name)
+{
+    T *found = parent->findChild<T *>(QString::fromLatin1(name));
+    if (!found)
+        qWarning("no child %s", name);
+    return found;
+}
+
+} // namespace tarnvale::ui::test
