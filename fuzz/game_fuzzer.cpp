@@ -1,0 +1,500 @@
+// Plays the real story with whatever a player could do at the keyboard and
+// checks, after every single step, what must hold in any game. The input is
+// read as a sequence of actions (fuzz/actions.h). A violated rule prints what
+// was wrong and the steps that led there, and aborts.
+#include "actions.h"
+
+#include "engine/dictionary.h"
+#include "engine/game.h"
+#include "story/items.h"
+#include "story/story.h"
+
+#include <QHash>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+#include <algorithm>
+#include <array>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+#include <memory>
+#include <optional>
+#include <vector>
+
+using namespace tarnvale;
+using namespace tarnvale::fuzz;
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// Every phrase that some rule accepts or the dictionary holds, each once, in
+// the order of the rule tables and then the dictionary.
+const QStringList &phrasePool()
+{
+    static const QStringList pool = [] {
+        QStringList out;
+        QSet<QString> seen;
+        const auto add = [&](QStringView p) {
+            const QString s = p.toString();
+            if (!seen.contains(s)) {
+                seen.insert(s);
+                out << s;
+            }
+        };
+        for (const RuleTable *table :
+             {&story::streetRules(), &story::shopRules(), &story::alleyRules(),
+              &story::cornerRules(), &story::roomRules(), &story::computerRules(),
+              &story::everywhereRules()}) {
+            for (const Rule &rule : *table)
+                for (QStringView p : rule.phrases)
+                    add(p);
+        }
+        for (QStringView p : kDictionary)
+            add(p);
+        return out;
+    }();
+    return pool;
+}
+
+bool isItemName(const QString &caption)
+{
+    using namespace story;
+    return caption.isEmpty() || caption == kEmptyPack || caption == kCheapCigs
+        || caption == kDearCigs || caption == kBrick || caption == kBaldKey
+        || caption == kDiskette;
+}
+
+// Whether a counter's label reads the value in plain decimal and then the
+// word. Checked after every step, so it allocates nothing.
+bool labelShows(const QString &label, qint16 value, QStringView word)
+{
+    char16_t digits[8];
+    int n = 0;
+    int v = value < 0 ? -int(value) : int(value);
+    do {
+        digits[7 - n++] = char16_t(u'0' + v % 10);
+        v /= 10;
+    } while (v != 0);
+    if (value < 0)
+        digits[7 - n++] = u'-';
+    const QStringView number(digits + 8 - n, n);
+    return label.size() == n + word.size() && QStringView(label).first(n) == number
+        && QStringView(label).sliced(n) == word;
+}
+
+// Reads operands; a missing byte reads as 0.
+class Reader {
+public:
+    Reader(const std::uint8_t *data, std::size_t size) : m_data(data), m_size(size) {}
+    bool atEnd() const { return m_pos >= m_size; }
+    std::size_t pos() const { return m_pos; }
+    void seek(std::size_t pos) { m_pos = pos; }
+    unsigned u8() { return m_pos < m_size ? m_data[m_pos++] : 0; }
+    unsigned u16() { const unsigned lo = u8(); return lo | (u8() << 8); }
+    QByteArray bytes(std::size_t n)
+    {
+        n = std::min(n, m_size - std::min(m_pos, m_size));
+        QByteArray out(reinterpret_cast<const char *>(m_data + m_pos), qsizetype(n));
+        m_pos += n;
+        return out;
+    }
+    QString utf16(std::size_t units)
+    {
+        QString out;
+        out.reserve(qsizetype(units));
+        for (std::size_t i = 0; i < units && !atEnd(); ++i)
+            out.append(QChar(char16_t(u16())));
+        return out;
+    }
+
+private:
+    const std::uint8_t *m_data;
+    std::size_t m_size;
+    std::size_t m_pos = 0;
+};
+
+// Bounds the work one input may ask for, so that every run stays short.
+constexpr long kStepBudget = 40000;
+
+class Player {
+public:
+    Player()
+    {
+        m_game = std::make_unique<Game>(m_settings, tarnvaleStory(), [this] { ++m_launches; });
+        m_freshHard = m_game->window();
+        m_settings.easyMode = kTrue;
+        m_game->newGame();
+        m_freshEasy = m_game->window();
+        m_settings.easyMode = kFalse;
+        m_game->newGame();
+        check("start");
+    }
+
+    void play(const std::uint8_t *data, std::size_t size)
+    {
+        Reader in(data, size);
+        std::vector<std::pair<std::size_t, std::size_t>> done; // where each action's bytes lie
+        while (!in.atEnd() && m_steps < kStepBudget) {
+            const std::size_t start = in.pos();
+            const unsigned op = in.u8() % OpCount;
+            if (op == Repeat) {
+                const std::size_t k = std::min<std::size_t>(in.u8() % kMaxRepeatActions + 1, done.size());
+                unsigned times = in.u8();
+                times = times == kLong ? in.u16() % kMaxRepeat + 1 : times % 16 + 1;
+                const std::size_t resume = in.pos();
+                for (unsigned t = 0; t < times && m_steps < kStepBudget; ++t) {
+                    for (std::size_t i = done.size() - k; i < done.size(); ++i) {
+                        in.seek(done[i].first);
+                        perform(in, in.u8() % OpCount);
+                    }
+                }
+                in.seek(resume);
+                continue;
+            }
+            perform(in, op);
+            done.emplace_back(start, in.pos());
+        }
+    }
+
+private:
+    // --- the actions ---------------------------------------------------------
+
+    void perform(Reader &in, unsigned op)
+    {
+        switch (op) {
+        case SubmitPhrase: {
+            const QStringList &pool = phrasePool();
+            submit(pool.at(qsizetype(in.u16() % unsigned(pool.size()))));
+            break;
+        }
+        case SubmitUtf8:
+            submit(QString::fromUtf8(in.bytes(in.u8())));
+            break;
+        case SubmitUtf16:
+            submit(in.utf16(in.u8()));
+            break;
+        case Key: {
+            const unsigned k = in.u8();
+            press(KeyChoice(k % KeyChoices), BoxChoice(k / KeyChoices % BoxChoices));
+            break;
+        }
+        case Type: {
+            const BoxChoice box = BoxChoice(in.u8() % BoxChoices);
+            const QString text = QString::fromUtf8(in.bytes(in.u8()));
+            typeEach(text, box);
+            break;
+        }
+        case TypePhrase: {
+            const QStringList &pool = phrasePool();
+            const QString &phrase = pool.at(qsizetype(in.u16() % unsigned(pool.size())));
+            typeEach(phrase.left(qsizetype(in.u8())), VisibleBox);
+            break;
+        }
+        case Select: {
+            const bool pwd = in.u8() & 1;
+            const int start = int(in.u8());
+            const int length = int(in.u8());
+            step(pwd ? "select in the password box" : "select in the command box", {},
+                 [&] { pwd ? m_game->selectPwd(start, length) : m_game->selectCon(start, length); });
+            break;
+        }
+        case PasteCon: {
+            const QString unit = in.utf16(in.u8());
+            const unsigned e = in.u8();
+            const QString text = unit.repeated(e == kLong ? kHugePaste : e % 8 + 1);
+            paste(text);
+            break;
+        }
+        case NewGame:
+            newGame("new game");
+            break;
+        case Settings: {
+            const unsigned bits = in.u8();
+            m_settings.easyMode = (bits & 1) ? kTrue : kFalse;
+            m_settings.musicOn = (bits & 2) ? kTrue : kFalse;
+            newGame("new game with other settings");
+            break;
+        }
+        case HoldEnter: {
+            unsigned n = in.u8();
+            n = n == kLong ? in.u16() % (kMaxHold + 1) : n % 32 + 1;
+            for (unsigned i = 0; i < n && m_steps < kStepBudget; ++i)
+                press(Enter, VisibleBox);
+            break;
+        }
+        default:
+            break;
+        }
+    }
+
+    // A line submitted as the front-ends submit it: the visible box takes the
+    // whole text (an easy game completes it), then Enter.
+    void submit(const QString &line)
+    {
+        const GameWindow &w = m_game->window();
+        const bool pwd = w.txtPwd.visible;
+        const TextBox &box = pwd ? w.txtPwd : w.txtCon;
+        const Kind edit = box.acceptsInput() ? Kind::Edit : Kind::Refused;
+        step("enter a line", line, [&] {
+            pwd ? m_game->editPwd(line, int(line.size())) : m_game->editCon(line, int(line.size()));
+        }, edit);
+        press(Enter, VisibleBox);
+    }
+
+    void press(KeyChoice key, BoxChoice box)
+    {
+        static const int codes[KeyChoices] = {kKeyEnter, kKeyEscape, kKeyUp, kKeyBackspace, kKeyDelete};
+        const GameWindow &w = m_game->window();
+        bool pwd = box == PasswordBox;
+        if (box == VisibleBox)
+            pwd = w.txtPwd.visible;
+        const TextBox &target = pwd ? w.txtPwd : w.txtCon;
+        Kind kind = Kind::Edit;
+        if (!target.acceptsInput())
+            kind = Kind::Refused;
+        else if (key == Enter)
+            kind = pwd ? Kind::PasswordEnter : Kind::Turn;
+        static const char *const conNames[KeyChoices] = {"Enter", "Esc", "Up", "Backspace", "Delete"};
+        static const char *const pwdNames[KeyChoices] = {
+            "Enter in the password box", "Esc in the password box", "Up in the password box",
+            "Backspace in the password box", "Delete in the password box"};
+        step(pwd ? pwdNames[key] : conNames[key], {}, [&] {
+            pwd ? m_game->pressPwdKey(codes[key]) : m_game->pressConKey(codes[key]);
+        }, kind);
+        if (kind == Kind::Edit && key == Esc && !(pwd ? w.txtPwd : w.txtCon).text().isEmpty())
+            fail("Esc left text in the box");
+    }
+
+    void typeEach(const QString &text, BoxChoice box)
+    {
+        for (qsizetype i = 0; i < text.size() && m_steps < kStepBudget; ++i) {
+            qsizetype n = 1;
+            if (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+                n = 2;
+            const QString ch = text.mid(i, n);
+            i += n - 1;
+            bool pwd = box == PasswordBox;
+            if (box == VisibleBox)
+                pwd = m_game->window().txtPwd.visible;
+            const TextBox &target = pwd ? m_game->window().txtPwd : m_game->window().txtCon;
+            step(pwd ? "type into the password box" : "type", ch,
+                 [&] { pwd ? m_game->typePwd(ch) : m_game->typeCon(ch); },
+                 target.acceptsInput() ? Kind::Edit : Kind::Refused);
+        }
+    }
+
+    void paste(const QString &text)
+    {
+        const TextBox &box = m_game->window().txtCon;
+        QString after = box.text();
+        after.replace(box.selStart(), box.selLength(), text);
+        const int caret = box.selStart() + int(text.size());
+        step("paste into the command box", text.left(40),
+             [&] { m_game->editCon(after, caret); },
+             box.acceptsInput() ? Kind::Edit : Kind::Refused);
+    }
+
+    void newGame(const char *what)
+    {
+        const int launches = m_launches;
+        step(what, {}, [&] { m_game->newGame(); }, Kind::NewGame);
+        if (m_launches != launches + (m_settings.musicOn == kTrue ? 1 : 0))
+            fail("the music was launched %d times for one game", m_launches - launches);
+    }
+
+    // --- the checks ----------------------------------------------------------
+
+    enum class Kind {
+        Edit,          // anything that is not a turn
+        Turn,          // Enter in the command box, which takes it
+        PasswordEnter, // Enter in the password box, which takes it
+        Refused,       // the box does not take input: nothing may change
+        NewGame,
+    };
+
+    template <typename F>
+    void step(const char *what, const QString &arg, F &&action, Kind kind = Kind::Edit)
+    {
+        m_trace[std::size_t(m_steps) % m_trace.size()] = {what, arg};
+        ++m_steps;
+        if (m_verbose)
+            printStep(what, arg);
+
+        const GameState before = m_game->state();
+        const GameWindow beforeWindow = m_game->window();
+        action();
+        const GameState &after = m_game->state();
+        const GameWindow &w = m_game->window();
+
+        switch (kind) {
+        case Kind::Edit:
+            if (after != before)
+                fail("an edit changed the game state");
+            break;
+        case Kind::Refused:
+            if (after != before || w != beforeWindow)
+                fail("a box that takes no input changed the game");
+            break;
+        case Kind::PasswordEnter:
+            if (after.moveCount != before.moveCount)
+                fail("a password attempt counted as a move");
+            if (w.lblAction != beforeWindow.txtPwd.text())
+                fail("the last command is not the password attempt");
+            if (!w.txtPwd.text().isEmpty())
+                fail("the password box keeps the attempt");
+            break;
+        case Kind::Turn:
+            checkTurn(before, beforeWindow);
+            break;
+        case Kind::NewGame:
+            m_purchases = 0;
+            m_moves = 0;
+            if (w != (m_settings.easyMode == kTrue ? m_freshEasy : m_freshHard))
+                fail("a new game does not show what the first one showed");
+            if (after != GameState{0, 0, 60, kStreet, {}})
+                fail("a new game does not start from the street with 60 roubles and no flags");
+            break;
+        }
+        check(what);
+    }
+
+    void checkTurn(const GameState &before, const GameWindow &beforeWindow)
+    {
+        const GameState &after = m_game->state();
+        const GameWindow &w = m_game->window();
+        const bool undone = w.txtGame == Game::kOverflowNotice && after == before;
+        if (undone) {
+            GameWindow expected = beforeWindow;
+            expected.txtGame = Game::kOverflowNotice;
+            if (w != expected)
+                fail("an overflowing turn changed more than the output box");
+            const bool nearLimit = before.moveCount == std::numeric_limits<qint16>::max()
+                || before.points > std::numeric_limits<qint16>::max() - 200
+                || before.money < std::numeric_limits<qint16>::min() + 10;
+            if (!nearLimit)
+                fail("a turn was undone with every counter far from its limit");
+            return;
+        }
+        if (before.moveCount == std::numeric_limits<qint16>::max())
+            fail("the move past 32767 was not undone");
+        ++m_moves;
+        if (w.lblAction != beforeWindow.txtCon.text())
+            fail("the last command is not the submitted text");
+        if (!w.txtCon.text().isEmpty())
+            fail("the command box was not emptied after Enter");
+        if (before[Flag::hasCheapCigs] == kFalse && after[Flag::hasCheapCigs] != kFalse)
+            ++m_purchases;
+    }
+
+    // What holds after every step, whatever came before.
+    void check(const char *what)
+    {
+        const GameState &s = m_game->state();
+        const GameWindow &w = m_game->window();
+        const bool easy = m_settings.easyMode == kTrue;
+
+        if (w.txtCon.visible == w.txtPwd.visible)
+            fail("%s the command and password boxes are both %s", what, w.txtCon.visible ? "shown" : "hidden");
+        for (std::size_t i = 0; i < kFlagCount; ++i) {
+            if (s.flags[i] != kTrue && s.flags[i] != kFalse)
+                fail("flag %zu holds %d", i, int(s.flags[i]));
+        }
+        if (s.location < kStreet || s.location > kRoom)
+            fail("location %d", int(s.location));
+        if (s.moveCount != m_moves)
+            fail("%d moves counted, %d Enters taken", int(s.moveCount), int(m_moves));
+        if (!labelShows(w.lblSteps, s.moveCount, u" ходов"))
+            fail("moves label out of step");
+        if (!labelShows(w.lblPoints, s.points, u" очков"))
+            fail("points label out of step");
+        if (!labelShows(w.lblMoney, s.money, u" руб."))
+            fail("money label out of step");
+        if (s.points < 0 || s.points % (easy ? 10 : 50) != 0)
+            fail("%d points cannot be earned in a %s game", int(s.points), easy ? "easy" : "hard");
+        if (s.money != 60 - 10 * m_purchases)
+            fail("%d roubles after %d purchases", int(s.money), m_purchases);
+        for (const QString &slot : w.lblInv) {
+            if (!isItemName(slot))
+                fail("an inventory slot holds something that is no item");
+        }
+        if (w.txtGame.isEmpty())
+            fail("the output box is empty");
+        for (const TextBox *box : {&w.txtCon, &w.txtPwd}) {
+            if (box->selStart() < 0 || box->selLength() < 0
+                || box->selStart() + box->selLength() > box->text().size())
+                fail("a selection lies outside its text");
+        }
+        if (w.txtPwd.visible
+            && (s.location != kRoom || s.flags[std::size_t(Flag::atComputer)] != kTrue
+                || s.flags[std::size_t(Flag::loggedIn)] != kFalse))
+            fail("the password box is shown away from the locked computer");
+        if (!w.txtCon.enabled && !w.txtGame.endsWith(u"Игра Окончена."_s))
+            fail("the command box is dead but the game is not over");
+        if (w.lblDiff != (easy ? u"простая игра"_s : u"сложная игра"_s))
+            fail("difficulty label");
+        if (w.lstItems.size() != (easy ? qsizetype(kDictionarySize) : 0))
+            fail("the dictionary holds %lld phrases", static_cast<long long>(w.lstItems.size()));
+        if (w.lstItemsIndex < -1 || w.lstItemsIndex >= w.lstItems.size())
+            fail("the dictionary's selection lies outside it");
+        // The completion leaves the command box holding the phrase it selected,
+        // or, having selected none, a text that begins no phrase.
+        if (easy && w.lstItemsIndex >= 0 && w.txtCon.text() != w.lstItems.at(w.lstItemsIndex))
+            fail("the command box does not hold the selected dictionary phrase");
+        if (easy && w.lstItemsIndex < 0 && !w.txtCon.text().isEmpty()) {
+            for (const QString &p : w.lstItems) {
+                if (p.startsWith(w.txtCon.text(), Qt::CaseInsensitive))
+                    fail("the command box begins a phrase but was not completed");
+            }
+        }
+    }
+
+    static void printStep(const char *what, const QString &arg)
+    {
+        std::fprintf(stderr, "    %s", what);
+        if (!arg.isNull())
+            std::fprintf(stderr, " «%s»%s (%lld)", arg.left(200).toUtf8().constData(),
+                         arg.size() > 200 ? "..." : "", static_cast<long long>(arg.size()));
+        std::fputc('\n', stderr);
+    }
+
+    [[noreturn]] void fail(const char *format, ...) __attribute__((format(printf, 2, 3)))
+    {
+        std::fputs("\n*** game rule broken: ", stderr);
+        va_list args;
+        va_start(args, format);
+        std::vfprintf(stderr, format, args);
+        va_end(args);
+        std::fprintf(stderr, "\n*** %s game, %d moves, last steps:\n",
+                     m_settings.easyMode == kTrue ? "easy" : "hard", int(m_game->state().moveCount));
+        for (long i = std::max(0L, m_steps - long(m_trace.size())); i < m_steps; ++i) {
+            const auto &[what, arg] = m_trace[std::size_t(i) % m_trace.size()];
+            printStep(what, arg);
+        }
+        std::fprintf(stderr, "*** output box: %s\n", m_game->window().txtGame.left(300).toUtf8().constData());
+        std::abort();
+    }
+
+    GameSettings m_settings;
+    std::unique_ptr<Game> m_game;
+    GameWindow m_freshHard;
+    GameWindow m_freshEasy;
+    int m_launches = 0;
+    int m_purchases = 0;
+    int m_moves = 0;
+    long m_steps = 0;
+    // TARNVALE_FUZZ_TRACE=1 prints every step (for replaying one input).
+    const bool m_verbose = qEnvironmentVariableIntValue("TARNVALE_FUZZ_TRACE") != 0;
+    std::array<std::pair<const char *, QString>, 40> m_trace; // the last steps, for the report
+};
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    Player player;
+    player.play(data, size);
+    return 0;
+}
