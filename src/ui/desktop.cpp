@@ -1,13 +1,46 @@
 #include "ui/desktop.h"
 
 #include "story/story.h"
+#include "ui/frmnew.h"
 #include "ui/frmtargame.h"
+#include "ui/infowindows.h"
 
 #include <QApplication>
 
 #include <utility>
 
 namespace tarnvale::ui {
+
+namespace {
+
+// A window counts as open until it is closed; a closed one is hidden and
+// only waits to be destroyed.
+template <typename Window>
+Window *openWindow(const QPointer<Window> &window)
+{
+    return window && !window->isHidden() ? window.data() : nullptr;
+}
+
+template <typename Window>
+void closeWindow(QPointer<Window> &window)
+{
+    if (Window *open = openWindow(window))
+        open->close();
+    window.clear();
+}
+
+// Shows a window, or brings an open one to the front.
+void bringUp(QWidget *window)
+{
+    if (window->isVisible()) {
+        window->raise();
+        window->activateWindow();
+    } else {
+        window->show();
+    }
+}
+
+} // namespace
 
 Desktop::Desktop(GameSettings &settings, const Story &story, std::function<void()> launchMusic)
     : m_settings(settings), m_story(story), m_launchMusic(std::move(launchMusic))
@@ -17,23 +50,72 @@ Desktop::Desktop(GameSettings &settings, const Story &story, std::function<void(
 Desktop::~Desktop()
 {
     delete m_game.data();
+    delete m_dialog.data();
+    delete m_help.data();
+    delete m_author.data();
 }
 
 frmTargame *Desktop::gameWindow() const
 {
-    return m_game;
+    return openWindow(m_game);
+}
+
+frmNew *Desktop::newGameDialog() const
+{
+    return openWindow(m_dialog);
+}
+
+frmHelp *Desktop::helpWindow() const
+{
+    return openWindow(m_help);
+}
+
+frmAuthor *Desktop::authorWindow() const
+{
+    return openWindow(m_author);
 }
 
 void Desktop::start()
 {
-    startGame();
+    showNewGameDialog();
+}
+
+void Desktop::showNewGameDialog()
+{
+    if (!newGameDialog()) {
+        m_dialog = new frmNew(m_settings);
+        connect(m_dialog, &frmNew::startClicked, this, &Desktop::startGame);
+    }
+    bringUp(m_dialog);
+    closeWindow(m_game);
 }
 
 void Desktop::startGame()
 {
-    auto *game = new frmTargame(m_settings, m_story, m_launchMusic);
-    m_game = game;
-    game->show();
+    if (!gameWindow()) {
+        // The new window's game starts at once, with the settings as the
+        // dialog left them.
+        m_game = new frmTargame(m_settings, m_story, m_launchMusic);
+        connect(m_game, &frmTargame::newGameClicked, this, &Desktop::showNewGameDialog);
+        connect(m_game, &frmTargame::helpClicked, this, &Desktop::showHelp);
+        connect(m_game, &frmTargame::authorClicked, this, &Desktop::showAuthor);
+    }
+    bringUp(m_game);
+    closeWindow(m_dialog);
+}
+
+void Desktop::showHelp()
+{
+    if (!helpWindow())
+        m_help = new frmHelp;
+    bringUp(m_help);
+}
+
+void Desktop::showAuthor()
+{
+    if (!authorWindow())
+        m_author = new frmAuthor;
+    bringUp(m_author);
 }
 
 int runDesktop(int &argc, char **argv, GameSettings &settings, std::function<void()> launchMusic)

@@ -13,31 +13,50 @@ struct Story;
 
 namespace tarnvale::ui {
 
+class frmAuthor;
+class frmHelp;
+class frmNew;
 class frmTargame;
 
 // Runs the windows until the program ends; returns the exit status.
 int runDesktop(int &argc, char **argv, GameSettings &settings, std::function<void()> launchMusic);
 
-// The program's windows and how they replace one another. Every window is
-// destroyed when it closes; the desktop only remembers the ones still open.
+// The program's four windows and how they replace one another. Every window
+// is destroyed when it closes; the desktop remembers only the open ones.
+//
+// The new-game dialog and the game window take turns: "начать" shows a fresh
+// game window and closes the dialog, "новая" shows the dialog and closes the
+// game window, discarding its game. The help and author windows are made on
+// first use, brought to the front by a further click, and live on their own
+// until they are closed.
 class Desktop : public QObject {
     Q_OBJECT
 public:
     Desktop(GameSettings &settings, const Story &story, std::function<void()> launchMusic);
     ~Desktop() override;
 
-    // Opens the first window.
+    // Opens the first window: the new-game dialog.
     void start();
-    // Shows a fresh game window: a new game with the current settings.
-    void startGame();
 
+    void showNewGameDialog();
+    void startGame();
+    void showHelp();
+    void showAuthor();
+
+    // The windows that are open, or null.
     frmTargame *gameWindow() const;
+    frmNew *newGameDialog() const;
+    frmHelp *helpWindow() const;
+    frmAuthor *authorWindow() const;
 
 private:
     GameSettings &m_settings;
     const Story &m_story;
     std::function<void()> m_launchMusic;
     QPointer<frmTargame> m_game;
+    QPointer<frmNew> m_dialog;
+    QPointer<frmHelp> m_help;
+    QPointer<frmAuthor> m_author;
 };
 
 } // namespace tarnvale::ui

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTextLayout>
 #include <QWindow>
 
 using namespace Qt::Literals::StringLiterals;
@@ -31,6 +32,46 @@ void LabelButton::mouseReleaseEvent(QMouseEvent *event)
     m_pressed = false;
     if (rect().contains(event->position().toPoint()))
         Q_EMIT clicked();
+}
+
+// ---------------------------------------------------------------------------
+
+WrappedLabel::WrappedLabel(QWidget *parent) : QLabel(parent)
+{
+    setWordWrap(true);
+}
+
+int WrappedLabel::layOut(QTextLayout &layout, int width) const
+{
+    QTextOption option(alignment());
+    option.setWrapMode(QTextOption::WordWrap);
+    layout.setTextOption(option);
+    layout.setFont(font());
+    layout.setText(text());
+    int lines = 0;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        line.setPosition(QPointF(0, lines * kLinePitch));
+        ++lines;
+    }
+    layout.endLayout();
+    return lines;
+}
+
+int WrappedLabel::heightForWidth(int width) const
+{
+    QTextLayout layout;
+    return layOut(layout, width) * kLinePitch;
+}
+
+void WrappedLabel::paintEvent(QPaintEvent *)
+{
+    QTextLayout layout;
+    layOut(layout, width());
+    QPainter painter(this);
+    painter.setPen(palette().color(QPalette::WindowText));
+    layout.draw(&painter, QPointF(0, 0));
 }
 
 // ---------------------------------------------------------------------------
@@ -140,6 +181,13 @@ LabelButton *Form::addButton(const QString &name, const QRect &geometry, const Q
     auto *button = new LabelButton(this);
     placeLabel(button, name, geometry, caption, colour);
     return button;
+}
+
+WrappedLabel *Form::addWrappedLabel(const QString &name, const QRect &geometry, const QString &caption)
+{
+    auto *label = new WrappedLabel(this);
+    placeLabel(label, name, geometry, caption);
+    return label;
 }
 
 void Form::showEvent(QShowEvent *event)

@@ -9,6 +9,8 @@
 
 #include "ui/look.h"
 
+class QTextLayout;
+
 namespace tarnvale::ui {
 
 // A flat label that works as a button: it shows the hand pointer and reports
@@ -27,6 +29,21 @@ protected:
 
 private:
     bool m_pressed = false;
+};
+
+// A label whose caption is wrapped at word boundaries onto lines
+// kLinePitch pixels apart.
+class WrappedLabel : public QLabel {
+    Q_OBJECT
+public:
+    explicit WrappedLabel(QWidget *parent);
+    int heightForWidth(int width) const override;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    int layOut(QTextLayout &layout, int width) const;
 };
 
 // The white rectangle that frames a window (`Shape1`). It lies over the other
@@ -90,6 +107,7 @@ public:
 protected:
     LabelButton *addButton(const QString &name, const QRect &geometry, const QString &caption,
                            const QColor &colour = kWhite);
+    WrappedLabel *addWrappedLabel(const QString &name, const QRect &geometry, const QString &caption);
     void showEvent(QShowEvent *event) override;
 
 private:

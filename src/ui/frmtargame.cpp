@@ -3,9 +3,11 @@
 #include "ui/consolebox.h"
 
 #include <QListWidget>
-#include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QTextBlockFormat>
+#include <QTextCursor>
 #include <QTextDocument>
+#include <QTextEdit>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -52,13 +54,15 @@ frmTargame::frmTargame(GameSettings &settings, const Story &story, std::function
     m_txtPwd->setGeometry(twipRect(450, 5265, 7335, 360));
     m_txtPwd->hide();
 
-    m_txtGame = new QPlainTextEdit(this);
+    m_txtGame = new QTextEdit(this);
     m_txtGame->setObjectName(u"txtGame"_s);
     m_txtGame->setGeometry(twipRect(120, 600, 5295, 4575));
     m_txtGame->setReadOnly(true);
+    m_txtGame->setAcceptRichText(false);
     m_txtGame->setUndoRedoEnabled(false);
     m_txtGame->setFrameShape(QFrame::NoFrame);
-    m_txtGame->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    m_txtGame->setLineWrapMode(QTextEdit::WidgetWidth);
+    m_txtGame->setWordWrapMode(QTextOption::WordWrap);
     m_txtGame->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_txtGame->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_txtGame->verticalScrollBar()->setStyleSheet(kScrollBarStyle);
@@ -109,10 +113,7 @@ void frmTargame::refresh()
 
     if (shown.txtGame != m_shownOutput) {
         m_shownOutput = shown.txtGame;
-        QString text = shown.txtGame;
-        text.replace(u"\r\n"_s, u"\n"_s);
-        m_txtGame->setPlainText(text);
-        m_txtGame->verticalScrollBar()->setValue(0);
+        showOutput(shown.txtGame);
     }
 
     setCaption(m_lblAction, shown.lblAction);
@@ -142,6 +143,23 @@ void frmTargame::refresh()
     }
     if (passwordBefore != shown.txtPwd.visible)
         (shown.txtPwd.visible ? m_txtPwd : m_txtCon)->setFocus();
+}
+
+void frmTargame::showOutput(const QString &text)
+{
+    // One edit: the old reply out, the new one in, its lines kLinePitch apart.
+    QTextBlockFormat lines;
+    lines.setLineHeight(kLinePitch, QTextBlockFormat::FixedHeight);
+    QTextCursor cursor(m_txtGame->document());
+    cursor.beginEditBlock();
+    cursor.select(QTextCursor::Document);
+    cursor.removeSelectedText();
+    cursor.setBlockFormat(lines);
+    cursor.insertText(QString(text).replace(u"\r\n"_s, u"\n"_s));
+    cursor.endEditBlock();
+    // Every reply is read from its first line.
+    m_txtGame->moveCursor(QTextCursor::Start);
+    m_txtGame->verticalScrollBar()->setValue(0);
 }
 
 } // namespace tarnvale::ui

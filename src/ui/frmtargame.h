@@ -12,7 +12,7 @@
 
 class QLabel;
 class QListWidget;
-class QPlainTextEdit;
+class QTextEdit;
 
 namespace tarnvale::ui {
 
@@ -45,11 +45,13 @@ Q_SIGNALS:
     void helpClicked();      // "помощь"
 
 private:
+    void showOutput(const QString &text);
+
     std::unique_ptr<Game> m_game;
     QString m_shownOutput;
 
     QLabel *m_lblAction;
-    QPlainTextEdit *m_txtGame;
+    QTextEdit *m_txtGame;
     std::array<QLabel *, kInventorySlots> m_lblInv{};
     QListWidget *m_lstItems;
     QLabel *m_lblDiff;

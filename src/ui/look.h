@@ -27,6 +27,10 @@ inline const QColor kWhite{255, 255, 255};
 inline const QColor kGrey{128, 128, 128};       // the marker and the last command
 inline const QColor kUnchosen{170, 170, 170};   // the option not chosen in the dialog
 
+// The distance between the lines of a text of several lines: the original
+// face's 16-pixel cell, whatever the chosen face's own spacing is.
+inline constexpr int kLinePitch = 16;
+
 // The face of every text in the windows: bold, 13 pixels high (9.75 points
 // at 96 dpi), from a family with Cyrillic letters.
 QFont windowFont();

@@ -1,33 +1,57 @@
-// Opens the windows on the real display, plays a few commands through the
-// real input box and stays open, for looking at the windows (screenshots).
+// Opens the windows on the real display and plays a few commands through the
+// real input box, for looking at the windows (screenshots).
 //
-//   showcase [--easy] [COMMAND...]
+//   showcase dialog
+//   showcase game [--easy] [COMMAND...]
+//   showcase info [COMMAND...]        the game with the help and author windows
 //
 // Each COMMAND is typed into the command box and submitted with Enter; a
 // command ending in "~" is typed without Enter (to show the completion).
 #include "uitest.h"
 
 #include "story/story.h"
+#include "ui/desktop.h"
+#include "ui/frmnew.h"
 #include "ui/frmtargame.h"
+#include "ui/infowindows.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace tarnvale;
 
+namespace {
+
+void click(QWidget *window, const QString &name)
+{
+    QTest::mouseClick(window->findChild<QLabel *>(name), Qt::LeftButton);
+}
+
+} // namespace
+
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     QStringList args = QApplication::arguments().mid(1);
+    const QString what = args.isEmpty() ? u"game"_s : args.takeFirst();
+
     GameSettings settings;
+    ui::Desktop desktop(settings, tarnvaleStory(), {});
+    desktop.start();
+    desktop.newGameDialog()->move(20, 20);
+    if (what == u"dialog"_s)
+        return QApplication::exec();
+
     if (!args.isEmpty() && args.first() == u"--easy"_s) {
-        settings.easyMode = kTrue;
+        click(desktop.newGameDialog(), u"lblEasy"_s);
         args.removeFirst();
     }
-    auto *game = new ui::frmTargame(settings, tarnvaleStory());
+    click(desktop.newGameDialog(), u"lblMusOff"_s);
+    click(desktop.newGameDialog(), u"lblStart"_s);
+    ui::frmTargame *game = desktop.gameWindow();
     game->move(20, 20);
-    game->show();
     auto *box = game->findChild<QLineEdit *>(u"txtCon"_s);
     for (const QString &command : std::as_const(args)) {
         if (command.endsWith(u'~')) {
@@ -36,6 +60,12 @@ int main(int argc, char **argv)
             ui::test::typeText(box, command);
             ui::test::pressKey(box, Qt::Key_Return);
         }
+    }
+    if (what == u"info"_s) {
+        click(game, u"lblHelp"_s);
+        click(game, u"lblAuthor"_s);
+        desktop.helpWindow()->move(560, 20);
+        desktop.authorWindow()->move(560, 250);
     }
     return QApplication::exec();
 }

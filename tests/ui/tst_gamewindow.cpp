@@ -14,7 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPlainTextEdit>
+#include <QTextEdit>
 #include <QPointer>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -164,11 +164,11 @@ void GameWindowTest::windowLooksAsDesigned()
     QVERIFY(w.con()->text().isEmpty());
 
     for (QWidget *box : {static_cast<QWidget *>(w.con()), static_cast<QWidget *>(w.pwd()),
-                         static_cast<QWidget *>(child<QPlainTextEdit>(form, "txtGame"))}) {
+                         static_cast<QWidget *>(child<QTextEdit>(form, "txtGame"))}) {
         QCOMPARE(box->palette().color(QPalette::Base), QColor(Qt::black));
         QCOMPARE(box->palette().color(QPalette::Text), QColor(Qt::white));
     }
-    QVERIFY(child<QPlainTextEdit>(form, "txtGame")->isReadOnly());
+    QVERIFY(child<QTextEdit>(form, "txtGame")->isReadOnly());
 
     // The command box comes first in the tab order and has the focus.
     QCOMPARE(form->focusWidget(), w.con());
@@ -194,7 +194,7 @@ void GameWindowTest::startsWithTheOpeningScene()
 {
     Window w;
     QCOMPARE(shownOutput(w.form), Game::kOpeningText);
-    QCOMPARE(child<QPlainTextEdit>(w.form, "txtGame")->toPlainText().split(u'\n').size(), 5);
+    QCOMPARE(child<QTextEdit>(w.form, "txtGame")->toPlainText().split(u'\n').size(), 5);
 }
 
 void GameWindowTest::fontFitsTheLayout()
@@ -203,13 +203,13 @@ void GameWindowTest::fontFitsTheLayout()
     // face chosen here must keep those lines whole, and the longest item
     // name must fit its inventory slot.
     Window w;
-    const QFont font = child<QPlainTextEdit>(w.form, "txtGame")->font();
+    const QFont font = child<QTextEdit>(w.form, "txtGame")->font();
     const QString family = QFontInfo(font).family().section(u" ["_s, 0, 0);   // without the foundry
     if (!font.families().contains(family))
         QSKIP(qPrintable(u"none of the preferred faces is installed; got "_s + family));
 
     const QFontMetrics metrics(font);
-    auto *output = child<QPlainTextEdit>(w.form, "txtGame");
+    auto *output = child<QTextEdit>(w.form, "txtGame");
     const int room = output->width() - output->verticalScrollBar()->sizeHint().width()
                      - 2 * int(output->document()->documentMargin());
     for (const QString &line : Game::kOpeningText.split(u"\r\n"_s))
@@ -252,11 +252,11 @@ void GameWindowTest::enterSubmitsTheTypedCommand()
 void GameWindowTest::outputShowsEveryReplyFromTheTop()
 {
     Window w;
-    auto *output = child<QPlainTextEdit>(w.form, "txtGame");
+    auto *output = child<QTextEdit>(w.form, "txtGame");
     w.form->show();
     QVERIFY(QTest::qWaitForWindowExposed(w.form));
     submit(w.con(), u"длинно"_s);
-    QCOMPARE(output->blockCount(), 60);
+    QCOMPARE(output->document()->blockCount(), 60);
     QCOMPARE(output->document()->firstBlock().text(), kLongReplyFirstLine);
     QVERIFY(output->verticalScrollBar()->maximum() > 0);
     QCOMPARE(output->verticalScrollBar()->value(), 0);
@@ -271,17 +271,18 @@ void GameWindowTest::outputShowsEveryReplyFromTheTop()
 void GameWindowTest::unchangedOutputIsNotRewritten()
 {
     Window w;
-    auto *output = child<QPlainTextEdit>(w.form, "txtGame");
-    QSignalSpy rewrites(output, &QPlainTextEdit::textChanged);
+    auto *output = child<QTextEdit>(w.form, "txtGame");
+    QSignalSpy rewrites(output, &QTextEdit::textChanged);
     typeText(w.con(), u"абв"_s);
     pressKey(w.con(), Qt::Key_Backspace);
     pressKey(w.con(), Qt::Key_Escape);
     QCOMPARE(rewrites.count(), 0);
     pressKey(w.con(), Qt::Key_Return);
-    QCOMPARE(rewrites.count(), 1);
+    QVERIFY(rewrites.count() > 0);
     // the same default reply again is no change
+    rewrites.clear();
     pressKey(w.con(), Qt::Key_Return);
-    QCOMPARE(rewrites.count(), 1);
+    QCOMPARE(rewrites.count(), 0);
 }
 
 void GameWindowTest::backspaceAndDelete_data()

@@ -2,7 +2,7 @@
 
 #include <QApplication>
 #include <QMouseEvent>
-#include <QPlainTextEdit>
+#include <QTextEdit>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -88,7 +88,7 @@ const Story &windowTestStory()
 
 QString shownOutput(const QWidget *window)
 {
-    const auto *output = window->findChild<QPlainTextEdit *>(u"txtGame"_s);
+    const auto *output = window->findChild<QTextEdit *>(u"txtGame"_s);
     return output ? output->toPlainText().replace(u'\n', u"\r\n"_s) : QString();
 }
 
