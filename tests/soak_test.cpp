@@ -1,0 +1,212 @@
+// Long sessions: one game of 40,000 commands, run past the moves counter's
+// limit, and heavy input into the command box. Nothing may crash, memory
+// must stay flat once the game has warmed up, and the game must stay correct
+// all along.
+#include "engine/dictionary.h"
+#include "engine/game.h"
+#include "story/story.h"
+#include "support.h"
+
+#include <QFile>
+#include <QTest>
+
+#include <limits>
+
+using namespace tarnvale;
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kAddressSanitizer = true;
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+
+// Resident memory of this process, in kilobytes.
+long residentKb()
+{
+    QFile status(u"/proc/self/status"_s);
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    }
+    return -1;
+}
+
+// How much memory a long session may gain after its warm-up.
+constexpr long kAllowedGrowthKb = 4 * 1024;
+
+void checkGrowth(long warmKb, const char *what)
+{
+    const long nowKb = residentKb();
+    qInfo("%s: %ld kB resident after warm-up, %ld kB at the end", what, warmKb, nowKb);
+    // The address sanitizer holds freed memory back on purpose, so resident
+    // memory says nothing there; its leak check covers that build instead.
+    if (kAddressSanitizer || warmKb < 0)
+        return;
+    QVERIFY2(nowKb - warmKb <= kAllowedGrowthKb,
+             qPrintable(u"grew by %1 kB"_s.arg(nowKb - warmKb)));
+}
+
+// The commands of the hard walkthrough, from its transcript.
+QStringList walkthrough()
+{
+    QFile file(QStringLiteral(TARNVALE_TRANSCRIPTS) + u"/walkthrough_hard.txt"_s);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QStringList commands;
+    for (QString line : QString::fromUtf8(file.readAll()).split(u'\n')) {
+        if (line.endsWith(u'\r'))
+            line.chop(1);
+        if (line.startsWith(u"> "_s))
+            commands << line.mid(2);
+    }
+    return commands;
+}
+
+// Every phrase the story accepts anywhere, and lines it accepts nowhere.
+QStringList everyPhrase()
+{
+    QStringList out;
+    for (const RuleTable *table :
+         {&story::streetRules(), &story::shopRules(), &story::alleyRules(), &story::cornerRules(),
+          &story::roomRules(), &story::computerRules(), &story::everywhereRules()}) {
+        for (const Rule &rule : *table)
+            for (QStringView p : rule.phrases)
+                out << p.toString();
+    }
+    out << QString() << u"Осмотреться"_s << u"осмотреться "_s << u"\u202eосмотреться"_s
+        << u"осм\u200fурну"_s << u"\t\r\n\u0000\u0007"_s << u"\xd800"_s << u"x"_s.repeated(5000);
+    return out;
+}
+
+} // namespace
+
+class SoakTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void fortyThousandCommandsInOneGame();
+    void heavyInputInTheCommandBox();
+};
+
+// The walkthrough, then every phrase of every place over and over, 40,000
+// lines in all: the moves stop at 32767, and from there every turn is undone
+// and says so, leaving the game exactly as it was.
+void SoakTest::fortyThousandCommandsInOneGame()
+{
+    const QStringList story = walkthrough();
+    QVERIFY2(story.size() > 20, "the walkthrough transcript is missing");
+    const QStringList phrases = everyPhrase();
+
+    test::StoryGame play;
+    Game &g = *play.game;
+    constexpr int kCommands = 40000;
+    constexpr int kWarmUp = 2000;
+    constexpr qint16 kMaxMoves = std::numeric_limits<qint16>::max();
+    long warmKb = -1;
+    int undone = 0;
+    for (int i = 0; i < kCommands; ++i) {
+        const QString &line = i < story.size() ? story.at(i) : phrases.at((i - story.size()) % phrases.size());
+        const GameState before = g.state();
+        const bool toPassword = g.window().txtPwd.visible;
+        QVERIFY(g.submit(line));
+
+        const GameState &after = g.state();
+        if (toPassword) {
+            QCOMPARE(after.moveCount, before.moveCount);
+        } else if (before.moveCount < kMaxMoves) {
+            QCOMPARE(after.moveCount, qint16(before.moveCount + 1));
+            QCOMPARE(g.window().lblAction, line);
+        } else {
+            // The move past the limit: nothing of the game changes.
+            QCOMPARE(after, before);
+            QCOMPARE(g.window().txtGame, Game::kOverflowNotice);
+            QCOMPARE(g.window().lblSteps, u"32767 ходов"_s);
+            ++undone;
+        }
+        QVERIFY(g.window().txtCon.visible != g.window().txtPwd.visible);
+        QVERIFY(g.window().txtCon.enabled);
+        QVERIFY(!g.window().txtGame.isEmpty());
+        if (i == story.size() - 1)
+            QVERIFY2(g.is(Flag::fileRead), "the walkthrough did not reach the file");
+        if (i == kWarmUp)
+            warmKb = residentKb();
+    }
+    // Every line from the 32768th turn on was refused, bar the password
+    // attempts, which are no turns.
+    QVERIFY(undone > kCommands - kMaxMoves - 100);
+    QCOMPARE(g.state().moveCount, kMaxMoves);
+    checkGrowth(warmKb, "40,000 commands");
+
+    // A new game in the same window starts like any other.
+    g.newGame();
+    test::StoryGame fresh;
+    QCOMPARE(g.window(), fresh.game->window());
+    QCOMPARE(g.state(), fresh.game->state());
+}
+
+// A megabyte pasted, control characters, right-to-left marks and lone
+// surrogates typed, Enter held down: in an easy game, so that the completion
+// runs on every change.
+void SoakTest::heavyInputInTheCommandBox()
+{
+    test::StoryGame play(true);
+    Game &g = *play.game;
+
+    const QString megabyte = u"осмотреть урну "_s.repeated(1024 * 1024 / 15 / 2 + 1);
+    QVERIFY(megabyte.size() * 2 > 1024 * 1024);
+    g.editCon(megabyte, int(megabyte.size()));
+    QCOMPARE(g.window().txtCon.text(), megabyte);   // begins no phrase: left as pasted
+    QCOMPARE(g.window().lstItemsIndex, -1);
+    g.pressConKey(kKeyEnter);
+    QCOMPARE(g.window().txtGame, Game::kDefaultReply);
+    QCOMPARE(g.window().lblAction, megabyte);
+    QCOMPARE(g.state().moveCount, qint16(1));
+    QVERIFY(g.window().txtCon.text().isEmpty());
+    g.pressConKey(kKeyUp);
+    QCOMPARE(g.window().txtCon.text(), megabyte);
+    g.pressConKey(kKeyDelete);                      // caret at 0, nothing selected
+    QCOMPARE(g.window().txtCon.text(), megabyte.mid(1));
+    g.pressConKey(kKeyEscape);
+    QVERIFY(g.window().txtCon.text().isEmpty());
+
+    // Marks and controls begin no phrase; typed one at a time they stay as
+    // typed, and the whole line is no command.
+    const QString odd = u"\u200f\u202eосм\u0000\u0007\t\xdc00урну\u2028"_s;
+    for (QChar c : odd)
+        g.typeCon(QStringView(&c, 1));
+    QCOMPARE(g.window().txtCon.text(), odd);
+    g.pressConKey(kKeyEnter);
+    QCOMPARE(g.window().txtGame, Game::kDefaultReply);
+    QCOMPARE(g.window().lblAction, odd);
+
+    // The same phrase with a mark inside is not the phrase; without it, it is.
+    QVERIFY(g.submit(u"осм\u200b урну"_s));
+    QCOMPARE(g.window().txtGame, Game::kDefaultReply);
+    QVERIFY(!g.is(Flag::urnSearched));
+    QVERIFY(g.submit(u"осм урну"_s));
+    QVERIFY(g.is(Flag::urnSearched));
+
+    // Enter held down on an empty box: every press is a move and nothing else.
+    const qint16 moves = g.state().moveCount;
+    const GameWindow before = g.window();
+    for (int i = 0; i < 5000; ++i)
+        g.pressConKey(kKeyEnter);
+    QCOMPARE(g.state().moveCount, qint16(moves + 5000));
+    QCOMPARE(g.window().txtGame, Game::kDefaultReply);
+    QVERIFY(g.window().lblAction.isEmpty());
+    QCOMPARE(g.window().lblInv, before.lblInv);
+    QCOMPARE(g.window().lblPoints, before.lblPoints);
+}
+
+QTEST_GUILESS_MAIN(SoakTest)
+#include "soak_test.moc"
