@@ -6,6 +6,7 @@
 #include "ui/infowindows.h"
 
 #include <QApplication>
+#include <QScreen>
 
 #include <utility>
 
@@ -38,6 +39,14 @@ void bringUp(QWidget *window)
     } else {
         window->show();
     }
+}
+
+// The dialog and the game window, which take turns, open in the middle of
+// the screen.
+void centre(QWidget *window)
+{
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        window->move(screen->availableGeometry().center() - window->rect().center());
 }
 
 } // namespace
@@ -84,6 +93,7 @@ void Desktop::showNewGameDialog()
 {
     if (!newGameDialog()) {
         m_dialog = new frmNew(m_settings);
+        centre(m_dialog);
         connect(m_dialog, &frmNew::startClicked, this, &Desktop::startGame);
     }
     bringUp(m_dialog);
@@ -96,6 +106,7 @@ void Desktop::startGame()
         // The new window's game starts at once, with the settings as the
         // dialog left them.
         m_game = new frmTargame(m_settings, m_story, m_launchMusic);
+        centre(m_game);
         connect(m_game, &frmTargame::newGameClicked, this, &Desktop::showNewGameDialog);
         connect(m_game, &frmTargame::helpClicked, this, &Desktop::showHelp);
         connect(m_game, &frmTargame::authorClicked, this, &Desktop::showAuthor);

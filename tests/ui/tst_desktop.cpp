@@ -73,6 +73,7 @@ class DesktopTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase();
     void dialogLayout_data();
     void dialogLayout();
     void dialogOpensFirstWithHardGameAndMusic();
@@ -91,6 +92,25 @@ private Q_SLOTS:
     void exitFromTheGameClosesEverything();
     void manyGamesLeaveNoWindowsBehind();
 };
+
+namespace {
+
+QtMessageHandler defaultMessages = nullptr;
+
+// The offscreen platform cannot bring a window to the front and says so
+// every time a window is brought up again.
+void quietAboutRaise(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (message != u"This plugin does not support raise()"_s)
+        defaultMessages(type, context, message);
+}
+
+} // namespace
+
+void DesktopTest::initTestCase()
+{
+    defaultMessages = qInstallMessageHandler(quietAboutRaise);
+}
 
 // ---------------------------------------------------------------------------
 // The new-game dialog
