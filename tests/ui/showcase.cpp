@@ -5,7 +5,7 @@
 //   showcase game [--easy] [COMMAND...]
 //   showcase info [COMMAND...]        the game with the help and author windows
 //
-// Each COMMAND is typed into the command box and submitted with Enter; a
+// Each COMMAND is typed into the visible input box and submitted with Enter; a
 // command ending in "~" is typed without Enter (to show the completion).
 #include "uitest.h"
 
@@ -52,8 +52,10 @@ int main(int argc, char **argv)
     click(desktop.newGameDialog(), u"lblStart"_s);
     ui::frmTargame *game = desktop.gameWindow();
     game->move(20, 20);
-    auto *box = game->findChild<QLineEdit *>(u"txtCon"_s);
     for (const QString &command : std::as_const(args)) {
+        auto *box = game->findChild<QLineEdit *>(u"txtPwd"_s);
+        if (box->isHidden())
+            box = game->findChild<QLineEdit *>(u"txtCon"_s);
         if (command.endsWith(u'~')) {
             ui::test::typeText(box, command.chopped(1));
         } else {

@@ -14,6 +14,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPointer>
+#include <QScrollBar>
+#include <QTextEdit>
 #include <QTimer>
 
 #include <memory>
@@ -81,6 +83,7 @@ private Q_SLOTS:
     void hardGameFromTheDialog();
     void lastChoiceWins();
     void musicLaunchesOncePerStartWhenWanted();
+    void wholeStoryTheEasyWay();
     void newGameReturnsToAFreshDialog();
     void newGameTwiceGivesFreshGames();
     void helpAndAuthorWindows_data();
@@ -273,6 +276,42 @@ void DesktopTest::musicLaunchesOncePerStartWhenWanted()
     program.clickInDialog("lblStart");
     QCOMPARE(program.musicLaunches, 2);
     QCOMPARE(program.settings.musicOn, kFalse);
+}
+
+void DesktopTest::wholeStoryTheEasyWay()
+{
+    // A few letters of each command, the completion does the rest; the
+    // password goes into the password box in the command box's place.
+    const QStringList typed = {
+        u"осм у"_s, u"в "_s, u"купить сигареты"_s, u"выйти и"_s, u"перел"_s, u"нап"_s, u"осм лысо"_s,
+        u"н"_s, u"н"_s, u"взять ки"_s, u"выйти из п"_s, u"бросить к"_s, u"нап"_s, u"о"_s, u"вз"_s,
+        u"н"_s, u"н"_s, u"откры"_s, u"о"_s, u"открыть т"_s, u"вк"_s, u"lyra"_s, u"вставить диске"_s,
+        u"дискета"_s, u"вык"_s, u"звонить Е"_s,
+    };
+    Program program;
+    program.clickInDialog("lblEasy");
+    program.clickInDialog("lblStart");
+    frmTargame *game = program.desktop.gameWindow();
+    game->show();
+    QVERIFY(QTest::qWaitForWindowExposed(game));
+    auto *password = child<QLineEdit>(game, "txtPwd");
+    for (const QString &letters : typed) {
+        QLineEdit *box = password->isHidden() ? program.commandBox() : password;
+        QVERIFY2(!box->isHidden() && box->isEnabled(), qPrintable(letters));
+        play(box, letters);
+    }
+
+    auto *output = child<QTextEdit>(game, "txtGame");
+    QVERIFY(output->toPlainText().startsWith(u"- Алло, Евграф?\n"_s));
+    QCOMPARE(program.gameLabel("lblAction"), u"звонить Евграфу"_s);
+    QCOMPARE(program.gameLabel("lblPoints"), u"200 очков"_s);
+    QCOMPARE(program.gameLabel("lblSteps"), u"25 ходов"_s);
+    QVERIFY(password->isHidden());
+    QVERIFY(!program.commandBox()->isHidden());
+    QVERIFY(program.commandBox()->isEnabled());
+    // the longest reply of the story is read whole, without scrolling
+    QCoreApplication::processEvents();
+    QCOMPARE(output->verticalScrollBar()->maximum(), 0);
 }
 
 void DesktopTest::newGameReturnsToAFreshDialog()
