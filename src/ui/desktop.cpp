@@ -6,6 +6,7 @@
 #include "ui/infowindows.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QScreen>
 
 #include <utility>
@@ -133,6 +134,10 @@ int runDesktop(int &argc, char **argv, GameSettings &settings, std::function<voi
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tarnvale"));
+    // The launcher's name and the installed icon, so that the desktop shows
+    // the windows under the program's own icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.tarnvale"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.example.tarnvale")));
     Desktop desktop(settings, tarnvaleStory(), std::move(launchMusic));
     desktop.start();
     return QApplication::exec();
