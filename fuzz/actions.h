@@ -16,8 +16,9 @@
 //                       phrase typed one at a time into the visible box
 //   Select              u8 box (bit 0: password box), u8 start, u8 length
 //   PasteCon            u8 n, 2n bytes of UTF-16, u8 e: the units repeated
-//                       e mod 8 + 1 times (e = 255: 4096 times, a megabyte),
-//                       pasted over the selection of the command box
+//                       e mod 8 + 1 times (e = 255: 4096 times, a megabyte,
+//                       twice per input at most), pasted over the selection
+//                       of the command box
 //   NewGame             none
 //   Settings            u8 bits: bit 0 easy game, bit 1 music; then a new game
 //   HoldEnter           u8 n: Enter held down in the visible box for n mod 32 + 1
