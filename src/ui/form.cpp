@@ -1,10 +1,16 @@
 #include "ui/form.h"
 
+#include "ui/accessible.h"
+
+#include <QAccessible>
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTextLayout>
 #include <QWindow>
+
+#include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -15,6 +21,61 @@ namespace tarnvale::ui {
 LabelButton::LabelButton(QWidget *parent) : QLabel(parent)
 {
     setCursor(buttonCursor());
+    // Tab only: a click leaves the keyboard with the box the player types in.
+    setFocusPolicy(Qt::TabFocus);
+}
+
+void LabelButton::setPlainNote(bool note)
+{
+    m_note = note;
+    setFocusPolicy(note ? Qt::NoFocus : Qt::TabFocus);
+}
+
+void LabelButton::setChosen(bool chosen)
+{
+    setTextColour(this, chosen ? kWhite : kUnchosen);
+    if (m_chosen == chosen)
+        return;
+    m_chosen = chosen;
+    if (m_checkable) {
+        QAccessible::State changed;
+        changed.checked = true;
+        QAccessibleStateChangeEvent event(this, changed);
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
+void LabelButton::click()
+{
+    Q_EMIT clicked();
+}
+
+void LabelButton::keyPressEvent(QKeyEvent *event)
+{
+    const int key = event->key();
+    const bool press = key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space;
+    if (!press || m_note || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+        QLabel::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    if (!event->isAutoRepeat())
+        click();
+}
+
+void LabelButton::paintEvent(QPaintEvent *event)
+{
+    QLabel::paintEvent(event);
+    if (!hasFocus())
+        return;
+    // The focus mark: a dotted white frame round the caption, a pixel clear
+    // of the letters, kept inside the label.
+    const int textWidth = fontMetrics().horizontalAdvance(text());
+    const qreal right = std::min(qreal(width()) - 0.5, textWidth + 2.5);
+    QPainter painter(this);
+    QPen pen(kWhite, 1.0, Qt::DotLine);
+    painter.setPen(pen);
+    painter.drawRect(QRectF(QPointF(0.5, 0.5), QPointF(right, height() - 0.5)));
 }
 
 void LabelButton::mousePressEvent(QMouseEvent *event)
@@ -31,7 +92,7 @@ void LabelButton::mouseReleaseEvent(QMouseEvent *event)
         return;
     m_pressed = false;
     if (rect().contains(event->position().toPoint()))
-        Q_EMIT clicked();
+        click();
 }
 
 // ---------------------------------------------------------------------------
@@ -162,6 +223,7 @@ void TitleBar::MoveForm(Qt::MouseButtons buttons, const QPoint &globalPos)
 Form::Form(const QString &name, QSize clientTwips, QRect outlineTwips, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
 {
+    installAccessibility();
     setObjectName(name);
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(px(clientTwips.width()), px(clientTwips.height()));
@@ -173,6 +235,9 @@ Form::Form(const QString &name, QSize clientTwips, QRect outlineTwips, QWidget *
                                     outlineTwips.height()));
     m_titleBar = new TitleBar(this);
     m_titleBar->setGeometry(twipRect(30, 30, clientTwips.width() - 60, 255));
+
+    describe(m_outline, u"рамка окна"_s);
+    describe(m_titleBar, u"заголовок окна"_s, u"потяни мышью, чтобы передвинуть окно"_s);
 }
 
 LabelButton *Form::addButton(const QString &name, const QRect &geometry, const QString &caption,

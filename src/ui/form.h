@@ -15,10 +15,31 @@ namespace tarnvale::ui {
 
 // A flat label that works as a button: it shows the hand pointer and reports
 // a click of the left button, pressed and released over it.
+//
+// From the keyboard it is reached with Tab (a click does not take the focus
+// away from where the player types) and pressed with Enter or Space while it
+// has the focus; a dotted white frame round the caption marks the focus.
+// One of a pair of choices (the dialog's difficulty and music) is checkable:
+// screen readers learn which of the pair is chosen from its checked state.
 class LabelButton : public QLabel {
     Q_OBJECT
 public:
     explicit LabelButton(QWidget *parent);
+
+    // A button that only explains (the dialog's note) reports its clicks but
+    // is no stop for the keyboard and no button for a screen reader.
+    void setPlainNote(bool note);
+    bool isPlainNote() const { return m_note; }
+
+    void setCheckable(bool checkable) { m_checkable = checkable; }
+    bool isCheckable() const { return m_checkable; }
+    // Chosen: white and checked; not chosen: grey and unchecked.
+    void setChosen(bool chosen);
+    bool isChosen() const { return m_chosen; }
+
+public Q_SLOTS:
+    // What a click, Enter, Space and a screen reader's press all come to.
+    void click();
 
 Q_SIGNALS:
     void clicked();
@@ -26,9 +47,14 @@ Q_SIGNALS:
 protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     bool m_pressed = false;
+    bool m_note = false;
+    bool m_checkable = false;
+    bool m_chosen = false;
 };
 
 // A label whose caption is wrapped at word boundaries onto lines

@@ -1,5 +1,6 @@
 #include "ui/frmtargame.h"
 
+#include "ui/accessible.h"
 #include "ui/consolebox.h"
 
 #include <QListWidget>
@@ -14,12 +15,6 @@ using namespace Qt::Literals::StringLiterals;
 namespace tarnvale::ui {
 
 namespace {
-
-void setCaption(QLabel *label, const QString &caption)
-{
-    if (label->text() != caption)
-        label->setText(caption);
-}
 
 // A thin white scroll bar for the rare reply longer than the output box.
 const QString kScrollBarStyle = u"QScrollBar:vertical { background: black; width: 10px; margin: 0; "
@@ -39,9 +34,13 @@ frmTargame::frmTargame(GameSettings &settings, const Story &story, std::function
       m_game(std::make_unique<Game>(settings, story, std::move(launchMusic)))
 {
     setWindowTitle(u"tarnvale"_s);
+    describe(this, u"tarnvale: игра"_s,
+             u"Текстовый квест: читай, что происходит, и вводи команды в командную строку."_s);
 
-    addLabel(this, u"Label2"_s, twipRect(120, 360, 375, 255), u">>"_s, kGrey);
+    describe(addLabel(this, u"Label2"_s, twipRect(120, 360, 375, 255), u">>"_s, kGrey),
+             u"знак последней команды"_s);
     m_lblAction = addLabel(this, u"lblAction"_s, twipRect(480, 360, 4935, 255), QString(), kGrey);
+    describe(m_lblAction, u"последняя команда"_s);
 
     // The input boxes are made before the output box: the tab order follows
     // the order of creation and runs from the command box.
@@ -49,15 +48,21 @@ frmTargame::frmTargame(GameSettings &settings, const Story &story, std::function
     m_txtCon = new ConsoleBox(this, *m_game, ConsoleBox::Which::Command, show);
     m_txtCon->setObjectName(u"txtCon"_s);
     m_txtCon->setGeometry(twipRect(450, 5265, 7335, 360));
+    describe(m_txtCon, u"командная строка"_s, u"Введи команду и нажми Enter."_s);
     m_txtPwd = new ConsoleBox(this, *m_game, ConsoleBox::Which::Password, show);
     m_txtPwd->setObjectName(u"txtPwd"_s);
     m_txtPwd->setGeometry(twipRect(450, 5265, 7335, 360));
     m_txtPwd->hide();
+    describe(m_txtPwd, u"пароль"_s, u"Пароль компьютера: введи его и нажми Enter."_s);
 
     m_txtGame = new QTextEdit(this);
     m_txtGame->setObjectName(u"txtGame"_s);
     m_txtGame->setGeometry(twipRect(120, 600, 5295, 4575));
     m_txtGame->setReadOnly(true);
+    // Read-only, but the caret walks through the text from the keyboard, so
+    // that it can be read line by line.
+    m_txtGame->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    describe(m_txtGame, u"что происходит"_s, u"Ответ игры на последнюю команду."_s);
     m_txtGame->setAcceptRichText(false);
     m_txtGame->setUndoRedoEnabled(false);
     m_txtGame->setFrameShape(QFrame::NoFrame);
@@ -72,6 +77,7 @@ frmTargame::frmTargame(GameSettings &settings, const Story &story, std::function
         m_lblInv[std::size_t(i)] = addLabel(this, u"lblInv"_s + QString::number(i),
                                             twipRect(5520, 600 + 240 * i, 2175, 255), QString());
         m_lblInv[std::size_t(i)]->setProperty("index", i);
+        describe(m_lblInv[std::size_t(i)], u"инвентарь, ячейка "_s + QString::number(i + 1));
     }
 
     m_lstItems = new QListWidget(this);
@@ -79,26 +85,36 @@ frmTargame::frmTargame(GameSettings &settings, const Story &story, std::function
     m_lstItems->setGeometry(twipRect(5760, 480, 1935, 2010));
     m_lstItems->setFocusPolicy(Qt::NoFocus);
     m_lstItems->hide();
+    describe(m_lstItems, u"словарь команд"_s, u"Команды, которые простая игра дописывает сама."_s);
 
     m_lblDiff = addLabel(this, u"lblDiff"_s, twipRect(5520, 3120, 2175, 375), u"сложность"_s);
     m_lblMoney = addLabel(this, u"lblMoney"_s, twipRect(5520, 3360, 2175, 375), u"руб."_s);
     m_lblSteps = addLabel(this, u"lblSteps"_s, twipRect(5520, 3600, 2175, 375), u"0 ходов"_s);
     m_lblPoints = addLabel(this, u"lblPoints"_s, twipRect(5520, 3840, 2175, 375), u"очков"_s);
+    describe(m_lblDiff, u"сложность"_s);
+    describe(m_lblMoney, u"деньги"_s);
+    describe(m_lblSteps, u"ходы"_s);
+    describe(m_lblPoints, u"очки"_s);
 
-    connect(addButton(u"lblNew"_s, twipRect(5520, 4200, 2175, 255), u"новая"_s), &LabelButton::clicked, this,
-            &frmTargame::newGameClicked);
-    connect(addButton(u"lblAuthor"_s, twipRect(5520, 4440, 2175, 255), u"автор"_s), &LabelButton::clicked,
-            this, &frmTargame::authorClicked);
-    connect(addButton(u"lblHelp"_s, twipRect(5520, 4680, 2175, 255), u"помощь"_s), &LabelButton::clicked,
-            this, &frmTargame::helpClicked);
-    connect(addButton(u"lbExit"_s, twipRect(5520, 4920, 2175, 255), u"выход"_s), &LabelButton::clicked, this,
-            &endProgram);
+    auto *newGame = addButton(u"lblNew"_s, twipRect(5520, 4200, 2175, 255), u"новая"_s);
+    describe(newGame, u"новая игра"_s, u"Бросить эту игру и выбрать, как играть новую."_s);
+    connect(newGame, &LabelButton::clicked, this, &frmTargame::newGameClicked);
+    auto *author = addButton(u"lblAuthor"_s, twipRect(5520, 4440, 2175, 255), u"автор"_s);
+    describe(author, u"автор"_s, u"Окно об авторе игры."_s);
+    connect(author, &LabelButton::clicked, this, &frmTargame::authorClicked);
+    auto *help = addButton(u"lblHelp"_s, twipRect(5520, 4680, 2175, 255), u"помощь"_s);
+    describe(help, u"помощь"_s, u"Окно с советами, как играть."_s);
+    connect(help, &LabelButton::clicked, this, &frmTargame::helpClicked);
+    auto *exit = addButton(u"lbExit"_s, twipRect(5520, 4920, 2175, 255), u"выход"_s);
+    describe(exit, u"выход"_s, u"Закрыть игру; ничего не сохраняется."_s);
+    connect(exit, &LabelButton::clicked, this, &endProgram);
 
     auto *line = new Separator(this);
     line->setObjectName(u"Line1"_s);
     line->setGeometry(px(15), px(5250), px(7800) - px(15), 1);
+    describe(line, u"разделитель"_s);
 
-    addLabel(this, u"Label1"_s, twipRect(120, 5280, 255, 255), u">>"_s);
+    describe(addLabel(this, u"Label1"_s, twipRect(120, 5280, 255, 255), u">>"_s), u"приглашение к вводу"_s);
 
     m_txtCon->setFocus();
 

@@ -1,5 +1,7 @@
 #include "ui/infowindows.h"
 
+#include "ui/accessible.h"
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace tarnvale::ui {
@@ -21,14 +23,17 @@ InfoForm::InfoForm(const QString &name, const QString &title, QWidget *parent)
     : Form(name, QSize(4755, 3195), QRect(30, 30, 4695, 3135), parent)
 {
     setWindowTitle(title);
+    setAccessibleName(title);
     addLabel(this, u"lblSubtitle"_s, twipRect(120, 360, 4455, 255), u"консольный текстовый квест"_s);
     addLabel(this, u"lblTitle"_s, twipRect(120, 600, 4455, 255), u"велтарный"_s);
     auto *close = addButton(u"lblExit"_s, twipRect(3120, 2880, 1455, 255), u"закрыть"_s);
+    describe(close, u"закрыть окно"_s);
     connect(close, &LabelButton::clicked, this, &QWidget::close);
 }
 
 frmHelp::frmHelp(QWidget *parent) : InfoForm(u"frmHelp"_s, u"tarnvale: помощь"_s, parent)
 {
+    setAccessibleDescription(u"Советы, как играть."_s);
     addWrappedLabel(u"lblTip"_s, twipRect(120, 960, 4455, 735),
                     u"Осматривайся в новой локации, а также осматривай все предметы. "
                     u"Экспериментируй с предметами!"_s);
@@ -41,6 +46,7 @@ frmHelp::frmHelp(QWidget *parent) : InfoForm(u"frmHelp"_s, u"tarnvale: помо�
 
 frmAuthor::frmAuthor(QWidget *parent) : InfoForm(u"frmAuthor"_s, u"tarnvale: автор"_s, parent)
 {
+    setAccessibleDescription(u"Кто сделал игру и как с ним связаться."_s);
     addLabel(this, u"lblCredit"_s, twipRect(120, 1080, 4455, 255), kAuthorCredit);
     addLabel(this, u"lblName"_s, twipRect(120, 1320, 4455, 255), kAuthorName);
     addLabel(this, u"lblMail"_s, twipRect(120, 1800, 4455, 255), kAuthorMail);

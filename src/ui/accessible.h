@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+class QLabel;
+class QWidget;
+
+namespace tarnvale::ui {
+
+// What screen readers learn about the windows' own kinds of widget. Qt's
+// own description of a label gives only a name, which hides a label whose
+// caption changes (the inventory, the counters) behind a fixed name; here
+// every label of the windows also offers its caption as text. The label
+// buttons are push buttons that can be pressed, the dialog's choices radio
+// buttons with a checked state, the title strip a title bar.
+//
+// Installed once, before the first window is made; later calls do nothing.
+void installAccessibility();
+
+// Sets the accessible name and description of a widget.
+void describe(QWidget *widget, const QString &name, const QString &description = {});
+
+// Changes a label's caption and tells screen readers about it, also when the
+// label has a fixed accessible name of its own.
+void setCaption(QLabel *label, const QString &caption);
+
+} // namespace tarnvale::ui
