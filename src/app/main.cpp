@@ -1,8 +1,8 @@
+#include "app/desktopmodule.h"
 #include "app/mdlvariables.h"
 #include "app/music.h"
 #include "app/options.h"
 #include "app/textfrontend.h"
-#include "ui/desktop.h"
 
 #include <QStringList>
 
@@ -61,5 +61,10 @@ int main(int argc, char **argv)
         std::fputs("tarnvale: no display found, playing in the terminal instead\n", stderr);
         return playInTerminal(options);
     }
-    return ui::runDesktop(argc, argv, mdlVariables, launchMusic);
+    QString error;
+    if (const std::optional<int> status = runDesktopModule(argc, argv, mdlVariables, launchMusic, error))
+        return *status;
+    std::fprintf(stderr, "tarnvale: the windows could not be loaded (%s), playing in the terminal instead\n",
+                 error.toLocal8Bit().constData());
+    return playInTerminal(options);
 }

@@ -1,0 +1,287 @@
+// What a player feels of the engine: a turn, a keystroke in an easy game with
+// its completion, the start of a game and a whole walkthrough.
+#include "engine/dictionary.h"
+#include "engine/game.h"
+#include "story/story.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QFile>
+#include <QHash>
+#include <QStringList>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+using namespace tarnvale;
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+struct Play {
+    explicit Play(bool easy) : settings{easy ? kTrue : kFalse, kFalse}, game(settings, tarnvaleStory()) {}
+    GameSettings settings;
+    Game game;
+};
+
+// One step of a walkthrough transcript: a line submitted ("> "), text typed
+// into the visible box ("type") or a key pressed in it ("key").
+struct Step {
+    enum Kind { Submit, Type, Key } kind;
+    QString text;
+    int key = kKeyNone;
+};
+
+QString unescape(QStringView s)
+{
+    QString out;
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        if (s[i] == u'\\' && i + 1 < s.size() && s[i + 1] == u's') {
+            out += u' ';
+            ++i;
+        } else {
+            out += s[i];
+        }
+    }
+    return out;
+}
+
+std::vector<Step> walkthrough(const char *name)
+{
+    QFile file(QStringLiteral(TARNVALE_TRANSCRIPTS "/") + QLatin1StringView(name));
+    if (!file.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "cannot read %s\n", qPrintable(file.fileName()));
+        std::exit(1);
+    }
+    static const QHash<QString, int> keys = {{u"Enter"_s, kKeyEnter}, {u"Esc"_s, kKeyEscape},
+                                             {u"Up"_s, kKeyUp}, {u"Backspace"_s, kKeyBackspace},
+                                             {u"Delete"_s, kKeyDelete}};
+    std::vector<Step> steps;
+    for (QString line : QString::fromUtf8(file.readAll()).split(u'\n')) {
+        if (line.endsWith(u'\r'))
+            line.chop(1);
+        if (line.startsWith(u"> "_s))
+            steps.push_back({Step::Submit, line.mid(2)});
+        else if (line.startsWith(u"type "_s))
+            steps.push_back({Step::Type, unescape(QStringView(line).mid(5))});
+        else if (line.startsWith(u"key "_s))
+            steps.push_back({Step::Key, {}, keys.value(line.mid(4), kKeyNone)});
+    }
+    return steps;
+}
+
+// Plays steps as the player would: typing goes in one character at a time.
+// Returns the number of keystrokes (a submitted line counts as one).
+long play(Game &g, const std::vector<Step> &steps, std::size_t stop)
+{
+    long keystrokes = 0;
+    for (std::size_t i = 0; i < stop && i < steps.size(); ++i) {
+        const Step &step = steps[i];
+        const bool pwd = g.window().txtPwd.visible;
+        switch (step.kind) {
+        case Step::Submit:
+            g.submit(step.text);
+            ++keystrokes;
+            break;
+        case Step::Type:
+            for (QChar c : step.text)
+                pwd ? g.typePwd(QStringView(&c, 1)) : g.typeCon(QStringView(&c, 1));
+            keystrokes += step.text.size();
+            break;
+        case Step::Key:
+            pwd ? g.pressPwdKey(step.key) : g.pressConKey(step.key);
+            ++keystrokes;
+            break;
+        }
+    }
+    return keystrokes;
+}
+
+const std::vector<Step> &hardWalkthrough()
+{
+    static const std::vector<Step> steps = walkthrough("walkthrough_hard.txt");
+    return steps;
+}
+
+const std::vector<Step> &easyWalkthrough()
+{
+    static const std::vector<Step> steps = walkthrough("walkthrough_easy.txt");
+    return steps;
+}
+
+// Far below the moves' limit, so that every measured turn is a real one.
+constexpr qint16 kFreshGameAfter = 30000;
+
+// --- a turn ------------------------------------------------------------------
+
+// One Enter in the command box with the text already typed: the rules of the
+// place and those valid everywhere, the counters, the labels, the emptied box
+// (and in an easy game its completion). Timed by the clock, so that typing
+// the command between turns stays out of the figure. The game is first taken
+// through the first walkTo lines of the hard walkthrough.
+void turn(benchmark::State &state, bool easy, std::size_t walkTo, const QString &command)
+{
+    Play p(easy);
+    play(p.game, hardWalkthrough(), walkTo);
+    for (auto _ : state) {
+        p.game.editCon(command, int(command.size()));
+        const auto start = std::chrono::steady_clock::now();
+        p.game.pressConKey(kKeyEnter);
+        const auto end = std::chrono::steady_clock::now();
+        state.SetIterationTime(std::chrono::duration<double>(end - start).count());
+        if (p.game.state().moveCount > kFreshGameAfter) {
+            p.game.newGame();
+            play(p.game, hardWalkthrough(), walkTo);
+        }
+    }
+    benchmark::DoNotOptimize(p.game.window().txtGame.constData());
+    state.SetItemsProcessed(state.iterations());
+}
+
+void BM_TurnUnknownInStreet(benchmark::State &s) { turn(s, false, 0, u"спеть песню"_s); }
+void BM_TurnLookAroundInStreet(benchmark::State &s) { turn(s, false, 0, u"осмотреться"_s); }
+void BM_TurnShopPriceList(benchmark::State &s) { turn(s, false, 2, u"осмотреть товары"_s); }
+// In the flat, at the running computer: the room's and the computer's rules.
+void BM_TurnAtTheComputer(benchmark::State &s) { turn(s, false, 24, u"записная книжка"_s); }
+void BM_TurnUnknownInRoom(benchmark::State &s) { turn(s, false, 20, u"спеть песню"_s); }
+void BM_TurnEasyGame(benchmark::State &s) { turn(s, true, 0, u"осмотреться"_s); }
+
+BENCHMARK(BM_TurnUnknownInStreet)->UseManualTime();
+BENCHMARK(BM_TurnLookAroundInStreet)->UseManualTime();
+BENCHMARK(BM_TurnShopPriceList)->UseManualTime();
+BENCHMARK(BM_TurnAtTheComputer)->UseManualTime();
+BENCHMARK(BM_TurnUnknownInRoom)->UseManualTime();
+BENCHMARK(BM_TurnEasyGame)->UseManualTime();
+
+// --- a keystroke in an easy game ---------------------------------------------
+
+// Times one keystroke by the clock, so that putting the box back between
+// keystrokes stays out of the figure.
+template <typename Prepare, typename Press>
+void keystroke(benchmark::State &state, Prepare prepare, Press press)
+{
+    Play p(true);
+    for (auto _ : state) {
+        prepare(p.game);
+        const auto start = std::chrono::steady_clock::now();
+        press(p.game);
+        const auto end = std::chrono::steady_clock::now();
+        state.SetIterationTime(std::chrono::duration<double>(end - start).count());
+    }
+    benchmark::DoNotOptimize(p.game.window().txtCon.text().constData());
+    state.SetItemsProcessed(state.iterations());
+}
+
+// The first letter into an empty box: the first phrase matches at once.
+void BM_KeyFirstLetter(benchmark::State &s)
+{
+    keystroke(s, [](Game &g) { g.pressConKey(kKeyEscape); }, [](Game &g) { g.typeCon(u"о"); });
+}
+
+// A letter that begins no phrase: the whole dictionary is searched in vain.
+void BM_KeyNoPhraseMatches(benchmark::State &s)
+{
+    keystroke(s, [](Game &g) { g.editCon(u"щ"_s, 1); }, [](Game &g) { g.typeCon(u"щ"); });
+}
+
+// The last letter of the dictionary's last phrase: the search runs to the
+// end of the list, comparing long common beginnings on the way.
+void BM_KeyLastPhrase(benchmark::State &s)
+{
+    static const QString last = kDictionary.back().toString();
+    static const QString head = last.chopped(1);
+    static const QString tail = last.right(1);
+    keystroke(s, [](Game &g) { g.editCon(head, int(head.size())); },
+              [](Game &g) { g.typeCon(tail); });
+}
+
+// Backspace over a completed tail: the shortening and a fresh completion.
+void BM_KeyBackspaceOverCompletion(benchmark::State &s)
+{
+    keystroke(s,
+              [](Game &g) {
+                  g.pressConKey(kKeyEscape);
+                  for (QChar c : u"осм у"_s)
+                      g.typeCon(QStringView(&c, 1));
+              },
+              [](Game &g) { g.pressConKey(kKeyBackspace); });
+}
+
+// For comparison: a keystroke in a hard game, with no completion.
+void BM_KeyHardGame(benchmark::State &s)
+{
+    Play p(false);
+    for (auto _ : s) {
+        p.game.typeCon(u"о");
+        if (p.game.window().txtCon.text().size() > 1000)
+            p.game.pressConKey(kKeyEscape);
+    }
+    s.SetItemsProcessed(s.iterations());
+}
+
+BENCHMARK(BM_KeyFirstLetter)->UseManualTime();
+BENCHMARK(BM_KeyNoPhraseMatches)->UseManualTime();
+BENCHMARK(BM_KeyLastPhrase)->UseManualTime();
+BENCHMARK(BM_KeyBackspaceOverCompletion)->UseManualTime();
+BENCHMARK(BM_KeyHardGame);
+
+// The easy walkthrough as its transcript types it, a few letters and Enter
+// at a time: the time per keystroke over a whole game, new game included.
+void BM_KeyWalkthroughTyped(benchmark::State &state)
+{
+    Play p(true);
+    long keys = 0;
+    for (auto _ : state) {
+        p.game.newGame();
+        keys += play(p.game, easyWalkthrough(), easyWalkthrough().size());
+    }
+    state.SetItemsProcessed(keys);
+    state.counters["keys/game"] = double(keys) / double(state.iterations());
+}
+BENCHMARK(BM_KeyWalkthroughTyped);
+
+// --- the start of a game -----------------------------------------------------
+
+void BM_FormLoad(benchmark::State &state)
+{
+    Play p(state.range(0) != 0);
+    for (auto _ : state)
+        p.game.Form_Load();
+    state.SetLabel(state.range(0) ? "easy" : "hard");
+}
+BENCHMARK(BM_FormLoad)->Arg(0)->Arg(1);
+
+void BM_NewGame(benchmark::State &state)
+{
+    Play p(state.range(0) != 0);
+    for (auto _ : state)
+        p.game.newGame();
+    state.SetLabel(state.range(0) ? "easy" : "hard");
+}
+BENCHMARK(BM_NewGame)->Arg(0)->Arg(1);
+
+// --- a whole game ------------------------------------------------------------
+
+void BM_Walkthrough(benchmark::State &state)
+{
+    const bool easy = state.range(0) != 0;
+    const std::vector<Step> &steps = easy ? easyWalkthrough() : hardWalkthrough();
+    Play p(easy);
+    for (auto _ : state) {
+        p.game.newGame();
+        play(p.game, steps, steps.size());
+    }
+    if (!p.game.is(Flag::fileRead)) {
+        state.SkipWithError("the walkthrough did not reach the file");
+        return;
+    }
+    state.SetLabel(easy ? "easy, typed" : "hard, submitted");
+    state.counters["moves"] = double(p.game.state().moveCount);
+}
+BENCHMARK(BM_Walkthrough)->Arg(0)->Arg(1);
+
+} // namespace
+
+BENCHMARK_MAIN();
