@@ -93,15 +93,15 @@ public:
 // pressed like a click. The dialog's note is static text.
 class LabelButtonAccessible : public LabelAccessible {
 public:
-    explicit LabelButtonAccessible(LabelButton *button) : LabelAccessible(button, roleOf(button)) {}
+    explicit LabelButtonAccessible(LabelButton *button) : LabelAccessible(button, QAccessible::PushButton) {}
 
     LabelButton *button() const { return static_cast<LabelButton *>(widget()); }
 
-    static QAccessible::Role roleOf(const LabelButton *button)
+    QAccessible::Role role() const override
     {
-        if (button->isPlainNote())
+        if (button()->isPlainNote())
             return QAccessible::StaticText;
-        return button->isCheckable() ? QAccessible::RadioButton : QAccessible::PushButton;
+        return button()->isCheckable() ? QAccessible::RadioButton : QAccessible::PushButton;
     }
 
     QAccessible::State state() const override
@@ -150,6 +150,8 @@ QAccessibleInterface *makeInterface(const QString &className, QObject *object)
         return nullptr;
     if (className == QLatin1StringView(LabelButton::staticMetaObject.className()))
         return new LabelButtonAccessible(static_cast<LabelButton *>(widget));
+    if (className == QLatin1StringView(Form::staticMetaObject.className()))
+        return new QAccessibleWidget(widget, QAccessible::Window);
     if (className == QLatin1StringView(TitleBar::staticMetaObject.className()))
         return new QAccessibleWidget(widget, QAccessible::TitleBar);
     if (className == QLatin1StringView(Separator::staticMetaObject.className()))

@@ -49,10 +49,11 @@ frmAuthor::frmAuthor(QWidget *parent) : InfoForm(u"frmAuthor"_s, u"tarnvale: а�
     setAccessibleDescription(u"Кто сделал игру и как с ним связаться."_s);
     addLabel(this, u"lblCredit"_s, twipRect(120, 1080, 4455, 255), kAuthorCredit);
     addLabel(this, u"lblName"_s, twipRect(120, 1320, 4455, 255), kAuthorName);
-    addLabel(this, u"lblMail"_s, twipRect(120, 1800, 4455, 255), kAuthorMail);
+    describe(addLabel(this, u"lblMail"_s, twipRect(120, 1800, 4455, 255), kAuthorMail), u"электронная почта"_s);
     addLabel(this, u"lblPhone"_s, twipRect(120, 2040, 4455, 255), kAuthorPhone);
     addLabel(this, u"lblSite"_s, twipRect(120, 2280, 4455, 255), kAuthorSite);
-    addLabel(this, u"lblDate"_s, twipRect(120, 2880, 1575, 255), u"(12-13).01.2007"_s);
+    describe(addLabel(this, u"lblDate"_s, twipRect(120, 2880, 1575, 255), u"(12-13).01.2007"_s),
+             u"когда сделана игра"_s);
 }
 
 } // namespace tarnvale::ui
