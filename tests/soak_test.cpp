@@ -1,14 +1,24 @@
-// Long sessions: one game of 40,000 commands, run past the moves counter's
-// limit, and heavy input into the command box. Nothing may crash, memory
-// must stay flat once the game has warmed up, and the game must stay correct
-// all along.
+// Long sessions: a thousand games started from the new-game dialog, the help
+// and author windows opened and closed a thousand times, one game of 40,000
+// commands run past the moves counter's limit, and heavy input into the
+// command box. Nothing may crash, memory must stay flat once the program has
+// warmed up, and every game must start like the first.
 #include "engine/dictionary.h"
 #include "engine/game.h"
 #include "story/story.h"
 #include "support.h"
+#include "ui/desktop.h"
+#include "ui/frmnew.h"
+#include "ui/frmtargame.h"
+#include "ui/infowindows.h"
 
+#include <QApplication>
 #include <QFile>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
 #include <QTest>
+#include <QTextEdit>
 
 #include <limits>
 
@@ -89,14 +99,173 @@ QStringList everyPhrase()
     return out;
 }
 
+// --- the windows ----------------------------------------------------------------
+
+void click(QWidget *window, const char *name)
+{
+    QVERIFY2(window, name);
+    auto *label = window->findChild<QLabel *>(QString::fromLatin1(name));
+    QVERIFY2(label, name);
+    QTest::mouseClick(label, Qt::LeftButton);
+}
+
+// Typed as a keyboard types: one key press per character, carrying it.
+void typeLine(QWidget *box, const QString &text)
+{
+    for (const QChar ch : text) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(ch));
+        QApplication::sendEvent(box, &press);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(ch));
+        QApplication::sendEvent(box, &release);
+    }
+    QTest::keyClick(box, Qt::Key_Return);
+}
+
+// Closed windows are destroyed later, by the event loop; and shown windows
+// are painted by it.
+void letTheEventLoopRun()
+{
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// What a game window shows: every label, the boxes and the output.
+QStringList shown(const QWidget *window)
+{
+    QStringList out;
+    for (const QLabel *label : window->findChildren<QLabel *>())
+        out << label->objectName() + u'=' + label->text();
+    for (const QLineEdit *box : window->findChildren<QLineEdit *>())
+        out << box->objectName() + u'=' + box->text() + (box->isVisibleTo(window) ? u" shown"_s : u" hidden"_s)
+                + (box->isEnabled() ? u" enabled"_s : u" disabled"_s);
+    for (const QTextEdit *text : window->findChildren<QTextEdit *>())
+        out << text->objectName() + u'=' + text->toPlainText();
+    out.sort();
+    return out;
+}
+
+QtMessageHandler defaultMessages = nullptr;
+
+// The offscreen platform cannot bring a window to the front and says so
+// every time a window is brought up again.
+void quietAboutRaise(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (message != u"This plugin does not support raise()"_s)
+        defaultMessages(type, context, message);
+}
+
+struct Program {
+    Program() : desktop(settings, tarnvaleStory(), [this] { ++musicLaunches; }) { desktop.start(); }
+    GameSettings settings;
+    int musicLaunches = 0;
+    ui::Desktop desktop;
+};
+
 } // namespace
 
 class SoakTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    void initTestCase();
+    void thousandGamesThroughTheDialog();
+    void helpAndAuthorAThousandTimes();
     void fortyThousandCommandsInOneGame();
     void heavyInputInTheCommandBox();
 };
+
+void SoakTest::initTestCase()
+{
+    defaultMessages = qInstallMessageHandler(quietAboutRaise);
+}
+
+// "начать", a few commands, "новая", a thousand times, every other game an
+// easy one: each game shows at its start exactly what the first game of its
+// difficulty showed, and the dialog and the game window never pile up.
+void SoakTest::thousandGamesThroughTheDialog()
+{
+    Program program;
+    ui::Desktop &desktop = program.desktop;
+    letTheEventLoopRun();
+    const qsizetype windowsAtStart = QApplication::topLevelWidgets().size();
+    constexpr int kGames = 1000;
+    constexpr int kWarmUp = 100;
+    QStringList firstStart[2];
+    long warmKb = -1;
+    for (int round = 0; round < kGames; ++round) {
+        const bool easy = round % 2;
+        if (easy)
+            click(desktop.newGameDialog(), "lblEasy");
+        click(desktop.newGameDialog(), "lblStart");
+        letTheEventLoopRun();
+        QVERIFY(!desktop.newGameDialog());
+        ui::frmTargame *window = desktop.gameWindow();
+        QVERIFY(window);
+        QCOMPARE(window->game().settings().easyMode, easy ? kTrue : kFalse);
+
+        const QStringList start = shown(window);
+        if (firstStart[easy].isEmpty())
+            firstStart[easy] = start;
+        else
+            QCOMPARE(start, firstStart[easy]);
+        test::StoryGame fresh(easy);
+        QCOMPARE(window->game().window(), fresh.game->window());
+        QCOMPARE(window->game().state(), fresh.game->state());
+
+        auto *box = window->findChild<QLineEdit *>(u"txtCon"_s);
+        QVERIFY(box);
+        typeLine(box, u"осмотреть урну"_s);
+        typeLine(box, u"в магазин"_s);
+        typeLine(box, u"купить сигареты"_s);
+        QCOMPARE(window->findChild<QLabel *>(u"lblMoney"_s)->text(), u"50 руб."_s);
+        QCOMPARE(window->game().state().moveCount, qint16(3));
+        letTheEventLoopRun();
+
+        click(window, "lblNew");
+        letTheEventLoopRun();
+        QVERIFY(!desktop.gameWindow());
+        QVERIFY(desktop.newGameDialog());
+        if (round == kWarmUp)
+            warmKb = residentKb();
+    }
+    QCOMPARE(program.musicLaunches, kGames);   // the dialog wants music by default
+    QCOMPARE(QApplication::topLevelWidgets().size(), windowsAtStart);
+    checkGrowth(warmKb, "1,000 games");
+}
+
+// "помощь" and "автор" opened beside a game and closed with "закрыть", a
+// thousand times each; the game goes on unharmed.
+void SoakTest::helpAndAuthorAThousandTimes()
+{
+    Program program;
+    ui::Desktop &desktop = program.desktop;
+    click(desktop.newGameDialog(), "lblStart");
+    letTheEventLoopRun();
+    ui::frmTargame *window = desktop.gameWindow();
+    QVERIFY(window);
+    const qsizetype windowsAtStart = QApplication::topLevelWidgets().size();
+    constexpr int kRounds = 1000;
+    constexpr int kWarmUp = 100;
+    long warmKb = -1;
+    for (int round = 0; round < kRounds; ++round) {
+        click(window, "lblHelp");
+        click(window, "lblAuthor");
+        letTheEventLoopRun();
+        QVERIFY(desktop.helpWindow());
+        QVERIFY(desktop.authorWindow());
+        click(desktop.helpWindow(), "lblExit");
+        click(desktop.authorWindow(), "lblExit");
+        letTheEventLoopRun();
+        QVERIFY(!desktop.helpWindow());
+        QVERIFY(!desktop.authorWindow());
+        if (round == kWarmUp)
+            warmKb = residentKb();
+    }
+    QCOMPARE(QApplication::topLevelWidgets().size(), windowsAtStart);
+    QCOMPARE(desktop.gameWindow(), window);
+    typeLine(window->findChild<QLineEdit *>(u"txtCon"_s), u"осмотреть урну"_s);
+    QVERIFY(window->game().is(Flag::urnSearched));
+    checkGrowth(warmKb, "1,000 help and author windows");
+}
 
 // The walkthrough, then every phrase of every place over and over, 40,000
 // lines in all: the moves stop at 32767, and from there every turn is undone
@@ -208,5 +377,5 @@ void SoakTest::heavyInputInTheCommandBox()
     QCOMPARE(g.window().lblPoints, before.lblPoints);
 }
 
-QTEST_GUILESS_MAIN(SoakTest)
+QTEST_MAIN(SoakTest)
 #include "soak_test.moc"
