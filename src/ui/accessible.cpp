@@ -153,11 +153,11 @@ QAccessibleInterface *makeInterface(const QString &className, QObject *object)
     if (className == QLatin1StringView(Form::staticMetaObject.className()))
         return new QAccessibleWidget(widget, QAccessible::Window);
     if (className == QLatin1StringView(TitleBar::staticMetaObject.className()))
-        return new QAccessibleWidget(widget, QAccessible::TitleBar);
+        return new QAccessibleWidget(widget, QAccessible::Graphic);
     if (className == QLatin1StringView(Separator::staticMetaObject.className()))
         return new QAccessibleWidget(widget, QAccessible::Separator);
     if (className == QLatin1StringView(Outline::staticMetaObject.className()))
-        return new QAccessibleWidget(widget, QAccessible::Border);
+        return new QAccessibleWidget(widget, QAccessible::Whitespace);
     if (className == QLatin1StringView(QLabel::staticMetaObject.className()))
         return new LabelAccessible(static_cast<QLabel *>(widget));
     return nullptr;

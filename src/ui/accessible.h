@@ -12,7 +12,9 @@ namespace tarnvale::ui {
 // caption changes (the inventory, the counters) behind a fixed name; here
 // every label of the windows also offers its caption as text. The label
 // buttons are push buttons that can be pressed, the dialog's choices radio
-// buttons with a checked state, the title strip a title bar.
+// buttons with a checked state. The title strip is a picture (a title bar
+// would reach AT-SPI as text) and the white outline a filler, which screen
+// readers pass over.
 //
 // Installed once, before the first window is made; later calls do nothing.
 void installAccessibility();
