@@ -116,6 +116,9 @@ private:
     std::size_t m_pos = 0;
 };
 
+// Steps checked over the whole run, reported when the fuzzer ends.
+long g_stepsChecked = 0;
+
 // Bounds the work one input may ask for, so that every run stays short.
 constexpr long kStepBudget = 40000;
 
@@ -324,6 +327,7 @@ private:
     {
         m_trace[std::size_t(m_steps) % m_trace.size()] = {what, arg};
         ++m_steps;
+        ++g_stepsChecked;
         if (m_verbose)
             printStep(what, arg);
 
@@ -496,6 +500,12 @@ private:
 };
 
 } // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    std::atexit([] { std::fprintf(stderr, "game steps checked: %ld\n", g_stepsChecked); });
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
