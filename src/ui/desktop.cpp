@@ -31,15 +31,17 @@ void closeWindow(QPointer<Window> &window)
     window.clear();
 }
 
-// Shows a window, or brings an open one to the front.
+// Shows a window, or brings an open one to the front, and gives it the
+// keyboard: after "начать" or "помощь" pressed from the keyboard the player
+// goes on typing in the window that came up, whatever the window manager
+// would pick (or without one).
 void bringUp(QWidget *window)
 {
-    if (window->isVisible()) {
+    if (window->isVisible())
         window->raise();
-        window->activateWindow();
-    } else {
+    else
         window->show();
-    }
+    window->activateWindow();
 }
 
 // The dialog and the game window, which take turns, open in the middle of
