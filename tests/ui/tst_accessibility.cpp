@@ -530,7 +530,11 @@ void AccessibilityTest::dialogFromTheKeyboard()
     frmTargame *game = program.desktop.gameWindow();
     QVERIFY(game);
     QCOMPARE(child<QLabel>(game, "lblDiff")->text(), u"простая игра"_s);
-    QCOMPARE(game->focusWidget(), child<QWidget>(game, "txtCon"));
+    // the keyboard goes on in the game's command box
+    QVERIFY(QTest::qWaitForWindowActive(game));
+    QCOMPARE(QApplication::focusWidget(), child<QWidget>(game, "txtCon"));
+    typeText(QApplication::focusWidget(), u"осм у"_s);
+    QCOMPARE(child<QLineEdit>(game, "txtCon")->text(), u"осм урну"_s);
 }
 
 void AccessibilityTest::closingTheHelpFromTheKeyboard()
