@@ -68,14 +68,13 @@ void LabelButton::paintEvent(QPaintEvent *event)
     QLabel::paintEvent(event);
     if (!hasFocus())
         return;
-    // The focus mark: a dotted white frame round the caption, a pixel clear
-    // of the letters, kept inside the label.
-    const int textWidth = fontMetrics().horizontalAdvance(text());
-    const qreal right = std::min(qreal(width()) - 0.5, textWidth + 2.5);
+    // The focus mark: a dotted white line under the caption, along the
+    // label's bottom row, below the descenders.
+    const int textWidth = std::min(width(), fontMetrics().horizontalAdvance(text()));
     QPainter painter(this);
-    QPen pen(kWhite, 1.0, Qt::DotLine);
-    painter.setPen(pen);
-    painter.drawRect(QRectF(QPointF(0.5, 0.5), QPointF(right, height() - 0.5)));
+    painter.setPen(QPen(kWhite, 1.0, Qt::DotLine, Qt::FlatCap));
+    const qreal y = height() - 0.5;
+    painter.drawLine(QPointF(0, y), QPointF(textWidth, y));
 }
 
 void LabelButton::mousePressEvent(QMouseEvent *event)

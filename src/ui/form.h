@@ -18,7 +18,7 @@ namespace tarnvale::ui {
 //
 // From the keyboard it is reached with Tab (a click does not take the focus
 // away from where the player types) and pressed with Enter or Space while it
-// has the focus; a dotted white frame round the caption marks the focus.
+// has the focus; a dotted white line under the caption marks the focus.
 // One of a pair of choices (the dialog's difficulty and music) is checkable:
 // screen readers learn which of the pair is chosen from its checked state.
 class LabelButton : public QLabel {

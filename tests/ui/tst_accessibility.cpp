@@ -488,8 +488,8 @@ void AccessibilityTest::focusIsMarked()
     const QImage marked = button->grab().toImage();
     QCOMPARE(marked.size(), plain.size());
 
-    // A frame round the caption: white along the bottom row, where the plain
-    // caption has nothing, and only as far as the caption reaches.
+    // A dotted line under the caption: white along the bottom row, where the
+    // plain caption has nothing, and only as far as the caption reaches.
     const int bottom = marked.height() - 1;
     int whiteBelow = 0;
     for (int x = 0; x < marked.width(); ++x) {
