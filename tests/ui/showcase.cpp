@@ -7,6 +7,10 @@
 //
 // Each COMMAND is typed into the visible input box and submitted with Enter; a
 // command ending in "~" is typed without Enter (to show the completion).
+//
+// On a Wayland compositor without a keyboard (weston's headless backend) run
+// it with QT_IM_MODULE=none: Qt 6.4's Wayland input method dereferences the
+// missing seat when the typed keys arrive.
 #include "uitest.h"
 
 #include "story/story.h"
