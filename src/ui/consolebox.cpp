@@ -15,6 +15,13 @@ ConsoleBox::ConsoleBox(QWidget *parent, Game &game, Which which, std::function<v
     setFrame(false);
     setContextMenuPolicy(Qt::DefaultContextMenu);
     connect(this, &QLineEdit::textEdited, this, &ConsoleBox::takeEdit);
+    // A change from outside any input event, such as a screen reader or
+    // dictation setting the text, reaches the game too. (The game's own
+    // updates come with signals blocked.)
+    connect(this, &QLineEdit::textChanged, this, [this](const QString &now) {
+        if (m_eventDepth == 0 && now != engineBox().text())
+            takeEdit(now);
+    });
 }
 
 int ConsoleBox::gameKey(int qtKey)

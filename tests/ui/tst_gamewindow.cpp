@@ -73,6 +73,7 @@ private Q_SLOTS:
     void backspaceAndDelete();
     void escapeAndUpArrow();
     void pasteGoesToTheEngine();
+    void textSetFromOutsideGoesToTheEngine();
     void gameOverDisablesTheCommandBox();
 
     void passwordBoxTakesTheCommandBoxPlace();
@@ -375,6 +376,17 @@ void GameWindowTest::pasteGoesToTheEngine()
     QCOMPARE(w.conBox().text(), u"взять"_s);
     QCOMPARE(w.conBox().selStart(), 5);
     pressKey(w.con(), Qt::Key_Return);
+    QCOMPARE(w.label("lblInv0"), u"пустая пачка сигарет"_s);
+}
+
+void GameWindowTest::textSetFromOutsideGoesToTheEngine()
+{
+    // A screen reader or dictation sets the text without any key press.
+    Window w;
+    w.con()->setText(u"взять"_s);
+    QCOMPARE(w.conBox().text(), u"взять"_s);
+    pressKey(w.con(), Qt::Key_Return);
+    QCOMPARE(w.label("lblAction"), u"взять"_s);
     QCOMPARE(w.label("lblInv0"), u"пустая пачка сигарет"_s);
 }
 
