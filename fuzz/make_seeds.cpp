@@ -4,6 +4,7 @@
 //
 //   make_seeds OUTPUT_DIR TRANSCRIPT...
 #include "actions.h"
+#include "transcript_escape.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,32 +19,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-// The transcripts' escapes: \s space, \t, \r, \n, \0, \\, \uXXXX.
-QString unescape(const QString &s)
-{
-    QString out;
-    for (qsizetype i = 0; i < s.size(); ++i) {
-        const QChar c = s.at(i);
-        if (c != u'\\' || i + 1 == s.size()) {
-            out.append(c);
-            continue;
-        }
-        const QChar e = s.at(++i);
-        switch (e.unicode()) {
-        case u's': out.append(u' '); break;
-        case u't': out.append(u'\t'); break;
-        case u'r': out.append(u'\r'); break;
-        case u'n': out.append(u'\n'); break;
-        case u'0': out.append(QChar(0)); break;
-        case u'u':
-            out.append(QChar(char16_t(s.mid(i + 1, 4).toUShort(nullptr, 16))));
-            i += 4;
-            break;
-        default: out.append(e); break;
-        }
-    }
-    return out;
-}
 
 std::string utf8(const QString &s)
 {
@@ -70,14 +45,14 @@ std::string playTranscript(const QStringList &lines, const QString &mode)
             line = line.mid(close + 2);
         }
         if (line.startsWith(u"> "_s) || line == u">"_s) {
-            e.submitUtf8(utf8(unescape(line.mid(2))));
+            e.submitUtf8(utf8(tarnvale::test::unescapeTranscript(line.mid(2))));
         } else if (line.startsWith(u"key "_s)) {
             static const QStringList names = {u"Enter"_s, u"Esc"_s, u"Up"_s, u"Backspace"_s, u"Delete"_s};
             const qsizetype k = names.indexOf(line.mid(4).trimmed());
             if (k >= 0)
                 e.key(KeyChoice(k));
         } else if (line.startsWith(u"type "_s)) {
-            e.type(utf8(unescape(line.mid(5))));
+            e.type(utf8(tarnvale::test::unescapeTranscript(line.mid(5))));
         } else if (line.trimmed() == u"newgame"_s) {
             e.op(NewGame);
         }

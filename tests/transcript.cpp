@@ -1,6 +1,7 @@
 #include "transcript.h"
 
 #include "support.h"
+#include "transcript_escape.h"
 
 #include <QFile>
 #include <QHash>
@@ -28,33 +29,6 @@ const QHash<QString, int> kKeyNames = {
     {u"Backspace"_s, kKeyBackspace}, {u"Delete"_s, kKeyDelete},
 };
 
-// \s space, \t tab, \r, \n, \0, \\ backslash, \uXXXX any UTF-16 unit.
-QString unescape(const QString &s)
-{
-    QString out;
-    out.reserve(s.size());
-    for (qsizetype i = 0; i < s.size(); ++i) {
-        const QChar c = s.at(i);
-        if (c != u'\\' || i + 1 == s.size()) {
-            out.append(c);
-            continue;
-        }
-        const QChar e = s.at(++i);
-        switch (e.unicode()) {
-        case u's': out.append(u' '); break;
-        case u't': out.append(u'\t'); break;
-        case u'r': out.append(u'\r'); break;
-        case u'n': out.append(u'\n'); break;
-        case u'0': out.append(QChar(0)); break;
-        case u'u':
-            out.append(QChar(char16_t(s.mid(i + 1, 4).toUShort(nullptr, 16))));
-            i += 4;
-            break;
-        default: out.append(e); break;
-        }
-    }
-    return out;
-}
 
 QString shown(const QString &s)
 {
@@ -133,7 +107,7 @@ private:
     {
         const qsizetype space = line.indexOf(u' ');
         const QString verb = space < 0 ? line : line.left(space);
-        const QString arg = space < 0 ? QString() : unescape(line.mid(space + 1));
+        const QString arg = space < 0 ? QString() : unescapeTranscript(line.mid(space + 1));
         if (verb == u">"_s) {
             game().submit(arg);
         } else if (verb == u"="_s) {

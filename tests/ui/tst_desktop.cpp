@@ -96,23 +96,9 @@ private Q_SLOTS:
     void manyGamesLeaveNoWindowsBehind();
 };
 
-namespace {
-
-QtMessageHandler defaultMessages = nullptr;
-
-// The offscreen platform cannot bring a window to the front and says so
-// every time a window is brought up again.
-void quietAboutRaise(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    if (message != u"This plugin does not support raise()"_s)
-        defaultMessages(type, context, message);
-}
-
-} // namespace
-
 void DesktopTest::initTestCase()
 {
-    defaultMessages = qInstallMessageHandler(quietAboutRaise);
+    quietAboutRaise();
 }
 
 // ---------------------------------------------------------------------------

@@ -92,4 +92,20 @@ QString shownOutput(const QWidget *window)
     return output ? output->toPlainText().replace(u'\n', u"\r\n"_s) : QString();
 }
 
+namespace {
+QtMessageHandler g_defaultMessages = nullptr;
+
+void dropRaiseNotice(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (message != u"This plugin does not support raise()"_s)
+        g_defaultMessages(type, context, message);
+}
+} // namespace
+
+void quietAboutRaise()
+{
+    if (!g_defaultMessages)
+        g_defaultMessages = qInstallMessageHandler(dropRaiseNotice);
+}
+
 } // namespace tarnvale::ui::test

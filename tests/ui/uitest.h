@@ -20,6 +20,10 @@ void pressKey(QWidget *widget, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt
 // at pos in the widget's coordinates.
 void moveMouse(QWidget *widget, const QPoint &pos, Qt::MouseButtons buttons);
 
+// Keeps out of the log the notice that the offscreen platform gives every
+// time a window is brought to the front again (it cannot raise windows).
+void quietAboutRaise();
+
 // A small story for the window tests, independent of the real one:
 // "компьютер" asks for the password ("lyra"), "конец" ends the game,
 // "взять" puts "пустая пачка сигарет" into the inventory, "длинно" gives a
