@@ -1,10 +1,12 @@
 #include "ui/look.h"
 
 #include <QGuiApplication>
+#include <QImage>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPalette>
+#include <QPixmap>
 #include <QStringList>
 #include <QWidget>
 
@@ -79,15 +81,17 @@ QPixmap titleImage(qreal devicePixelRatio)
     return pixmap;
 }
 
-QCursor buttonCursor()
+namespace {
+
+QImage drawHand(qreal dpr)
 {
     // A white hand with a black outline, the index finger up; it shows on the
     // black windows and on anything else the pointer may cross.
-    const qreal dpr = qGuiApp ? qGuiApp->devicePixelRatio() : 1.0;
     constexpr int kSize = 24;
-    QPixmap pixmap(int(std::ceil(kSize * dpr)), int(std::ceil(kSize * dpr)));
-    pixmap.setDevicePixelRatio(dpr);
-    pixmap.fill(Qt::transparent);
+    QImage image(int(std::ceil(kSize * dpr)), int(std::ceil(kSize * dpr)),
+                 QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(dpr);
+    image.fill(Qt::transparent);
 
     QPainterPath hand;
     hand.addRoundedRect(QRectF(6, 1, 4, 12), 2, 2);     // index finger
@@ -103,7 +107,7 @@ QCursor buttonCursor()
     thumb.closeSubpath();
     hand = hand.united(thumb).simplified();
 
-    QPainter painter(&pixmap);
+    QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.translate(0.5, 0.5);
     painter.setPen(QPen(kBlack, 1.0));
@@ -114,7 +118,19 @@ QCursor buttonCursor()
     painter.drawLine(QPointF(13, 10), QPointF(13, 13.5));
     painter.drawLine(QPointF(16, 11), QPointF(16, 14));
     painter.end();
-    return QCursor(pixmap, 7, 1);
+    return image;
+}
+
+} // namespace
+
+QCursor buttonCursor()
+{
+    // Every label button wears the hand: draw it once per pixel ratio.
+    static QImage hand;
+    const qreal dpr = qGuiApp ? qGuiApp->devicePixelRatio() : 1.0;
+    if (hand.isNull() || !qFuzzyCompare(hand.devicePixelRatio(), dpr))
+        hand = drawHand(dpr);
+    return QCursor(QPixmap::fromImage(hand), 7, 1);
 }
 
 void setTextColour(QWidget *widget, const QColor &colour)
