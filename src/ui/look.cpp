@@ -1,5 +1,6 @@
 #include "ui/look.h"
 
+#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QImage>
 #include <QLabel>
@@ -16,6 +17,21 @@ namespace tarnvale::ui {
 
 using namespace Qt::Literals::StringLiterals;
 
+namespace {
+
+// The first of the families that the system has, or the last one, which
+// fontconfig then substitutes as best it can.
+QString firstInstalled(const QStringList &families)
+{
+    for (const QString &family : families) {
+        if (QFontDatabase::hasFamily(family))
+            return family;
+    }
+    return families.back();
+}
+
+} // namespace
+
 QFont windowFont()
 {
     // The text was written for a heavy, fairly narrow system face: the output
@@ -27,9 +43,11 @@ QFont windowFont()
     // Windows and macOS. Condensed DejaVu still fits; plain DejaVu Sans is
     // the last resort, present everywhere on Debian but too wide for the
     // layout.
-    QFont font;
-    font.setFamilies({u"Liberation Sans"_s, u"Arial"_s, u"Nimbus Sans"_s, u"DejaVu Sans Condensed"_s,
-                      u"DejaVu Sans"_s});
+    // The choice is made once: a single family spares every later font
+    // look-up the walk through the whole list.
+    static const QString family = firstInstalled({u"Liberation Sans"_s, u"Arial"_s, u"Nimbus Sans"_s,
+                                                  u"DejaVu Sans Condensed"_s, u"DejaVu Sans"_s});
+    QFont font(family);
     font.setStyleHint(QFont::SansSerif);
     // Pixels, not points: the layout is in device-independent pixels, so the
     // text has to scale with it whatever the logical dpi of the screen is.
