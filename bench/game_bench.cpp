@@ -6,17 +6,21 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QFile>
-#include <QHash>
-#include <QStringList>
+#include "transcript_escape.h"
+#include "utf8.h"
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <string>
+#include <string_view>
 #include <vector>
 
 using namespace tarnvale;
-using namespace Qt::Literals::StringLiterals;
+using namespace std::string_literals;
 
 namespace {
 
@@ -30,44 +34,39 @@ struct Play {
 // into the visible box ("type") or a key pressed in it ("key").
 struct Step {
     enum Kind { Submit, Type, Key } kind;
-    QString text;
+    std::u16string text;
     int key = kKeyNone;
 };
 
-QString unescape(QStringView s)
-{
-    QString out;
-    for (qsizetype i = 0; i < s.size(); ++i) {
-        if (s[i] == u'\\' && i + 1 < s.size() && s[i + 1] == u's') {
-            out += u' ';
-            ++i;
-        } else {
-            out += s[i];
-        }
-    }
-    return out;
-}
-
 std::vector<Step> walkthrough(const char *name)
 {
-    QFile file(QStringLiteral(TARNVALE_TRANSCRIPTS "/") + QLatin1StringView(name));
-    if (!file.open(QIODevice::ReadOnly)) {
-        std::fprintf(stderr, "cannot read %s\n", qPrintable(file.fileName()));
+    const std::string path = std::string(TARNVALE_TRANSCRIPTS "/") + name;
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        std::fprintf(stderr, "cannot read %s\n", path.c_str());
         std::exit(1);
     }
-    static const QHash<QString, int> keys = {{u"Enter"_s, kKeyEnter}, {u"Esc"_s, kKeyEscape},
-                                             {u"Up"_s, kKeyUp}, {u"Backspace"_s, kKeyBackspace},
-                                             {u"Delete"_s, kKeyDelete}};
+    static const std::map<std::u16string_view, int> keys = {
+        {u"Enter", kKeyEnter}, {u"Esc", kKeyEscape}, {u"Up", kKeyUp},
+        {u"Backspace", kKeyBackspace}, {u"Delete", kKeyDelete}};
+    const std::u16string text = test::fromUtf8(
+        std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()));
     std::vector<Step> steps;
-    for (QString line : QString::fromUtf8(file.readAll()).split(u'\n')) {
-        if (line.endsWith(u'\r'))
-            line.chop(1);
-        if (line.startsWith(u"> "_s))
-            steps.push_back({Step::Submit, line.mid(2)});
-        else if (line.startsWith(u"type "_s))
-            steps.push_back({Step::Type, unescape(QStringView(line).mid(5))});
-        else if (line.startsWith(u"key "_s))
-            steps.push_back({Step::Key, {}, keys.value(line.mid(4), kKeyNone)});
+    std::u16string_view rest = text;
+    while (!rest.empty()) {
+        const std::size_t end = rest.find(u'\n');
+        std::u16string_view line = rest.substr(0, end);
+        rest.remove_prefix(end == rest.npos ? rest.size() : end + 1);
+        if (line.ends_with(u'\r'))
+            line.remove_suffix(1);
+        if (line.starts_with(u"> ")) {
+            steps.push_back({Step::Submit, test::unescapeTranscript(line.substr(2))});
+        } else if (line.starts_with(u"type ")) {
+            steps.push_back({Step::Type, test::unescapeTranscript(line.substr(5))});
+        } else if (line.starts_with(u"key ")) {
+            const auto key = keys.find(line.substr(4));
+            steps.push_back({Step::Key, {}, key == keys.end() ? kKeyNone : key->second});
+        }
     }
     return steps;
 }
@@ -86,9 +85,11 @@ long play(Game &g, const std::vector<Step> &steps, std::size_t stop)
             ++keystrokes;
             break;
         case Step::Type:
-            for (QChar c : step.text)
-                pwd ? g.typePwd(QStringView(&c, 1)) : g.typeCon(QStringView(&c, 1));
-            keystrokes += step.text.size();
+            for (std::size_t c = 0; c < step.text.size(); ++c) {
+                const std::u16string_view typed = std::u16string_view(step.text).substr(c, 1);
+                pwd ? g.typePwd(typed) : g.typeCon(typed);
+            }
+            keystrokes += long(step.text.size());
             break;
         case Step::Key:
             pwd ? g.pressPwdKey(step.key) : g.pressConKey(step.key);
@@ -112,7 +113,7 @@ const std::vector<Step> &easyWalkthrough()
 }
 
 // Far below the moves' limit, so that every measured turn is a real one.
-constexpr qint16 kFreshGameAfter = 30000;
+constexpr std::int16_t kFreshGameAfter = 30000;
 
 // --- a turn ------------------------------------------------------------------
 
@@ -121,7 +122,7 @@ constexpr qint16 kFreshGameAfter = 30000;
 // (and in an easy game its completion). Timed by the clock, so that typing
 // the command between turns stays out of the figure. The game is first taken
 // through the first walkTo lines of the hard walkthrough.
-void turn(benchmark::State &state, bool easy, std::size_t walkTo, const QString &command)
+void turn(benchmark::State &state, bool easy, std::size_t walkTo, std::u16string_view command)
 {
     Play p(easy);
     play(p.game, hardWalkthrough(), walkTo);
@@ -136,17 +137,17 @@ void turn(benchmark::State &state, bool easy, std::size_t walkTo, const QString 
             play(p.game, hardWalkthrough(), walkTo);
         }
     }
-    benchmark::DoNotOptimize(p.game.window().txtGame.constData());
+    benchmark::DoNotOptimize(p.game.window().txtGame.data());
     state.SetItemsProcessed(state.iterations());
 }
 
-void BM_TurnUnknownInStreet(benchmark::State &s) { turn(s, false, 0, u"спеть песню"_s); }
-void BM_TurnLookAroundInStreet(benchmark::State &s) { turn(s, false, 0, u"осмотреться"_s); }
-void BM_TurnShopPriceList(benchmark::State &s) { turn(s, false, 2, u"осмотреть товары"_s); }
+void BM_TurnUnknownInStreet(benchmark::State &s) { turn(s, false, 0, u"спеть песню"); }
+void BM_TurnLookAroundInStreet(benchmark::State &s) { turn(s, false, 0, u"осмотреться"); }
+void BM_TurnShopPriceList(benchmark::State &s) { turn(s, false, 2, u"осмотреть товары"); }
 // In the flat, at the running computer: the room's and the computer's rules.
-void BM_TurnAtTheComputer(benchmark::State &s) { turn(s, false, 24, u"записная книжка"_s); }
-void BM_TurnUnknownInRoom(benchmark::State &s) { turn(s, false, 20, u"спеть песню"_s); }
-void BM_TurnEasyGame(benchmark::State &s) { turn(s, true, 0, u"осмотреться"_s); }
+void BM_TurnAtTheComputer(benchmark::State &s) { turn(s, false, 24, u"записная книжка"); }
+void BM_TurnUnknownInRoom(benchmark::State &s) { turn(s, false, 20, u"спеть песню"); }
+void BM_TurnEasyGame(benchmark::State &s) { turn(s, true, 0, u"осмотреться"); }
 
 BENCHMARK(BM_TurnUnknownInStreet)->UseManualTime();
 BENCHMARK(BM_TurnLookAroundInStreet)->UseManualTime();
@@ -170,7 +171,7 @@ void keystroke(benchmark::State &state, Prepare prepare, Press press)
         const auto end = std::chrono::steady_clock::now();
         state.SetIterationTime(std::chrono::duration<double>(end - start).count());
     }
-    benchmark::DoNotOptimize(p.game.window().txtCon.text().constData());
+    benchmark::DoNotOptimize(p.game.window().txtCon.text().data());
     state.SetItemsProcessed(state.iterations());
 }
 
@@ -183,16 +184,16 @@ void BM_KeyFirstLetter(benchmark::State &s)
 // A letter that begins no phrase: the whole dictionary is searched in vain.
 void BM_KeyNoPhraseMatches(benchmark::State &s)
 {
-    keystroke(s, [](Game &g) { g.editCon(u"щ"_s, 1); }, [](Game &g) { g.typeCon(u"щ"); });
+    keystroke(s, [](Game &g) { g.editCon(u"щ", 1); }, [](Game &g) { g.typeCon(u"щ"); });
 }
 
 // The last letter of the dictionary's last phrase: the search runs to the
 // end of the list, comparing long common beginnings on the way.
 void BM_KeyLastPhrase(benchmark::State &s)
 {
-    static const QString last = kDictionary.back().toString();
-    static const QString head = last.chopped(1);
-    static const QString tail = last.right(1);
+    static const std::u16string_view last = kDictionary.back();
+    static const std::u16string_view head = last.substr(0, last.size() - 1);
+    static const std::u16string_view tail = last.substr(last.size() - 1);
     keystroke(s, [](Game &g) { g.editCon(head, int(head.size())); },
               [](Game &g) { g.typeCon(tail); });
 }
@@ -203,8 +204,8 @@ void BM_KeyBackspaceOverCompletion(benchmark::State &s)
     keystroke(s,
               [](Game &g) {
                   g.pressConKey(kKeyEscape);
-                  for (QChar c : u"осм у"_s)
-                      g.typeCon(QStringView(&c, 1));
+                  for (const char16_t *c : {u"о", u"с", u"м", u" ", u"у"})
+                      g.typeCon(c);
               },
               [](Game &g) { g.pressConKey(kKeyBackspace); });
 }

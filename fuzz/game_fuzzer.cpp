@@ -9,10 +9,7 @@
 #include "story/items.h"
 #include "story/story.h"
 
-#include <QHash>
-#include <QSet>
-#include <QString>
-#include <QStringList>
+#include "utf8.h"
 
 #include <algorithm>
 #include <array>
@@ -22,54 +19,57 @@
 #include <limits>
 #include <memory>
 #include <optional>
+#include <set>
+#include <string>
+#include <string_view>
 #include <vector>
 
 using namespace tarnvale;
 using namespace tarnvale::fuzz;
-using namespace Qt::Literals::StringLiterals;
+using test::fromUtf8;
+using test::toUtf8;
+using Text = std::u16string;
+using View = std::u16string_view;
 
 namespace {
 
 // Every phrase that some rule accepts or the dictionary holds, each once, in
 // the order of the rule tables and then the dictionary.
-const QStringList &phrasePool()
+const std::vector<Text> &phrasePool()
 {
-    static const QStringList pool = [] {
-        QStringList out;
-        QSet<QString> seen;
-        const auto add = [&](QStringView p) {
-            const QString s = p.toString();
-            if (!seen.contains(s)) {
-                seen.insert(s);
-                out << s;
-            }
+    static const std::vector<Text> pool = [] {
+        std::vector<Text> out;
+        std::set<View> seen;
+        const auto add = [&](View p) {
+            if (seen.insert(p).second)
+                out.emplace_back(p);
         };
         for (const RuleTable *table :
              {&story::streetRules(), &story::shopRules(), &story::alleyRules(),
               &story::cornerRules(), &story::roomRules(), &story::computerRules(),
               &story::everywhereRules()}) {
             for (const Rule &rule : *table)
-                for (QStringView p : rule.phrases)
+                for (View p : rule.phrases)
                     add(p);
         }
-        for (QStringView p : kDictionary)
+        for (View p : kDictionary)
             add(p);
         return out;
     }();
     return pool;
 }
 
-bool isItemName(const QString &caption)
+bool isItemName(View caption)
 {
     using namespace story;
-    return caption.isEmpty() || caption == kEmptyPack || caption == kCheapCigs
+    return caption.empty() || caption == kEmptyPack || caption == kCheapCigs
         || caption == kDearCigs || caption == kBrick || caption == kBaldKey
         || caption == kDiskette;
 }
 
 // Whether a counter's label reads the value in plain decimal and then the
 // word. Checked after every step, so it allocates nothing.
-bool labelShows(const QString &label, qint16 value, QStringView word)
+bool labelShows(View label, std::int16_t value, View word)
 {
     char16_t digits[8];
     int n = 0;
@@ -80,9 +80,9 @@ bool labelShows(const QString &label, qint16 value, QStringView word)
     } while (v != 0);
     if (value < 0)
         digits[7 - n++] = u'-';
-    const QStringView number(digits + 8 - n, n);
-    return label.size() == n + word.size() && QStringView(label).first(n) == number
-        && QStringView(label).sliced(n) == word;
+    const View number(digits + 8 - n, std::size_t(n));
+    return label.size() == number.size() + word.size() && label.substr(0, number.size()) == number
+        && label.substr(number.size()) == word;
 }
 
 // Reads operands; a missing byte reads as 0.
@@ -94,19 +94,19 @@ public:
     void seek(std::size_t pos) { m_pos = pos; }
     unsigned u8() { return m_pos < m_size ? m_data[m_pos++] : 0; }
     unsigned u16() { const unsigned lo = u8(); return lo | (u8() << 8); }
-    QByteArray bytes(std::size_t n)
+    std::string bytes(std::size_t n)
     {
         n = std::min(n, m_size - std::min(m_pos, m_size));
-        QByteArray out(reinterpret_cast<const char *>(m_data + m_pos), qsizetype(n));
+        std::string out(reinterpret_cast<const char *>(m_data + m_pos), n);
         m_pos += n;
         return out;
     }
-    QString utf16(std::size_t units)
+    Text utf16(std::size_t units)
     {
-        QString out;
-        out.reserve(qsizetype(units));
+        Text out;
+        out.reserve(units);
         for (std::size_t i = 0; i < units && !atEnd(); ++i)
-            out.append(QChar(char16_t(u16())));
+            out += char16_t(u16());
         return out;
     }
 
@@ -169,12 +169,12 @@ private:
     {
         switch (op) {
         case SubmitPhrase: {
-            const QStringList &pool = phrasePool();
-            submit(pool.at(qsizetype(in.u16() % unsigned(pool.size()))));
+            const std::vector<Text> &pool = phrasePool();
+            submit(pool[in.u16() % pool.size()]);
             break;
         }
         case SubmitUtf8:
-            submit(QString::fromUtf8(in.bytes(in.u8())));
+            submit(fromUtf8(in.bytes(in.u8())));
             break;
         case SubmitUtf16:
             submit(in.utf16(in.u8()));
@@ -186,14 +186,13 @@ private:
         }
         case Type: {
             const BoxChoice box = BoxChoice(in.u8() % BoxChoices);
-            const QString text = QString::fromUtf8(in.bytes(in.u8()));
-            typeEach(text, box);
+            typeEach(fromUtf8(in.bytes(in.u8())), box);
             break;
         }
         case TypePhrase: {
-            const QStringList &pool = phrasePool();
-            const QString &phrase = pool.at(qsizetype(in.u16() % unsigned(pool.size())));
-            typeEach(phrase.left(qsizetype(in.u8())), VisibleBox);
+            const std::vector<Text> &pool = phrasePool();
+            const Text &phrase = pool[in.u16() % pool.size()];
+            typeEach(View(phrase).substr(0, in.u8()), VisibleBox);
             break;
         }
         case Select: {
@@ -205,13 +204,15 @@ private:
             break;
         }
         case PasteCon: {
-            const QString unit = in.utf16(in.u8());
+            const Text unit = in.utf16(in.u8());
             const unsigned e = in.u8();
             // A megabyte is pasted at most twice per input: more says nothing
             // new and only slows the sanitizers' allocator down.
             const bool huge = e == kLong && m_hugePastes < 2;
             m_hugePastes += huge;
-            const QString text = unit.repeated(huge ? kHugePaste : e % 8 + 1);
+            Text text;
+            for (unsigned n = huge ? kHugePaste : e % 8 + 1; n > 0; --n)
+                text += unit;
             paste(text);
             break;
         }
@@ -239,7 +240,7 @@ private:
 
     // A line submitted as the front-ends submit it: the visible box takes the
     // whole text (an easy game completes it), then Enter.
-    void submit(const QString &line)
+    void submit(View line)
     {
         const GameWindow &w = m_game->window();
         const bool pwd = w.txtPwd.visible;
@@ -271,17 +272,19 @@ private:
         step(pwd ? pwdNames[key] : conNames[key], {}, [&] {
             pwd ? m_game->pressPwdKey(codes[key]) : m_game->pressConKey(codes[key]);
         }, kind);
-        if (kind == Kind::Edit && key == Esc && !(pwd ? w.txtPwd : w.txtCon).text().isEmpty())
+        if (kind == Kind::Edit && key == Esc && !(pwd ? w.txtPwd : w.txtCon).text().empty())
             fail("Esc left text in the box");
     }
 
-    void typeEach(const QString &text, BoxChoice box)
+    void typeEach(View text, BoxChoice box)
     {
-        for (qsizetype i = 0; i < text.size() && m_steps < kStepBudget; ++i) {
-            qsizetype n = 1;
-            if (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+        const auto high = [](char16_t c) { return c >= 0xD800 && c <= 0xDBFF; };
+        const auto low = [](char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; };
+        for (std::size_t i = 0; i < text.size() && m_steps < kStepBudget; ++i) {
+            std::size_t n = 1;
+            if (high(text[i]) && i + 1 < text.size() && low(text[i + 1]))
                 n = 2;
-            const QString ch = text.mid(i, n);
+            const View ch = text.substr(i, n);
             i += n - 1;
             bool pwd = box == PasswordBox;
             if (box == VisibleBox)
@@ -293,13 +296,13 @@ private:
         }
     }
 
-    void paste(const QString &text)
+    void paste(View text)
     {
         const TextBox &box = m_game->window().txtCon;
-        QString after = box.text();
-        after.replace(box.selStart(), box.selLength(), text);
+        Text after = box.text();
+        after.replace(std::size_t(box.selStart()), std::size_t(box.selLength()), text);
         const int caret = box.selStart() + int(text.size());
-        step("paste into the command box", text.left(40),
+        step("paste into the command box", text.substr(0, 40),
              [&] { m_game->editCon(after, caret); },
              box.acceptsInput() ? Kind::Edit : Kind::Refused);
     }
@@ -323,9 +326,9 @@ private:
     };
 
     template <typename F>
-    void step(const char *what, const QString &arg, F &&action, Kind kind = Kind::Edit)
+    void step(const char *what, View arg, F &&action, Kind kind = Kind::Edit)
     {
-        m_trace[std::size_t(m_steps) % m_trace.size()] = {what, arg};
+        m_trace[std::size_t(m_steps) % m_trace.size()] = {what, Text(arg.substr(0, 200))};
         ++m_steps;
         ++g_stepsChecked;
         if (m_verbose)
@@ -351,7 +354,7 @@ private:
                 fail("a password attempt counted as a move");
             if (w.lblAction != beforeWindow.txtPwd.text())
                 fail("the last command is not the password attempt");
-            if (!w.txtPwd.text().isEmpty())
+            if (!w.txtPwd.text().empty())
                 fail("the password box keeps the attempt");
             break;
         case Kind::Turn:
@@ -379,19 +382,19 @@ private:
             expected.txtGame = Game::kOverflowNotice;
             if (w != expected)
                 fail("an overflowing turn changed more than the output box");
-            const bool nearLimit = before.moveCount == std::numeric_limits<qint16>::max()
-                || before.points > std::numeric_limits<qint16>::max() - 200
-                || before.money < std::numeric_limits<qint16>::min() + 10;
+            const bool nearLimit = before.moveCount == std::numeric_limits<std::int16_t>::max()
+                || before.points > std::numeric_limits<std::int16_t>::max() - 200
+                || before.money < std::numeric_limits<std::int16_t>::min() + 10;
             if (!nearLimit)
                 fail("a turn was undone with every counter far from its limit");
             return;
         }
-        if (before.moveCount == std::numeric_limits<qint16>::max())
+        if (before.moveCount == std::numeric_limits<std::int16_t>::max())
             fail("the move past 32767 was not undone");
         ++m_moves;
         if (w.lblAction != beforeWindow.txtCon.text())
             fail("the last command is not the submitted text");
-        if (!w.txtCon.text().isEmpty())
+        if (!w.txtCon.text().empty())
             fail("the command box was not emptied after Enter");
         if (before[Flag::hasCheapCigs] == kFalse && after[Flag::hasCheapCigs] != kFalse)
             ++m_purchases;
@@ -424,47 +427,47 @@ private:
             fail("%d points cannot be earned in a %s game", int(s.points), easy ? "easy" : "hard");
         if (s.money != 60 - 10 * m_purchases)
             fail("%d roubles after %d purchases", int(s.money), m_purchases);
-        for (const QString &slot : w.lblInv) {
+        for (const Text &slot : w.lblInv) {
             if (!isItemName(slot))
                 fail("an inventory slot holds something that is no item");
         }
-        if (w.txtGame.isEmpty())
+        if (w.txtGame.empty())
             fail("the output box is empty");
         for (const TextBox *box : {&w.txtCon, &w.txtPwd}) {
             if (box->selStart() < 0 || box->selLength() < 0
-                || box->selStart() + box->selLength() > box->text().size())
+                || box->selStart() + box->selLength() > int(box->text().size()))
                 fail("a selection lies outside its text");
         }
         if (w.txtPwd.visible
             && (s.location != kRoom || s.flags[std::size_t(Flag::atComputer)] != kTrue
                 || s.flags[std::size_t(Flag::loggedIn)] != kFalse))
             fail("the password box is shown away from the locked computer");
-        if (!w.txtCon.enabled && !w.txtGame.endsWith(u"Игра Окончена."_s))
+        if (!w.txtCon.enabled && !w.txtGame.ends_with(u"Игра Окончена."))
             fail("the command box is dead but the game is not over");
-        if (w.lblDiff != (easy ? u"простая игра"_s : u"сложная игра"_s))
+        if (w.lblDiff != (easy ? u"простая игра" : u"сложная игра"))
             fail("difficulty label");
-        if (w.lstItems.size() != (easy ? qsizetype(kDictionarySize) : 0))
+        if (w.lstItems.size() != (easy ? int(kDictionarySize) : 0))
             fail("the dictionary holds %lld phrases", static_cast<long long>(w.lstItems.size()));
         if (w.lstItemsIndex < -1 || w.lstItemsIndex >= w.lstItems.size())
             fail("the dictionary's selection lies outside it");
         // The completion leaves the command box holding the phrase it selected,
         // or, having selected none, a text that begins no phrase.
-        if (easy && w.lstItemsIndex >= 0 && w.txtCon.text() != w.lstItems.at(w.lstItemsIndex))
+        if (easy && w.lstItemsIndex >= 0 && w.txtCon.text() != w.lstItems[w.lstItemsIndex])
             fail("the command box does not hold the selected dictionary phrase");
-        if (easy && w.lstItemsIndex < 0 && !w.txtCon.text().isEmpty()) {
-            for (const QString &p : w.lstItems) {
-                if (p.startsWith(w.txtCon.text(), Qt::CaseInsensitive))
+        if (easy && w.lstItemsIndex < 0 && !w.txtCon.text().empty()) {
+            for (View p : w.lstItems) {
+                if (startsWithFolded(p, w.txtCon.text()))
                     fail("the command box begins a phrase but was not completed");
             }
         }
     }
 
-    static void printStep(const char *what, const QString &arg)
+    static void printStep(const char *what, View arg)
     {
         std::fprintf(stderr, "    %s", what);
-        if (!arg.isNull())
-            std::fprintf(stderr, " «%s»%s (%lld)", arg.left(200).toUtf8().constData(),
-                         arg.size() > 200 ? "..." : "", static_cast<long long>(arg.size()));
+        if (!arg.empty())
+            std::fprintf(stderr, " «%s»%s (%zu)", toUtf8(arg.substr(0, 200)).c_str(),
+                         arg.size() > 200 ? "..." : "", arg.size());
         std::fputc('\n', stderr);
     }
 
@@ -481,7 +484,7 @@ private:
             const auto &[what, arg] = m_trace[std::size_t(i) % m_trace.size()];
             printStep(what, arg);
         }
-        std::fprintf(stderr, "*** output box: %s\n", m_game->window().txtGame.left(300).toUtf8().constData());
+        std::fprintf(stderr, "*** output box: %s\n", toUtf8(View(m_game->window().txtGame).substr(0, 300)).c_str());
         std::abort();
     }
 
@@ -495,8 +498,8 @@ private:
     long m_steps = 0;
     int m_hugePastes = 0;
     // TARNVALE_FUZZ_TRACE=1 prints every step (for replaying one input).
-    const bool m_verbose = qEnvironmentVariableIntValue("TARNVALE_FUZZ_TRACE") != 0;
-    std::array<std::pair<const char *, QString>, 40> m_trace; // the last steps, for the report
+    const bool m_verbose = std::getenv("TARNVALE_FUZZ_TRACE") && std::atoi(std::getenv("TARNVALE_FUZZ_TRACE")) != 0;
+    std::array<std::pair<const char *, Text>, 40> m_trace; // the last steps, for the report
 };
 
 } // namespace

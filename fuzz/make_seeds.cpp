@@ -4,7 +4,9 @@
 //
 //   make_seeds OUTPUT_DIR TRANSCRIPT...
 #include "actions.h"
+#include "app/qtstrings.h"
 #include "transcript_escape.h"
+#include "utf8.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,10 +22,10 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 
-std::string utf8(const QString &s)
+// A transcript's value, unescaped, as the fuzzer's input carries it.
+std::string unescaped(const QString &value)
 {
-    const QByteArray b = s.toUtf8();
-    return std::string(b.constData(), std::size_t(b.size()));
+    return tarnvale::test::toUtf8(tarnvale::test::unescapeTranscript(tarnvale::u16View(value)));
 }
 
 // One play of a transcript in the given mode ("hard" or "easy").
@@ -45,14 +47,14 @@ std::string playTranscript(const QStringList &lines, const QString &mode)
             line = line.mid(close + 2);
         }
         if (line.startsWith(u"> "_s) || line == u">"_s) {
-            e.submitUtf8(utf8(tarnvale::test::unescapeTranscript(line.mid(2))));
+            e.submitUtf8(unescaped(line.mid(2)));
         } else if (line.startsWith(u"key "_s)) {
             static const QStringList names = {u"Enter"_s, u"Esc"_s, u"Up"_s, u"Backspace"_s, u"Delete"_s};
             const qsizetype k = names.indexOf(line.mid(4).trimmed());
             if (k >= 0)
                 e.key(KeyChoice(k));
         } else if (line.startsWith(u"type "_s)) {
-            e.type(utf8(tarnvale::test::unescapeTranscript(line.mid(5))));
+            e.type(unescaped(line.mid(5)));
         } else if (line.trimmed() == u"newgame"_s) {
             e.op(NewGame);
         }

@@ -2,69 +2,109 @@
 
 #include "support.h"
 #include "transcript_escape.h"
+#include "utf8.h"
 
-#include <QFile>
-#include <QHash>
-#include <QTextStream>
-
+#include <fstream>
+#include <iterator>
+#include <map>
 #include <optional>
 
 namespace tarnvale::test {
 namespace {
 
-using namespace Qt::Literals::StringLiterals;
+using Text = std::u16string;
+using View = std::u16string_view;
 
-const QHash<QString, Flag> kFlagNames = {
-    {u"urnSearched"_s, Flag::urnSearched},       {u"hasEmptyPack"_s, Flag::hasEmptyPack},
-    {u"hasCheapCigs"_s, Flag::hasCheapCigs},     {u"hasDearCigs"_s, Flag::hasDearCigs},
-    {u"baldDismissed"_s, Flag::baldDismissed},   {u"hasBrick"_s, Flag::hasBrick},
-    {u"windowBroken"_s, Flag::windowBroken},     {u"keyNoticed"_s, Flag::keyNoticed},
-    {u"hasDiskette"_s, Flag::hasDiskette},       {u"atComputer"_s, Flag::atComputer},
-    {u"loggedIn"_s, Flag::loggedIn},             {u"disketteInserted"_s, Flag::disketteInserted},
-    {u"fileRead"_s, Flag::fileRead},
+const std::map<View, Flag> kFlagNames = {
+    {u"urnSearched", Flag::urnSearched},       {u"hasEmptyPack", Flag::hasEmptyPack},
+    {u"hasCheapCigs", Flag::hasCheapCigs},     {u"hasDearCigs", Flag::hasDearCigs},
+    {u"baldDismissed", Flag::baldDismissed},   {u"hasBrick", Flag::hasBrick},
+    {u"windowBroken", Flag::windowBroken},     {u"keyNoticed", Flag::keyNoticed},
+    {u"hasDiskette", Flag::hasDiskette},       {u"atComputer", Flag::atComputer},
+    {u"loggedIn", Flag::loggedIn},             {u"disketteInserted", Flag::disketteInserted},
+    {u"fileRead", Flag::fileRead},
 };
 
-const QHash<QString, int> kKeyNames = {
-    {u"Enter"_s, kKeyEnter},         {u"Esc"_s, kKeyEscape},      {u"Up"_s, kKeyUp},
-    {u"Backspace"_s, kKeyBackspace}, {u"Delete"_s, kKeyDelete},
+const std::map<View, int> kKeyNames = {
+    {u"Enter", kKeyEnter},         {u"Esc", kKeyEscape},      {u"Up", kKeyUp},
+    {u"Backspace", kKeyBackspace}, {u"Delete", kKeyDelete},
 };
 
+bool startsWith(View s, View prefix) { return s.substr(0, prefix.size()) == prefix; }
 
-QString shown(const QString &s)
+Text number(long n)
 {
-    QString v = s;
-    v.replace(u"\r\n"_s, u"⏎"_s);
-    return u'«' + v + u'»';
+    const std::string digits = std::to_string(n);
+    return Text(digits.begin(), digits.end());
 }
 
-QString boolText(bool b) { return b ? u"true"_s : u"false"_s; }
+Text trimmed(View s)
+{
+    const auto blank = [](char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; };
+    while (!s.empty() && blank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && blank(s.back()))
+        s.remove_suffix(1);
+    return Text(s);
+}
+
+std::vector<Text> split(View s, char16_t separator, bool skipEmpty)
+{
+    std::vector<Text> parts;
+    for (;;) {
+        const std::size_t at = s.find(separator);
+        const View part = s.substr(0, at);
+        if (!part.empty() || !skipEmpty)
+            parts.emplace_back(part);
+        if (at == View::npos)
+            return parts;
+        s.remove_prefix(at + 1);
+    }
+}
+
+// A value as a failure shows it: in «», with its CR LF line breaks as ⏎.
+std::string shown(View s)
+{
+    Text v;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == u'\r' && i + 1 < s.size() && s[i + 1] == u'\n') {
+            v += u'⏎';
+            ++i;
+        } else {
+            v += s[i];
+        }
+    }
+    return toUtf8(u"«" + v + u"»");
+}
+
+Text boolText(bool b) { return b ? u"true" : u"false"; }
 
 class Runner {
 public:
-    Runner(const QString &path, const QString &mode, const QStringList &lines, bool music)
+    Runner(const std::string &path, const Text &mode, const std::vector<Text> &lines, bool music)
         : m_path(path), m_mode(mode), m_lines(lines), m_music(music) {}
 
-    QStringList run()
+    std::vector<std::string> run()
     {
-        m_easy = m_mode == u"easy"_s;
+        m_easy = m_mode == u"easy";
         start();
-        for (m_lineNo = 1; m_lineNo <= m_lines.size(); ++m_lineNo) {
-            QString line = m_lines.at(m_lineNo - 1);
-            if (line.endsWith(u'\r'))
-                line.chop(1);
-            if (!line.startsWith(u'='))
+        for (m_lineNo = 1; m_lineNo <= int(m_lines.size()); ++m_lineNo) {
+            View line = m_lines[std::size_t(m_lineNo - 1)];
+            if (!line.empty() && line.back() == u'\r')
+                line.remove_suffix(1);
+            if (!startsWith(line, u"="))
                 flushExpected();
-            if (line.isEmpty() || line.startsWith(u'#') || line.startsWith(u'@'))
+            if (line.empty() || startsWith(line, u"#") || startsWith(line, u"@"))
                 continue;
-            if (line.startsWith(u'[')) {
-                const qsizetype close = line.indexOf(u"] "_s);
-                if (close < 0) {
-                    fail(u"unclosed mode prefix"_s);
+            if (startsWith(line, u"[")) {
+                const std::size_t close = line.find(u"] ");
+                if (close == View::npos) {
+                    fail("unclosed mode prefix");
                     continue;
                 }
-                if (line.mid(1, close - 1) != m_mode)
+                if (line.substr(1, close - 1) != m_mode)
                     continue;
-                line = line.mid(close + 2);
+                line.remove_prefix(close + 2);
             }
             step(line);
         }
@@ -81,15 +121,15 @@ private:
 
     Game &game() { return *m_game->game; }
 
-    void fail(const QString &what)
+    void fail(const std::string &what)
     {
-        m_failures << u"%1:%2 [%3] %4"_s.arg(m_path).arg(m_lineNo).arg(m_mode, what);
+        m_failures.push_back(m_path + ':' + std::to_string(m_lineNo) + " [" + toUtf8(m_mode) + "] " + what);
     }
 
-    void expect(const QString &what, const QString &actual, const QString &expected)
+    void expect(View what, View actual, View expected)
     {
         if (actual != expected)
-            fail(u"%1: expected %2, got %3"_s.arg(what, shown(expected), shown(actual)));
+            fail(toUtf8(what) + ": expected " + shown(expected) + ", got " + shown(actual));
     }
 
     void flushExpected()
@@ -98,99 +138,104 @@ private:
             return;
         const int line = m_lineNo;
         m_lineNo = m_expectedLine;
-        expect(u"output"_s, game().window().txtGame, m_expected->join(u"\r\n"_s));
+        Text joined;
+        for (std::size_t i = 0; i < m_expected->size(); ++i)
+            joined += (i ? u"\r\n" : u"") + (*m_expected)[i];
+        expect(u"output", game().window().txtGame, joined);
         m_lineNo = line;
         m_expected.reset();
     }
 
-    void step(const QString &line)
+    void step(View line)
     {
-        const qsizetype space = line.indexOf(u' ');
-        const QString verb = space < 0 ? line : line.left(space);
-        const QString arg = space < 0 ? QString() : unescapeTranscript(line.mid(space + 1));
-        if (verb == u">"_s) {
+        const std::size_t space = line.find(u' ');
+        const View verb = line.substr(0, space);
+        const Text arg = space == View::npos ? Text() : unescapeTranscript(line.substr(space + 1));
+        const bool password = game().window().txtPwd.visible;
+        if (verb == u">") {
             game().submit(arg);
-        } else if (verb == u"="_s) {
+        } else if (verb == u"=") {
             if (!m_expected) {
                 m_expected.emplace();
                 m_expectedLine = m_lineNo;
             }
-            m_expected->append(arg);
-        } else if (verb == u"~"_s) {
-            if (!game().window().txtGame.contains(arg))
-                fail(u"output %1 lacks %2"_s.arg(shown(game().window().txtGame), shown(arg)));
-        } else if (verb == u"key"_s) {
-            if (!kKeyNames.contains(arg))
-                return fail(u"unknown key "_s + arg);
-            if (game().window().txtPwd.visible)
-                game().pressPwdKey(kKeyNames.value(arg));
+            m_expected->push_back(arg);
+        } else if (verb == u"~") {
+            if (game().window().txtGame.find(arg) == Text::npos)
+                fail("output " + shown(game().window().txtGame) + " lacks " + shown(arg));
+        } else if (verb == u"key") {
+            const auto key = kKeyNames.find(arg);
+            if (key == kKeyNames.end())
+                return fail("unknown key " + toUtf8(arg));
+            if (password)
+                game().pressPwdKey(key->second);
             else
-                game().pressConKey(kKeyNames.value(arg));
-        } else if (verb == u"type"_s) {
-            for (QChar c : arg) {
+                game().pressConKey(key->second);
+        } else if (verb == u"type") {
+            for (std::size_t i = 0; i < arg.size(); ++i) {
+                const View c = View(arg).substr(i, 1);
                 if (game().window().txtPwd.visible)
-                    game().typePwd(QStringView(&c, 1));
+                    game().typePwd(c);
                 else
-                    game().typeCon(QStringView(&c, 1));
+                    game().typeCon(c);
             }
-        } else if (verb == u"newgame"_s) {
+        } else if (verb == u"newgame") {
             game().newGame();
-        } else if (verb == u"?"_s) {
+        } else if (verb == u"?") {
             check(arg);
         } else {
-            fail(u"unknown step "_s + verb);
+            fail("unknown step " + toUtf8(verb));
         }
     }
 
-    void check(const QString &arg)
+    void check(View arg)
     {
-        const qsizetype space = arg.indexOf(u' ');
-        const QString field = space < 0 ? arg : arg.left(space);
-        QString value = space < 0 ? QString() : arg.mid(space + 1);
+        const std::size_t space = arg.find(u' ');
+        const View field = arg.substr(0, space);
+        const View value = space == View::npos ? View() : arg.substr(space + 1);
         const GameWindow &w = game().window();
         const GameState &s = game().state();
-        if (field == u"lblAction"_s) return expect(field, w.lblAction, value);
-        if (field == u"lblSteps"_s) return expect(field, w.lblSteps, value);
-        if (field == u"lblMoney"_s) return expect(field, w.lblMoney, value);
-        if (field == u"lblPoints"_s) return expect(field, w.lblPoints, value);
-        if (field == u"lblDiff"_s) return expect(field, w.lblDiff, value);
-        if (field.startsWith(u"inv"_s)) {
-            bool ok = false;
-            const int slot = field.mid(3).toInt(&ok);
-            if (!ok || slot < 0 || slot >= kInventorySlots)
-                return fail(u"bad inventory slot "_s + field);
-            return expect(field, w.lblInv[slot], value);
+        if (field == u"lblAction") return expect(field, w.lblAction, value);
+        if (field == u"lblSteps") return expect(field, w.lblSteps, value);
+        if (field == u"lblMoney") return expect(field, w.lblMoney, value);
+        if (field == u"lblPoints") return expect(field, w.lblPoints, value);
+        if (field == u"lblDiff") return expect(field, w.lblDiff, value);
+        if (startsWith(field, u"inv")) {
+            const View digits = field.substr(3);
+            if (digits.size() != 1 || digits[0] < u'0' || digits[0] > u'9')
+                return fail("bad inventory slot " + toUtf8(field));
+            return expect(field, w.lblInv[std::size_t(digits[0] - u'0')], value);
         }
-        if (field == u"location"_s) return expect(field, QString::number(s.location), value);
-        if (field == u"moves"_s) return expect(field, QString::number(s.moveCount), value);
-        if (field == u"points"_s) return expect(field, QString::number(s.points), value);
-        if (field == u"money"_s) return expect(field, QString::number(s.money), value);
-        if (field == u"music"_s) return expect(field, QString::number(m_launches), value);
-        if (field == u"flag"_s) {
-            const QStringList parts = value.split(u' ');
-            if (parts.size() != 2 || !kFlagNames.contains(parts[0]))
-                return fail(u"bad flag check "_s + value);
-            return expect(parts[0], boolText(game().is(kFlagNames.value(parts[0]))), parts[1]);
+        if (field == u"location") return expect(field, number(s.location), value);
+        if (field == u"moves") return expect(field, number(s.moveCount), value);
+        if (field == u"points") return expect(field, number(s.points), value);
+        if (field == u"money") return expect(field, number(s.money), value);
+        if (field == u"music") return expect(field, number(m_launches), value);
+        if (field == u"flag") {
+            const std::vector<Text> parts = split(value, u' ', false);
+            if (parts.size() != 2 || !kFlagNames.count(parts[0]))
+                return fail("bad flag check " + toUtf8(value));
+            return expect(parts[0], boolText(game().is(kFlagNames.at(parts[0]))), parts[1]);
         }
-        if (field == u"con"_s) return expect(field, w.txtCon.text(), value);
-        if (field == u"con.sel"_s)
-            return expect(field, u"%1 %2"_s.arg(w.txtCon.selStart()).arg(w.txtCon.selLength()), value);
-        if (field == u"con.visible"_s) return expect(field, boolText(w.txtCon.visible), value);
-        if (field == u"con.enabled"_s) return expect(field, boolText(w.txtCon.enabled), value);
-        if (field == u"pwd"_s) return expect(field, w.txtPwd.text(), value);
-        if (field == u"pwd.visible"_s) return expect(field, boolText(w.txtPwd.visible), value);
-        if (field == u"list.size"_s) return expect(field, QString::number(w.lstItems.size()), value);
-        if (field == u"list.index"_s) return expect(field, QString::number(w.lstItemsIndex), value);
-        fail(u"unknown check "_s + field);
+        if (field == u"con") return expect(field, w.txtCon.text(), value);
+        if (field == u"con.sel")
+            return expect(field, number(w.txtCon.selStart()) + u' ' + number(w.txtCon.selLength()), value);
+        if (field == u"con.visible") return expect(field, boolText(w.txtCon.visible), value);
+        if (field == u"con.enabled") return expect(field, boolText(w.txtCon.enabled), value);
+        if (field == u"pwd") return expect(field, w.txtPwd.text(), value);
+        if (field == u"pwd.visible") return expect(field, boolText(w.txtPwd.visible), value);
+        if (field == u"list.size") return expect(field, number(w.lstItems.size()), value);
+        if (field == u"list.index") return expect(field, number(w.lstItemsIndex), value);
+        fail("unknown check " + toUtf8(field));
     }
 
-    QString m_path;
-    QString m_mode;
-    QStringList m_lines;
+    std::string m_path;
+    Text m_mode;
+    const std::vector<Text> &m_lines;
     bool m_music = false;
-    QStringList m_failures;
+    std::vector<std::string> m_failures;
     std::optional<StoryGame> m_game;
-    std::optional<QStringList> m_expected;
+    std::optional<std::vector<Text>> m_expected;
     int m_expectedLine = 0;
     int m_lineNo = 0;
     int m_launches = 0;
@@ -199,28 +244,30 @@ private:
 
 } // namespace
 
-QStringList runTranscript(const QString &path)
+std::vector<std::string> runTranscript(const std::string &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {u"%1: cannot open"_s.arg(path)};
-    const QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n');
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        return {path + ": cannot open"};
+    const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    const std::vector<Text> lines = split(fromUtf8(bytes), u'\n', false);
 
-    QStringList modes{u"hard"_s};
+    std::vector<Text> modes{u"hard"};
     bool music = false;
-    for (const QString &line : lines) {
-        if (line.startsWith(u"@modes "_s))
-            modes = line.mid(7).trimmed().split(u' ', Qt::SkipEmptyParts);
-        else if (line.trimmed() == u"@music"_s)
+    for (const Text &line : lines) {
+        if (startsWith(line, u"@modes "))
+            modes = split(trimmed(View(line).substr(7)), u' ', true);
+        else if (trimmed(line) == u"@music")
             music = true;
     }
-    QStringList failures;
-    for (const QString &mode : modes) {
-        if (mode != u"hard"_s && mode != u"easy"_s) {
-            failures << u"%1: unknown mode %2"_s.arg(path, mode);
+    std::vector<std::string> failures;
+    for (const Text &mode : modes) {
+        if (mode != u"hard" && mode != u"easy") {
+            failures.push_back(path + ": unknown mode " + toUtf8(mode));
             continue;
         }
-        failures << Runner(path, mode, lines, music).run();
+        const std::vector<std::string> found = Runner(path, mode, lines, music).run();
+        failures.insert(failures.end(), found.begin(), found.end());
     }
     return failures;
 }

@@ -1,12 +1,12 @@
 #pragma once
 
-#include <QString>
-#include <QStringList>
+#include <string>
+#include <vector>
 
 namespace tarnvale::test {
 
 // Runs one transcript file (see transcripts/README.md) in every mode it asks
 // for. Returns the failures, one line each; empty when it passed.
-QStringList runTranscript(const QString &path);
+std::vector<std::string> runTranscript(const std::string &path);
 
 } // namespace tarnvale::test

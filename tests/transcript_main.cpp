@@ -1,21 +1,19 @@
 // Runs the transcript files named on the command line.
 #include "transcript.h"
 
-#include <QCoreApplication>
-#include <QStringList>
-
 #include <cstdio>
 
 int main(int argc, char **argv)
 {
-    QStringList failures;
+    std::vector<std::string> failures;
     int files = 0;
     for (int i = 1; i < argc; ++i) {
-        failures << tarnvale::test::runTranscript(QString::fromLocal8Bit(argv[i]));
+        const std::vector<std::string> found = tarnvale::test::runTranscript(argv[i]);
+        failures.insert(failures.end(), found.begin(), found.end());
         ++files;
     }
-    for (const QString &f : failures)
-        std::fprintf(stderr, "%s\n", f.toUtf8().constData());
+    for (const std::string &f : failures)
+        std::fprintf(stderr, "%s\n", f.c_str());
     std::printf("%d transcript(s), %d failure(s)\n", files, int(failures.size()));
-    return failures.isEmpty() && files > 0 ? 0 : 1;
+    return failures.empty() && files > 0 ? 0 : 1;
 }

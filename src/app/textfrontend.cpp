@@ -1,10 +1,12 @@
 #include "app/textfrontend.h"
 
+#include "app/qtstrings.h"
 #include "engine/game.h"
 #include "story/story.h"
 
 #include <QByteArray>
 #include <QStringDecoder>
+#include <QStringList>
 
 namespace tarnvale {
 
@@ -34,11 +36,11 @@ private:
     std::FILE *m_out;
 };
 
-void appendJsonString(QByteArray &out, const QString &s)
+void appendJsonString(QByteArray &out, std::u16string_view s)
 {
     out += '"';
-    for (QChar c : s) {
-        const char16_t u = c.unicode();
+    for (char16_t c : s) {
+        const char16_t u = c;
         switch (u) {
         case u'"': out += "\\\""; break;
         case u'\\': out += "\\\\"; break;
@@ -62,7 +64,7 @@ QByteArray jsonScreen(const GameWindow &w)
 {
     QByteArray out;
     out.reserve(512 + w.txtGame.size() * 2);
-    const auto field = [&out](const char *key, const QString &value) {
+    const auto field = [&out](const char *key, std::u16string_view value) {
         out += '"';
         out += key;
         out += "\":";
@@ -99,18 +101,18 @@ QByteArray jsonScreen(const GameWindow &w)
 
 QByteArray humanScreen(const GameWindow &w)
 {
-    QString text = w.txtGame;
+    QString text = toQString(w.txtGame);
     text.replace(u"\r\n"_s, u"\n"_s);
     if (!text.endsWith(u'\n'))
         text += u'\n';
 
     QStringList items;
-    for (const QString &slot : w.lblInv) {
-        if (!slot.isEmpty())
-            items << slot;
+    for (const std::u16string &slot : w.lblInv) {
+        if (!slot.empty())
+            items << toQString(slot);
     }
     QString status = u"[ %1 | %2 | %3 | %4 | инвентарь: %5 ]"_s.arg(
-        w.lblMoney, w.lblPoints, w.lblSteps, w.lblDiff,
+        toQString(w.lblMoney), toQString(w.lblPoints), toQString(w.lblSteps), toQString(w.lblDiff),
         items.isEmpty() ? u"пусто"_s : items.join(u", "_s));
     if (w.txtPwd.visible)
         status += u"\n(введи пароль)"_s;
@@ -168,7 +170,7 @@ int runTextGame(GameSettings &settings, const TextOptions &options,
             const QString line = decode(bytes);
             if (decode.hasError())
                 std::fprintf(err, "tarnvale: line %ld is not valid UTF-8; the bad bytes were read as U+FFFD\n", lineNo);
-            if (!game.submit(line))
+            if (!game.submit(u16View(line)))
                 std::fprintf(err, "tarnvale: line %ld ignored: the game is over\n", lineNo);
             show();
         }

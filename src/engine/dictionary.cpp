@@ -5,7 +5,7 @@ namespace tarnvale {
 // The easy game's phrases, in the order the completion searches them. When
 // one phrase begins another (ignoring case) the shorter one stands first, so
 // that every phrase can be reached by typing it out in full.
-const std::array<QStringView, kDictionarySize> kDictionary = {
+const std::array<std::u16string_view, kDictionarySize> kDictionary = {
     u"осм", u"влево", u"вправо", u"налево",
     u"магазин", u"направо", u"на улицу", u"осм ключ",
     u"осм урну", u"переулок", u"в магазин", u"изуч ключ",
@@ -63,5 +63,16 @@ const std::array<QStringView, kDictionarySize> kDictionary = {
     u"поговорить с продавщицей", u"разбить витрину кирпичом", u"подойти к банде отморозков", u"подойти к кучке отморозков",
     u"набрать номер (729)58-14-30", u"переложить дешёвые сигареты", u"пересыпать дешёвые сигареты",
 };
+
+bool startsWithFolded(std::u16string_view text, std::u16string_view prefix)
+{
+    if (prefix.size() > text.size())
+        return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+        if (text[i] != prefix[i] && foldCase(text[i]) != foldCase(prefix[i]))
+            return false;
+    }
+    return true;
+}
 
 } // namespace tarnvale

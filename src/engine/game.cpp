@@ -2,37 +2,48 @@
 
 #include "engine/dictionary.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <utility>
 
 namespace tarnvale {
-
-using namespace Qt::Literals::StringLiterals;
-
 namespace {
 
-constexpr int kMinCounter = std::numeric_limits<qint16>::min();
-constexpr int kMaxCounter = std::numeric_limits<qint16>::max();
+constexpr int kMinCounter = std::numeric_limits<std::int16_t>::min();
+constexpr int kMaxCounter = std::numeric_limits<std::int16_t>::max();
 
-qint16 checkedCounter(double value)
+std::int16_t checkedCounter(double value)
 {
     if (!(value >= kMinCounter && value <= kMaxCounter))
         throw CounterOverflow();
-    return static_cast<qint16>(value);
+    return static_cast<std::int16_t>(value);
 }
 
-QString counterLabel(qint16 value, QStringView word)
+// The plain decimal form of a counter followed by its word: "-10 руб.".
+std::u16string counterLabel(std::int16_t value, std::u16string_view word)
 {
-    return QString::number(value).append(word);
+    char16_t digits[8];
+    char16_t *first = std::end(digits);
+    int magnitude = value < 0 ? -int(value) : int(value);
+    do {
+        *--first = char16_t(u'0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (value < 0)
+        *--first = u'-';
+    std::u16string label;
+    label.reserve(std::size_t(std::end(digits) - first) + word.size());
+    label.append(first, std::end(digits)).append(word);
+    return label;
 }
 
-const QString kMovesWord = u" ходов"_s;
-const QString kPointsWord = u" очков"_s;
-const QString kMoneyWord = u" руб."_s;
-const QString kHardGame = u"сложная игра"_s;
-const QString kEasyGame = u"простая игра"_s;
-const QString kGameOverLines = u"Ха! Ты завершил игру раньше времени.\r\nИгра Окончена."_s;
+constexpr std::u16string_view kMovesWord = u" ходов";
+constexpr std::u16string_view kPointsWord = u" очков";
+constexpr std::u16string_view kMoneyWord = u" руб.";
+constexpr std::u16string_view kHardGame = u"сложная игра";
+constexpr std::u16string_view kEasyGame = u"простая игра";
+constexpr std::u16string_view kGameOverLines = u"Ха! Ты завершил игру раньше времени.\r\nИгра Окончена.";
 
 // The completion runs inside the command box's change event and re-enters it
 // once through its own change of the text; nothing legitimate goes deeper.
@@ -40,12 +51,17 @@ constexpr int kMaxChangeDepth = 2;
 
 } // namespace
 
-const QString Game::kOpeningText = u"Ты стоишь на улице. Мимо по дороге проносятся \r\n"
-                                   u"машины. Перед тобой магазин, слева тёмный \r\n"
-                                   u"переулок, а справа кучка отморозков. Около \r\n"
-                                   u"магазина стоит грязная урна.\r\n"_s;
-const QString Game::kDefaultReply = u"Это выражение не подходит."_s;
-const QString Game::kOverflowNotice = u"Счётчик переполнен, команда не выполнена."_s;
+const std::u16string_view Game::kOpeningText = u"Ты стоишь на улице. Мимо по дороге проносятся \r\n"
+                                              u"машины. Перед тобой магазин, слева тёмный \r\n"
+                                              u"переулок, а справа кучка отморозков. Около \r\n"
+                                              u"магазина стоит грязная урна.\r\n";
+const std::u16string_view Game::kDefaultReply = u"Это выражение не подходит.";
+const std::u16string_view Game::kOverflowNotice = u"Счётчик переполнен, команда не выполнена.";
+
+bool PhraseList::operator==(const PhraseList &other) const
+{
+    return std::equal(m_items.begin(), m_items.end(), other.m_items.begin(), other.m_items.end());
+}
 
 Game::Game(GameSettings &settings, const Story &story, std::function<void()> launchMusic)
     : m_settings(settings), m_story(story), m_launchMusic(std::move(launchMusic))
@@ -58,10 +74,10 @@ void Game::newGame()
     // The window as it is designed, before its load handler runs.
     m_window = GameWindow{};
     m_window.txtGame = kOpeningText;
-    m_window.lblSteps = u"0 ходов"_s;
-    m_window.lblMoney = u"руб."_s;
-    m_window.lblPoints = u"очков"_s;
-    m_window.lblDiff = u"сложность"_s;
+    m_window.lblSteps = u"0 ходов";
+    m_window.lblMoney = u"руб.";
+    m_window.lblPoints = u"очков";
+    m_window.lblDiff = u"сложность";
     m_window.txtPwd.visible = false;
     m_state = GameState{};
     m_changeDepth = 0;
@@ -82,23 +98,20 @@ void Game::Form_Load()
     m_window.txtCon.enabled = true;
     m_state = GameState{};
     m_window.lblAction.clear();
-    for (QString &slot : m_window.lblInv) {
-        if (!slot.isEmpty())
+    for (std::u16string &slot : m_window.lblInv) {
+        if (!slot.empty())
             slot.clear();
     }
     MoneyCounter(60);
     if (m_settings.easyMode == kTrue) {
-        m_window.lstItems.clear();
-        m_window.lstItems.reserve(int(kDictionary.size()));
-        for (QStringView phrase : kDictionary)
-            m_window.lstItems.append(phrase.toString());
+        m_window.lstItems.fill(kDictionary);
         m_window.lblDiff = kEasyGame;
     }
     if (m_settings.musicOn == kTrue && m_launchMusic)
         m_launchMusic();
 }
 
-void Game::PointsCounter(qint16 addpoints)
+void Game::PointsCounter(std::int16_t addpoints)
 {
     if (easyGame()) {
         // The division first, then the sum, rounded to the nearest integer
@@ -108,22 +121,23 @@ void Game::PointsCounter(qint16 addpoints)
     } else {
         m_state.points = checkedCounter(m_state.points + addpoints);
     }
-    m_window.lblPoints = counterLabel(m_state.points, kPointsWord);
+    rewrite(m_window.lblPoints, &TurnUndo::lblPoints, counterLabel(m_state.points, kPointsWord));
 }
 
-void Game::MoneyCounter(qint16 addmoney)
+void Game::MoneyCounter(std::int16_t addmoney)
 {
     m_state.money = checkedCounter(m_state.money + addmoney);
-    m_window.lblMoney = counterLabel(m_state.money, kMoneyWord);
+    rewrite(m_window.lblMoney, &TurnUndo::lblMoney, counterLabel(m_state.money, kMoneyWord));
 }
 
 void Game::GameOver()
 {
     // The scene that ended the game stays above the closing lines.
-    if (m_window.txtGame.isEmpty())
-        m_window.txtGame = kGameOverLines;
-    else
-        m_window.txtGame += u"\r\n\r\n"_s + kGameOverLines;
+    std::u16string text = m_window.txtGame;
+    if (!text.empty())
+        text.append(u"\r\n\r\n");
+    text.append(kGameOverLines);
+    rewrite(m_window.txtGame, &TurnUndo::txtGame, std::move(text));
     m_window.txtCon.enabled = false;
 }
 
@@ -133,8 +147,10 @@ void Game::GameOver()
 void Game::Action()
 {
     reply(kDefaultReply);
-    const QString command = m_window.txtCon.text();
-    const qint16 location = m_state.location;
+    // Nothing in a turn changes the command box, so every rule compares the
+    // same text.
+    const std::u16string_view command = m_window.txtCon.text();
+    const std::int16_t location = m_state.location;
     if (m_story.runLocation)
         m_story.runLocation(*this, location, command);
     if (m_story.everywhere)
@@ -144,23 +160,60 @@ void Game::Action()
 void Game::enterTurn()
 {
     // A turn is all or nothing: when a counter would overflow anywhere in it,
-    // the game is put back as it was before the Enter and says so.
-    const GameState stateBefore = m_state;
-    const GameWindow windowBefore = m_window;
+    // the game is put back as it was before the Enter and says so. Only the
+    // rules and the move count can overflow; what follows them cannot fail.
+    TurnUndo &undo = m_turn.emplace();
+    undo.state = m_state;
+    undo.conVisible = m_window.txtCon.visible;
+    undo.conEnabled = m_window.txtCon.enabled;
+    undo.pwdVisible = m_window.txtPwd.visible;
     try {
         Action();
         m_state.moveCount = checkedCounter(m_state.moveCount + 1);
-        m_window.lblSteps = counterLabel(m_state.moveCount, kMovesWord);
-        m_window.lblAction = m_window.txtCon.text();
-        setConText(QString());
     } catch (const CounterOverflow &) {
-        m_state = stateBefore;
-        m_window = windowBefore;
+        undoTurn();
         m_window.txtGame = kOverflowNotice;
+        return;
     }
+    m_turn.reset();
+    m_window.lblSteps = counterLabel(m_state.moveCount, kMovesWord);
+    m_window.lblAction = m_window.txtCon.text();
+    setConText({});
 }
 
-void Game::setConText(const QString &text)
+void Game::undoTurn()
+{
+    TurnUndo &undo = *m_turn;
+    m_state = undo.state;
+    m_window.txtCon.visible = undo.conVisible;
+    m_window.txtCon.enabled = undo.conEnabled;
+    m_window.txtPwd.visible = undo.pwdVisible;
+    if (undo.txtGame)
+        m_window.txtGame = std::move(*undo.txtGame);
+    if (undo.lblPoints)
+        m_window.lblPoints = std::move(*undo.lblPoints);
+    if (undo.lblMoney)
+        m_window.lblMoney = std::move(*undo.lblMoney);
+    if (undo.lblInv)
+        m_window.lblInv = std::move(*undo.lblInv);
+    m_turn.reset();
+}
+
+void Game::rewrite(std::u16string &caption, std::optional<std::u16string> TurnUndo::*kept,
+                   std::u16string text)
+{
+    if (m_turn && !((*m_turn).*kept))
+        (*m_turn).*kept = std::move(caption);
+    caption = std::move(text);
+}
+
+void Game::keepInventory()
+{
+    if (m_turn && !m_turn->lblInv)
+        m_turn->lblInv = m_window.lblInv;
+}
+
+void Game::setConText(std::u16string_view text)
 {
     if (m_window.txtCon.setText(text))
         txtCon_Change();
@@ -174,7 +227,7 @@ void Game::txtCon_KeyDown(int &keyCode)
         enterTurn();
         break;
     case kKeyEscape:
-        setConText(QString());
+        setConText({});
         break;
     case kKeyUp:
         setConText(m_window.lblAction);
@@ -185,7 +238,7 @@ void Game::txtCon_KeyDown(int &keyCode)
         // shortening fails; the key is swallowed either way.
         if (box.selLength() != 0) {
             if (box.selStart() >= 1)
-                setConText(box.text().left(box.selStart() - 1));
+                setConText(std::u16string(box.text(), 0, std::size_t(box.selStart() - 1)));
             keyCode = kKeyNone;
         }
         break;
@@ -208,11 +261,11 @@ void Game::txtCon_Change()
     ++m_changeDepth;
 
     TextBox &box = m_window.txtCon;
-    const QString typed = box.text();
+    const std::u16string_view typed = box.text();
     m_window.lstItemsIndex = -1;
-    if (!typed.isEmpty()) {
+    if (!typed.empty()) {
         for (int i = 0; i < m_window.lstItems.size(); ++i) {
-            if (m_window.lstItems.at(i).startsWith(typed, Qt::CaseInsensitive)) {
+            if (startsWithFolded(m_window.lstItems[i], typed)) {
                 m_window.lstItemsIndex = i;
                 break;
             }
@@ -220,7 +273,7 @@ void Game::txtCon_Change()
     }
     if (m_window.lstItemsIndex >= 0) {
         const int caret = box.selStart();
-        setConText(m_window.lstItems.at(m_window.lstItemsIndex));
+        setConText(m_window.lstItems[m_window.lstItemsIndex]);
         box.setSelStart(caret);
         box.setSelLength(int(box.text().size()) - caret);
     }
@@ -237,10 +290,10 @@ void Game::txtPwd_KeyDown(int &keyCode)
         m_window.lblAction = box.text();
         if (m_story.checkPassword)
             m_story.checkPassword(*this, box.text());
-        box.setText(QString());
+        box.setText({});
         break;
     case kKeyEscape:
-        box.setText(QString());
+        box.setText({});
         break;
     case kKeyUp:
         box.setText(m_window.lblAction);
@@ -277,25 +330,25 @@ void Game::pressPwdKey(int keyCode)
         box.deleteForward();
 }
 
-void Game::typeCon(QStringView text)
+void Game::typeCon(std::u16string_view text)
 {
     if (m_window.txtCon.acceptsInput() && m_window.txtCon.type(text))
         txtCon_Change();
 }
 
-void Game::typePwd(QStringView text)
+void Game::typePwd(std::u16string_view text)
 {
     if (m_window.txtPwd.acceptsInput())
         m_window.txtPwd.type(text);
 }
 
-void Game::editCon(const QString &text, int caret)
+void Game::editCon(std::u16string_view text, int caret)
 {
     if (m_window.txtCon.acceptsInput() && m_window.txtCon.edit(text, caret))
         txtCon_Change();
 }
 
-void Game::editPwd(const QString &text, int caret)
+void Game::editPwd(std::u16string_view text, int caret)
 {
     if (m_window.txtPwd.acceptsInput())
         m_window.txtPwd.edit(text, caret);
@@ -313,7 +366,7 @@ void Game::selectPwd(int start, int length)
     m_window.txtPwd.setSelLength(length);
 }
 
-bool Game::submit(const QString &line)
+bool Game::submit(std::u16string_view line)
 {
     if (m_window.txtPwd.acceptsInput()) {
         m_window.txtPwd.edit(line, int(line.size()));
@@ -331,47 +384,47 @@ bool Game::submit(const QString &line)
 // ---------------------------------------------------------------------------
 // Operations of the story scripts
 
-void Game::reply(QStringView text)
+void Game::reply(std::u16string_view text)
 {
-    m_window.txtGame = text.toString();
+    rewrite(m_window.txtGame, &TurnUndo::txtGame, std::u16string(text));
 }
 
-void Game::putItem(QStringView item)
+namespace {
+
+std::u16string *findSlot(std::array<std::u16string, kInventorySlots> &slots, std::u16string_view item)
 {
-    for (QString &slot : m_window.lblInv) {
-        if (slot.isEmpty()) {
-            slot = item.toString();
-            return;
-        }
+    const auto slot = std::find(slots.begin(), slots.end(), item);
+    return slot == slots.end() ? nullptr : &*slot;
+}
+
+} // namespace
+
+void Game::putItem(std::u16string_view item)
+{
+    if (std::u16string *slot = findSlot(m_window.lblInv, {})) {
+        keepInventory();
+        slot->assign(item);
     }
 }
 
-void Game::removeItem(QStringView item)
+void Game::removeItem(std::u16string_view item)
 {
-    for (QString &slot : m_window.lblInv) {
-        if (slot == item) {
-            slot.clear();
-            return;
-        }
+    if (std::u16string *slot = findSlot(m_window.lblInv, item)) {
+        keepInventory();
+        slot->clear();
     }
 }
 
-bool Game::holdsItem(QStringView item) const
+bool Game::holdsItem(std::u16string_view item) const
 {
-    for (const QString &slot : m_window.lblInv) {
-        if (slot == item)
-            return true;
-    }
-    return false;
+    return std::find(m_window.lblInv.begin(), m_window.lblInv.end(), item) != m_window.lblInv.end();
 }
 
-void Game::renameItem(QStringView from, QStringView to)
+void Game::renameItem(std::u16string_view from, std::u16string_view to)
 {
-    for (QString &slot : m_window.lblInv) {
-        if (slot == from) {
-            slot = to.toString();
-            return;
-        }
+    if (std::u16string *slot = findSlot(m_window.lblInv, from)) {
+        keepInventory();
+        slot->assign(to);
     }
 }
 

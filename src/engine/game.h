@@ -4,13 +4,14 @@
 #include "engine/rules.h"
 #include "engine/textbox.h"
 
-#include <QString>
-#include <QStringList>
-#include <QStringView>
-
 #include <array>
+#include <cstdint>
 #include <functional>
+#include <optional>
+#include <span>
 #include <stdexcept>
+#include <string>
+#include <string_view>
 
 namespace tarnvale {
 
@@ -26,18 +27,37 @@ enum KeyCode : int {
 
 inline constexpr int kInventorySlots = 10;
 
+// The items of the hidden list box. It only ever holds the game's own
+// dictionary, which lives as long as the program, so the list refers to the
+// phrases instead of keeping copies of them.
+class PhraseList {
+public:
+    void fill(std::span<const std::u16string_view> phrases) { m_items = phrases; }
+    void clear() { m_items = {}; }
+    int size() const { return int(m_items.size()); }
+    bool empty() const { return m_items.empty(); }
+    std::u16string_view operator[](int i) const { return m_items[std::size_t(i)]; }
+    auto begin() const { return m_items.begin(); }
+    auto end() const { return m_items.end(); }
+
+    bool operator==(const PhraseList &other) const;
+
+private:
+    std::span<const std::u16string_view> m_items;
+};
+
 // Everything the game window shows, as the game reads and writes it.
 struct GameWindow {
-    QString txtGame;
-    QString lblAction;
-    QString lblSteps;
-    QString lblMoney;
-    QString lblPoints;
-    QString lblDiff;
-    std::array<QString, kInventorySlots> lblInv;
+    std::u16string txtGame;
+    std::u16string lblAction;
+    std::u16string lblSteps;
+    std::u16string lblMoney;
+    std::u16string lblPoints;
+    std::u16string lblDiff;
+    std::array<std::u16string, kInventorySlots> lblInv;
     TextBox txtCon;
     TextBox txtPwd;
-    QStringList lstItems;      // the hidden easy-game dictionary
+    PhraseList lstItems;       // the hidden easy-game dictionary
     int lstItemsIndex = -1;    // its selected item, -1 for none
 
     bool operator==(const GameWindow &) const = default;
@@ -64,8 +84,8 @@ public:
 
     // --- the game window's handlers ---------------------------------------
     void Form_Load();
-    void PointsCounter(qint16 addpoints);
-    void MoneyCounter(qint16 addmoney);
+    void PointsCounter(std::int16_t addpoints);
+    void MoneyCounter(std::int16_t addmoney);
     void GameOver();
     void Action();
     void txtCon_KeyDown(int &keyCode);
@@ -79,48 +99,68 @@ public:
     void pressConKey(int keyCode);
     void pressPwdKey(int keyCode);
     // Characters typed into a box, replacing its selection.
-    void typeCon(QStringView text);
-    void typePwd(QStringView text);
+    void typeCon(std::u16string_view text);
+    void typePwd(std::u16string_view text);
     // An edit that a real text widget made on its own (pasting, dragging
     // text, an input method): its new text and caret.
-    void editCon(const QString &text, int caret);
-    void editPwd(const QString &text, int caret);
+    void editCon(std::u16string_view text, int caret);
+    void editPwd(std::u16string_view text, int caret);
     // The player moved the caret or selected text (no change of the text).
     void selectCon(int start, int length);
     void selectPwd(int start, int length);
     // A whole line submitted exactly as given to whichever box is visible, as
     // Enter would. Returns false when no box could take it.
-    bool submit(const QString &line);
+    bool submit(std::u16string_view line);
 
     // --- operations of the story scripts -----------------------------------
-    void reply(QStringView text);
-    void putItem(QStringView item);
-    void removeItem(QStringView item);
-    bool holdsItem(QStringView item) const;
-    void addPoints(qint16 amount) { PointsCounter(amount); }
-    void addMoney(qint16 amount) { MoneyCounter(amount); }
+    void reply(std::u16string_view text);
+    void putItem(std::u16string_view item);
+    void removeItem(std::u16string_view item);
+    bool holdsItem(std::u16string_view item) const;
+    void addPoints(std::int16_t amount) { PointsCounter(amount); }
+    void addMoney(std::int16_t amount) { MoneyCounter(amount); }
     bool is(Flag f) const { return m_state[f] != kFalse; }
     void set(Flag f) { m_state[f] = kTrue; }
     void clear(Flag f) { m_state[f] = kFalse; }
-    void moveTo(qint16 location) { m_state.location = location; }
-    qint16 location() const { return m_state.location; }
+    void moveTo(std::int16_t location) { m_state.location = location; }
+    std::int16_t location() const { return m_state.location; }
     void showPasswordBox();   // the password box takes the command box's place
     void showCommandBox();    // and the other way round
     // Replaces an inventory caption in place (the pack swap refills a pack).
-    void renameItem(QStringView from, QStringView to);
+    void renameItem(std::u16string_view from, std::u16string_view to);
 
     // --- what the windows show ---------------------------------------------
     const GameState &state() const { return m_state; }
     const GameWindow &window() const { return m_window; }
     const GameSettings &settings() const { return m_settings; }
 
-    static const QString kOpeningText;
-    static const QString kDefaultReply;
-    static const QString kOverflowNotice;
+    static const std::u16string_view kOpeningText;
+    static const std::u16string_view kDefaultReply;
+    static const std::u16string_view kOverflowNotice;
 
 private:
+    // What the turn under way has changed so far, kept until it has gone
+    // through so that an overflow can undo it whole. Only what a turn's rules
+    // can touch is kept, and a caption that is replaced is moved here rather
+    // than copied.
+    struct TurnUndo {
+        GameState state;
+        bool conVisible;
+        bool conEnabled;
+        bool pwdVisible;
+        std::optional<std::u16string> txtGame;
+        std::optional<std::u16string> lblPoints;
+        std::optional<std::u16string> lblMoney;
+        std::optional<std::array<std::u16string, kInventorySlots>> lblInv;
+    };
+
     void enterTurn();
-    void setConText(const QString &text);
+    void undoTurn();
+    // Replaces a caption; during a turn the old one is kept in `kept`.
+    void rewrite(std::u16string &caption, std::optional<std::u16string> TurnUndo::*kept,
+                 std::u16string text);
+    void keepInventory();   // before the inventory changes
+    void setConText(std::u16string_view text);
     bool easyGame() const { return m_settings.easyMode != kFalse; }
 
     GameSettings &m_settings;
@@ -128,6 +168,7 @@ private:
     std::function<void()> m_launchMusic;
     GameState m_state;
     GameWindow m_window;
+    std::optional<TurnUndo> m_turn;   // while Enter's turn runs
     int m_changeDepth = 0;
 };
 

@@ -1,14 +1,13 @@
 #pragma once
 
-#include <QtGlobal>
-
 #include <array>
 #include <cstddef>
+#include <cstdint>
 
 namespace tarnvale {
 
 // Booleans are 16-bit integers, as the game has always stored them.
-using Bool16 = qint16;
+using Bool16 = std::int16_t;
 inline constexpr Bool16 kTrue = -1;
 inline constexpr Bool16 kFalse = 0;
 
@@ -31,7 +30,7 @@ enum class Flag : std::size_t {
 inline constexpr std::size_t kFlagCount = 13;
 
 // Locations of the story.
-enum Location : qint16 {
+enum Location : std::int16_t {
     kStreet = 0,
     kShop = 1,
     kAlley = 2,
@@ -43,10 +42,10 @@ enum Location : qint16 {
 // inventory captions). Every field is a signed 16-bit integer, zero at the
 // start of a game.
 struct GameState {
-    qint16 moveCount = 0;
-    qint16 points = 0;
-    qint16 money = 0;
-    qint16 location = kStreet;
+    std::int16_t moveCount = 0;
+    std::int16_t points = 0;
+    std::int16_t money = 0;
+    std::int16_t location = kStreet;
     std::array<Bool16, kFlagCount> flags{};
 
     Bool16 &operator[](Flag f) { return flags[static_cast<std::size_t>(f)]; }

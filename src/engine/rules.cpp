@@ -4,13 +4,13 @@
 
 namespace tarnvale {
 
-bool Rule::accepts(QStringView command) const
+bool Rule::accepts(std::u16string_view command) const
 {
     return std::any_of(phrases.begin(), phrases.end(),
-                       [command](QStringView phrase) { return phrase == command; });
+                       [command](std::u16string_view phrase) { return phrase == command; });
 }
 
-void runRules(const RuleTable &rules, Game &game, QStringView command)
+void runRules(const RuleTable &rules, Game &game, std::u16string_view command)
 {
     for (const Rule &rule : rules) {
         if (rule.accepts(command))

@@ -1,8 +1,7 @@
 #pragma once
 
-#include <QString>
-#include <QStringView>
-
+#include <cstdint>
+#include <string_view>
 #include <vector>
 
 namespace tarnvale {
@@ -15,10 +14,10 @@ class Game;
 // nothing trimmed).
 struct Rule {
     const char *what;                 // a short description, for readers and debuggers
-    std::vector<QStringView> phrases;
+    std::vector<std::u16string_view> phrases;
     void (*effects)(Game &);
 
-    bool accepts(QStringView command) const;
+    bool accepts(std::u16string_view command) const;
 };
 
 // A script: rules tested one after another, each on its own. A later rule is
@@ -26,15 +25,15 @@ struct Rule {
 // ones left it.
 using RuleTable = std::vector<Rule>;
 
-void runRules(const RuleTable &rules, Game &game, QStringView command);
+void runRules(const RuleTable &rules, Game &game, std::u16string_view command);
 
 // The story the interpreter runs: the script of one location, then the rules
 // valid everywhere.
 struct Story {
-    void (*runLocation)(Game &game, qint16 location, QStringView command);
+    void (*runLocation)(Game &game, std::int16_t location, std::u16string_view command);
     const RuleTable *everywhere;
     // The computer's answer to a password attempt typed into the password box.
-    void (*checkPassword)(Game &game, const QString &attempt);
+    void (*checkPassword)(Game &game, std::u16string_view attempt);
 };
 
 } // namespace tarnvale

@@ -3,12 +3,18 @@
 #include <algorithm>
 
 namespace tarnvale {
+namespace {
 
-bool TextBox::setText(const QString &text)
+bool isHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool isLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+} // namespace
+
+bool TextBox::setText(std::u16string_view text)
 {
     if (text == m_text)
         return false;
-    m_text = text;
+    m_text.assign(text);
     m_selStart = 0;
     m_selLength = 0;
     return true;
@@ -16,30 +22,30 @@ bool TextBox::setText(const QString &text)
 
 void TextBox::setSelStart(int start)
 {
-    m_selStart = std::clamp(start, 0, int(m_text.size()));
+    m_selStart = std::clamp(start, 0, size());
     m_selLength = 0;
 }
 
 void TextBox::setSelLength(int length)
 {
-    m_selLength = std::clamp(length, 0, int(m_text.size()) - m_selStart);
+    m_selLength = std::clamp(length, 0, size() - m_selStart);
 }
 
 bool TextBox::removeSelection()
 {
     if (m_selLength == 0)
         return false;
-    m_text.remove(m_selStart, m_selLength);
+    m_text.erase(std::size_t(m_selStart), std::size_t(m_selLength));
     m_selLength = 0;
     return true;
 }
 
-bool TextBox::type(QStringView typed)
+bool TextBox::type(std::u16string_view typed)
 {
     const bool removed = removeSelection();
-    if (typed.isEmpty())
+    if (typed.empty())
         return removed;
-    m_text.insert(m_selStart, typed);
+    m_text.insert(std::size_t(m_selStart), typed);
     m_selStart += int(typed.size());
     return true;
 }
@@ -52,11 +58,11 @@ bool TextBox::backspace()
         return false;
     // Never leave half of a surrogate pair behind.
     int n = 1;
-    if (m_selStart >= 2 && m_text.at(m_selStart - 1).isLowSurrogate()
-        && m_text.at(m_selStart - 2).isHighSurrogate())
+    if (m_selStart >= 2 && isLowSurrogate(m_text[std::size_t(m_selStart - 1)])
+        && isHighSurrogate(m_text[std::size_t(m_selStart - 2)]))
         n = 2;
     m_selStart -= n;
-    m_text.remove(m_selStart, n);
+    m_text.erase(std::size_t(m_selStart), std::size_t(n));
     return true;
 }
 
@@ -64,21 +70,22 @@ bool TextBox::deleteForward()
 {
     if (removeSelection())
         return true;
-    if (m_selStart >= m_text.size())
+    if (m_selStart >= size())
         return false;
     int n = 1;
-    if (m_selStart + 1 < m_text.size() && m_text.at(m_selStart).isHighSurrogate()
-        && m_text.at(m_selStart + 1).isLowSurrogate())
+    if (m_selStart + 1 < size() && isHighSurrogate(m_text[std::size_t(m_selStart)])
+        && isLowSurrogate(m_text[std::size_t(m_selStart + 1)]))
         n = 2;
-    m_text.remove(m_selStart, n);
+    m_text.erase(std::size_t(m_selStart), std::size_t(n));
     return true;
 }
 
-bool TextBox::edit(const QString &text, int caret)
+bool TextBox::edit(std::u16string_view text, int caret)
 {
     const bool changed = text != m_text;
-    m_text = text;
-    m_selStart = std::clamp(caret, 0, int(m_text.size()));
+    if (changed)
+        m_text.assign(text);
+    m_selStart = std::clamp(caret, 0, size());
     m_selLength = 0;
     return changed;
 }

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QString>
-#include <QStringView>
+#include <string>
+#include <string_view>
 
 namespace tarnvale {
 
@@ -15,7 +15,7 @@ namespace tarnvale {
 // whether it did, so that the owner can run its change handler.
 class TextBox {
 public:
-    const QString &text() const { return m_text; }
+    const std::u16string &text() const { return m_text; }
     int selStart() const { return m_selStart; }
     int selLength() const { return m_selLength; }
     bool visible = true;
@@ -24,22 +24,23 @@ public:
     bool acceptsInput() const { return visible && enabled; }
 
     // A change made by the program.
-    bool setText(const QString &text);
+    bool setText(std::u16string_view text);
     void setSelStart(int start);
     void setSelLength(int length);
 
     // The platform's own editing, as the player performs it.
-    bool type(QStringView typed);       // replaces the selection, caret after
+    bool type(std::u16string_view typed);       // replaces the selection, caret after
     bool backspace();                   // the selection, or the character before the caret
     bool deleteForward();               // the selection, or the character after the caret
-    bool edit(const QString &text, int caret); // any other edit a real widget reports
+    bool edit(std::u16string_view text, int caret); // any other edit a real widget reports
 
     bool operator==(const TextBox &) const = default;
 
 private:
     bool removeSelection();
+    int size() const { return int(m_text.size()); }
 
-    QString m_text;
+    std::u16string m_text;
     int m_selStart = 0;
     int m_selLength = 0;
 };

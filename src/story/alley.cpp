@@ -6,28 +6,28 @@
 
 namespace tarnvale::story {
 
-using namespace Qt::Literals::StringLiterals;
+using namespace std::string_literals;
 
 namespace {
 
-const QString kAlleyDoor =
-    u"Деревянная дверь, краска на ней давно облупилась. Видимо, дверь выходит на улицу."_s;
-const QString kDoorLocked = u"Ты дёрнул за ручку, но ничего не произошло. Дверь заперта."_s;
-const QString kDoorUnlocked =
+const std::u16string kAlleyDoor =
+    u"Деревянная дверь, краска на ней давно облупилась. Видимо, дверь выходит на улицу."s;
+const std::u16string kDoorLocked = u"Ты дёрнул за ручку, но ничего не произошло. Дверь заперта."s;
+const std::u16string kDoorUnlocked =
     kDoorLocked
     + u"\r\nТут ты вспомнил, что у тебя есть ключ лысого отморозка. Ты вставил его в замочную "
       u"скважину, повернул, и замок со щелчком открылся.\r\n"
-      u"Ты заходишь внутрь, закрываешь за собой дверь."_s;
-const QString kBrickOnDoorstep = u"Самый обычный красный кирпич."_s;
-const QString kBrickInHand = u"Кирпич у тебя в руке! Красный такой, увесистый!"_s;
-const QString kBrickInShop = u"Кирпич в магазине..."_s;
-const QString kBrickTaken = u"Ты поднимаешь кирпич."_s;
-const QString kBrickAlreadyTaken = u"Кирпич уже у тебя в руке."_s;
-const QString kNoBricksHere = u"Здесь нет кирпичей."_s;
+      u"Ты заходишь внутрь, закрываешь за собой дверь."s;
+const std::u16string kBrickOnDoorstep = u"Самый обычный красный кирпич."s;
+const std::u16string kBrickInHand = u"Кирпич у тебя в руке! Красный такой, увесистый!"s;
+const std::u16string kBrickInShop = u"Кирпич в магазине..."s;
+const std::u16string kBrickTaken = u"Ты поднимаешь кирпич."s;
+const std::u16string kBrickAlreadyTaken = u"Кирпич уже у тебя в руке."s;
+const std::u16string kNoBricksHere = u"Здесь нет кирпичей."s;
 // The street view itself is appended when the reply is written: it lives in
 // another unit.
-const QString kLeaveAlley =
-    u"Ты покидаешь этот мрачный переулок.\r\nТы опять стоишь на улице. "_s;
+const std::u16string kLeaveAlley =
+    u"Ты покидаешь этот мрачный переулок.\r\nТы опять стоишь на улице. "s;
 
 } // namespace
 

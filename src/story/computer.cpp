@@ -5,42 +5,42 @@
 
 namespace tarnvale::story {
 
-using namespace Qt::Literals::StringLiterals;
+using namespace std::string_literals;
 
 namespace {
 
 // The password is the name on the bald man's key fob.
-const QString kPassword = u"lyra"_s;
+const std::u16string kPassword = u"lyra"s;
 
 // What the screen shows: the menu, and the line under a finished entry.
-const QString kMenu = u"* записная книжка\r\n* дискета\r\n* выключить компьютер"_s;
-const QString kRuleLine =
-    u"--------------------------------- end ---------------------------------"_s;
-const QString kPasswordPrompt = u"Введите пароль:"_s;
+const std::u16string kMenu = u"* записная книжка\r\n* дискета\r\n* выключить компьютер"s;
+const std::u16string kRuleLine =
+    u"--------------------------------- end ---------------------------------"s;
+const std::u16string kPasswordPrompt = u"Введите пароль:"s;
 
-const QString kComputerIsOn = u"Компьютер включен."_s;
-const QString kSitDown = u"Ты сел за включеный компьютер.\r\n"_s + kMenu;
-const QString kBoot =
+const std::u16string kComputerIsOn = u"Компьютер включен."s;
+const std::u16string kSitDown = u"Ты сел за включеный компьютер.\r\n"s + kMenu;
+const std::u16string kBoot =
     u"Ты нажал большую серую кнопку, и системный блок загудел. Грузился он минуты две, "
-    u"и тут, блин, надо вводить пароль.\r\n"_s
+    u"и тут, блин, надо вводить пароль.\r\n"s
     + kPasswordPrompt;
-const QString kNoDiskette = u"У тебя нет никакой дискеты."_s;
-const QString kDisketteAlreadyIn = u"Дискета уже вставлена.\r\n"_s + kMenu;
-const QString kDisketteInserted = u"Ты вставил дискету в дисковод.\r\n"_s + kMenu;
-const QString kNotebook =
-    u"Позвони Евграфу (его номер в файле на дискете), он подскажет дальнейшие действия.\r\n"_s
-    + kRuleLine + u"\r\n"_s + kMenu;
-const QString kFileOpened =
-    u"Внутри один только файл: happyend.txt. Ты открываешь его:\r\n(729)58-14-30\r\n"_s
-    + kRuleLine + u"\r\n"_s + kMenu;
-const QString kNoDiskInDrive =
-    u"диск в устройстве не обнаружен\r\n"_s + kRuleLine + u"\r\n"_s + kMenu;
-const QString kStandUp = u"Ты решил не выключать компьютер, а просто встать из-за него."_s;
-const QString kNotSeated = u"Ты не за компьютером."_s;
-const QString kWrongPassword =
-    u"Пароль неверный. Попробуйте ещё раз.\r\n"_s + kPasswordPrompt;
-const QString kPasswordAccepted =
-    kPasswordPrompt + u"\r\n"_s + kPassword + u"\r\nпринято\r\n\r\n"_s + kMenu;
+const std::u16string kNoDiskette = u"У тебя нет никакой дискеты."s;
+const std::u16string kDisketteAlreadyIn = u"Дискета уже вставлена.\r\n"s + kMenu;
+const std::u16string kDisketteInserted = u"Ты вставил дискету в дисковод.\r\n"s + kMenu;
+const std::u16string kNotebook =
+    u"Позвони Евграфу (его номер в файле на дискете), он подскажет дальнейшие действия.\r\n"s
+    + kRuleLine + u"\r\n"s + kMenu;
+const std::u16string kFileOpened =
+    u"Внутри один только файл: happyend.txt. Ты открываешь его:\r\n(729)58-14-30\r\n"s
+    + kRuleLine + u"\r\n"s + kMenu;
+const std::u16string kNoDiskInDrive =
+    u"диск в устройстве не обнаружен\r\n"s + kRuleLine + u"\r\n"s + kMenu;
+const std::u16string kStandUp = u"Ты решил не выключать компьютер, а просто встать из-за него."s;
+const std::u16string kNotSeated = u"Ты не за компьютером."s;
+const std::u16string kWrongPassword =
+    u"Пароль неверный. Попробуйте ещё раз.\r\n"s + kPasswordPrompt;
+const std::u16string kPasswordAccepted =
+    kPasswordPrompt + u"\r\n"s + kPassword + u"\r\nпринято\r\n\r\n"s + kMenu;
 
 } // namespace
 
@@ -110,7 +110,7 @@ const RuleTable &computerRules()
     return rules;
 }
 
-void checkPassword(Game &game, const QString &attempt)
+void checkPassword(Game &game, std::u16string_view attempt)
 {
     if (attempt != kPassword) {
         game.reply(kWrongPassword);

@@ -6,37 +6,37 @@
 
 namespace tarnvale::story {
 
-using namespace Qt::Literals::StringLiterals;
+using namespace std::string_literals;
 
 namespace {
 
-const QString kCornerWayBack =
-    u"Немного левее можно зайти в переулок, а не доходя до него стоит магазин."_s;
-const QString kCornerWithGang =
-    u"Ты стоишь на улице возле банды отморозков. "_s + kCornerWayBack
-    + u"\r\nОтморозки пьют пиво и ржут. Очевидно, что лидер - лысый."_s;
-const QString kCornerEmpty = u"Никого вокруг. "_s + kCornerWayBack;
-const QString kCornerWithKey =
-    kCornerEmpty + u"\r\nУ тебя под ногами лежит ключ лысого отморозка с брелком \"lyra\"."_s;
-const QString kKeyLook = u"Обычный ключ жёлтого цвета с металлическим брелком \"lyra\"."_s;
-const QString kKeyTaken = u"Ты поднимаешь ключ."_s;
-const QString kKeyTooRisky = u"Лысый отморозок несколько крепче тебя, да и друзья его рядом..."_s;
-const QString kBaldTalk =
+const std::u16string kCornerWayBack =
+    u"Немного левее можно зайти в переулок, а не доходя до него стоит магазин."s;
+const std::u16string kCornerWithGang =
+    u"Ты стоишь на улице возле банды отморозков. "s + kCornerWayBack
+    + u"\r\nОтморозки пьют пиво и ржут. Очевидно, что лидер - лысый."s;
+const std::u16string kCornerEmpty = u"Никого вокруг. "s + kCornerWayBack;
+const std::u16string kCornerWithKey =
+    kCornerEmpty + u"\r\nУ тебя под ногами лежит ключ лысого отморозка с брелком \"lyra\"."s;
+const std::u16string kKeyLook = u"Обычный ключ жёлтого цвета с металлическим брелком \"lyra\"."s;
+const std::u16string kKeyTaken = u"Ты поднимаешь ключ."s;
+const std::u16string kKeyTooRisky = u"Лысый отморозок несколько крепче тебя, да и друзья его рядом..."s;
+const std::u16string kBaldTalk =
     u"- Давно тут стоите?\r\n"
     u"- Да я вырос на этой улице! Всю жизнь тут! Пива хочешь?\r\n"
     u"\"Сейчас ещё и пиво с меня требовать начнут\" - подумал ты про себя и ответил:\r\n"
     u"- Нет, спасибо, я не пью.\r\n"
-    u"- Ну, нет так нет... Не отвлекай меня больше!"_s;
-const QString kBaldBusy =
+    u"- Ну, нет так нет... Не отвлекай меня больше!"s;
+const std::u16string kBaldBusy =
     u"Лысый просил не отвлекать его больше. Ты не хочешь больше с ним разговаривать, "
-    u"а то мало ли что..."_s;
-const QString kBaldLook =
+    u"а то мало ли что..."s;
+const std::u16string kBaldLook =
     u"Лысый оказался невысоким, крепко сбитым парнем в дешёвом спортивном костюме и чёрных "
     u"ботинках, покрытых пылью. В правой руке он держит бутылку пива из ближайшего магазина, "
-    u"а на указательном пальце левой лениво крутит ключ с металлическим брелком \"lyra\"."_s;
+    u"а на указательном пальце левой лениво крутит ключ с металлическим брелком \"lyra\"."s;
 // The street view itself is appended when the reply is written: it lives in
 // another unit.
-const QString kLeaveCorner = u"Ты отходишь от оторозков.\r\nТы снова стоишь на улице. "_s;
+const std::u16string kLeaveCorner = u"Ты отходишь от оторозков.\r\nТы снова стоишь на улице. "s;
 
 } // namespace
 

@@ -6,13 +6,13 @@
 namespace tarnvale::story {
 namespace {
 
-using namespace Qt::Literals::StringLiterals;
+using namespace std::string_literals;
 
 // --- What the pack swap says ---------------------------------------------------
 
-const QString kPacksSwapped =
-    u"Ты переложил дешёвые сигареты в пачку от дорогих. Теперь у тебя пачка дорогих сигарет."_s;
-const QString kNothingToSwap = u"Что и куда перекладывать?"_s;
+const std::u16string kPacksSwapped =
+    u"Ты переложил дешёвые сигареты в пачку от дорогих. Теперь у тебя пачка дорогих сигарет."s;
+const std::u16string kNothingToSwap = u"Что и куда перекладывать?"s;
 
 } // namespace
 

@@ -1,15 +1,15 @@
 #pragma once
 
-#include <QStringView>
+#include <string_view>
 
 namespace tarnvale::story {
 
 // Inventory items, by the exact caption the inventory shows.
-inline constexpr QStringView kEmptyPack = u"пустая пачка сигарет";
-inline constexpr QStringView kCheapCigs = u"дешёвые сигареты";
-inline constexpr QStringView kDearCigs = u"дорогие сигареты";
-inline constexpr QStringView kBrick = u"кирпич";
-inline constexpr QStringView kBaldKey = u"ключ отморозка";
-inline constexpr QStringView kDiskette = u"дискета";
+inline constexpr std::u16string_view kEmptyPack = u"пустая пачка сигарет";
+inline constexpr std::u16string_view kCheapCigs = u"дешёвые сигареты";
+inline constexpr std::u16string_view kDearCigs = u"дорогие сигареты";
+inline constexpr std::u16string_view kBrick = u"кирпич";
+inline constexpr std::u16string_view kBaldKey = u"ключ отморозка";
+inline constexpr std::u16string_view kDiskette = u"дискета";
 
 } // namespace tarnvale::story

@@ -2,16 +2,16 @@
 
 namespace tarnvale::story {
 
-using namespace Qt::Literals::StringLiterals;
+using namespace std::string_literals;
 
-const QString kStreetView =
+const std::u16string kStreetView =
     u"Мимо по дороге проносятся машины. Перед тобой магазин с мерзкой витриной, "
-    u"слева тёмный переулок, а справа кучка отморозков. Около магазина стоит грязная урна."_s;
+    u"слева тёмный переулок, а справа кучка отморозков. Около магазина стоит грязная урна."s;
 
-const QString kStreetLook = u"Ты стоишь на улице. "_s + kStreetView;
+const std::u16string kStreetLook = u"Ты стоишь на улице. "s + kStreetView;
 
-const QString kAlleyLook = u"Темноватый переулок. Пара окон с решётками и дверь."_s;
+const std::u16string kAlleyLook = u"Темноватый переулок. Пара окон с решётками и дверь."s;
 
-const QString kAlleyLookWithBrick = kAlleyLook + u" На пороге лежит красный кирпич."_s;
+const std::u16string kAlleyLookWithBrick = kAlleyLook + u" На пороге лежит красный кирпич."s;
 
 } // namespace tarnvale::story

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QString>
+#include <string>
 
 namespace tarnvale::story {
 
@@ -8,11 +8,11 @@ namespace tarnvale::story {
 
 // The street, after its first sentence: the road, the shop, the alley, the
 // thugs and the urn. It never changes with the story.
-extern const QString kStreetView;
+extern const std::u16string kStreetView;
 // Looking around in the street (and what leaving the shop shows).
-extern const QString kStreetLook;
+extern const std::u16string kStreetLook;
 // The alley, and the alley with the brick still on the doorstep.
-extern const QString kAlleyLook;
-extern const QString kAlleyLookWithBrick;
+extern const std::u16string kAlleyLook;
+extern const std::u16string kAlleyLookWithBrick;
 
 } // namespace tarnvale::story

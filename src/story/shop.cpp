@@ -7,38 +7,38 @@
 namespace tarnvale::story {
 namespace {
 
-using namespace Qt::Literals::StringLiterals;
+using namespace std::string_literals;
 
 // --- What the shop says, in the order its rules use it ------------------------
 
-const QString kSaleswomanTalk =
+const std::u16string kSaleswomanTalk =
     u"- Не подскажите, а...\r\n"
     u"- Нет! - оборвала тебя продавщица. - Тут тебе не справочное бюро! Бери, что надо, "
     u"и проваливай!\r\n"
-    u"- Мммм... Понятно..."_s;
+    u"- Мммм... Понятно..."s;
 
-const QString kSaleswomanLook =
+const std::u16string kSaleswomanLook =
     u"Странная женщина лет тридцати. Волосы какого-то неопределённого цвета, грязные, глаза красные. "
-    u"Перегаром от неё разит так, что кажется, будто по жилам у неё течёт не кровь, а спирт."_s;
+    u"Перегаром от неё разит так, что кажется, будто по жилам у неё течёт не кровь, а спирт."s;
 
-const QString kPriceList =
+const std::u16string kPriceList =
     u"Цены:\r\n"
     u" хлеб - 10.60руб.\r\n"
     u" шпроты - 16.00руб.\r\n"
     u" пиво 0,5л - 20.00руб.\r\n"
     u" сигареты - 10.00руб.\r\n"
     u"Довольно странный магазинчик... Один вид пива и сигарет чего стоит, да и хлеб "
-    u"явно не первой свежести..."_s;
+    u"явно не первой свежести..."s;
 
-const QString kNotForSale =
+const std::u16string kNotForSale =
     u"Подумай ещё раз. Тебе это не нужно, а если и нужно было бы, то ты бы купил это в другом "
-    u"месте..."_s;
+    u"месте..."s;
 
-const QString kCigarettesBought =
+const std::u16string kCigarettesBought =
     u"- Мне бы сигарет пачку.\r\n"
     u"- На, кури. Десять рублей.\r\n"
-    u"- Вот, возьмите. Спасибо."_s;
-const QString kCigarettesHeld = u"Зачем тебе столько сигарет? Ты не куришь!"_s;
+    u"- Вот, возьмите. Спасибо."s;
+const std::u16string kCigarettesHeld = u"Зачем тебе столько сигарет? Ты не куришь!"s;
 
 } // namespace
 

@@ -5,7 +5,7 @@
 namespace tarnvale {
 namespace {
 
-void runLocation(Game &game, qint16 location, QStringView command)
+void runLocation(Game &game, std::int16_t location, std::u16string_view command)
 {
     switch (location) {
     case kStreet:

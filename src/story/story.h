@@ -18,7 +18,7 @@ const RuleTable &computerRules();   // location 4, always
 const RuleTable &everywhereRules(); // after the location's script, in every location
 
 // The computer's password prompt: the answer to one attempt.
-void checkPassword(Game &game, const QString &attempt);
+void checkPassword(Game &game, std::u16string_view attempt);
 
 } // namespace story
 } // namespace tarnvale

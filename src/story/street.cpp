@@ -7,78 +7,78 @@
 namespace tarnvale::story {
 namespace {
 
-using namespace Qt::Literals::StringLiterals;
+using namespace std::string_literals;
 
 // --- What the street says, in the order its rules use it ----------------------
 
-const QString kUrnSearchedAgain = u"Грязная урна, вся в ржавчине. Внутри много всякого хлама."_s;
-const QString kUrnFirstSearch =
+const std::u16string kUrnSearchedAgain = u"Грязная урна, вся в ржавчине. Внутри много всякого хлама."s;
+const std::u16string kUrnFirstSearch =
     kUrnSearchedAgain
-    + u" Рядом с урной валяется пустая пачка из-под сигарет \"Parlament\". Ты подбираешь её."_s;
+    + u" Рядом с урной валяется пустая пачка из-под сигарет \"Parlament\". Ты подбираешь её."s;
 
-const QString kShopEntered =
+const std::u16string kShopEntered =
     u"По обстановке видно, что ремонта здесь не было с самого открытия, а убирают тут разве что "
     u"по большим праздникам.\r\n"
     u"За прилавком стоит подвыпившая продавщица лет тридцати и смотрит на тебя стеклянными глазами.\r\n"
-    u"Тут продают хлеб, спиртное, шпроты и дешёвые сигареты."_s;
-const QString kShopClosed = u"Продавщица закрыла магазин и туда уже не попасть."_s;
+    u"Тут продают хлеб, спиртное, шпроты и дешёвые сигареты."s;
+const std::u16string kShopClosed = u"Продавщица закрыла магазин и туда уже не попасть."s;
 
-const QString kThugsApproach =
+const std::u16string kThugsApproach =
     u"Ты двигаешься прямо к стаду отморозков.\r\n"
-    u"- Закурить не найдётся? - спросил лысый хриплым голосом.\r\n"_s;
-const QString kThugsRefuse =
+    u"- Закурить не найдётся? - спросил лысый хриплым голосом.\r\n"s;
+const std::u16string kThugsRefuse =
     kThugsApproach
     + u"- Нет, нету.\r\n"
       u"- Ну так и вали отсюда, раз нету! - рявкнул лысоватый со шрамом на пол-лица.\r\n"
-      u"Ты, не долго думая, поскорее отправился обратно."_s;
-const QString kThugsDearCigs =
+      u"Ты, не долго думая, поскорее отправился обратно."s;
+const std::u16string kThugsDearCigs =
     kThugsApproach
     + u"- Да какие разговоры! Конечно есть!\r\n"
       u"Ты достал пачку \"Парламента\", открыл её и протянул лысому.\r\n"
       u"- Благодарю! - сказал хриплый, вынимая сигарету.\r\n"
-      u"Остальные тоже прихватили по сигарете, а кто и по парочке."_s;
-const QString kThugsCheapCigs =
+      u"Остальные тоже прихватили по сигарете, а кто и по парочке."s;
+const std::u16string kThugsCheapCigs =
     kThugsApproach
     + u"- Да какие разговоры! Конечно есть!\r\n"
       u"Ты открыл пачку дешёвых сигарет и протянул лысому.\r\n"
       u"- Благодарю! - сказал хриплый, вынимая сигарету. - Ну и дрянь же ты куришь! И такое "
       u"приличным людям предлагаешь? Вали отсюда!\r\n"
-      u"Остальные тоже прихватили по сигарете, а кто и по парочке."_s;
-const QString kThugsGone = u"Ты стоишь на месте, где раньше стояли отморозки."_s;
+      u"Остальные тоже прихватили по сигарете, а кто и по парочке."s;
+const std::u16string kThugsGone = u"Ты стоишь на месте, где раньше стояли отморозки."s;
 
 // Followed by the alley with the brick on its doorstep (kAlleyLookWithBrick),
 // joined when the rule fires: the alley's text lives in another unit and may
 // not be initialised yet while these are.
-const QString kAlleyTurn = u"Ты поворачиваешь налево и идёшь в переулок."_s;
+const std::u16string kAlleyTurn = u"Ты поворачиваешь налево и идёшь в переулок."s;
 
-const QString kWindowIntact =
+const std::u16string kWindowIntact =
     u"Большая грязная стеклянная витрина. На ней корявыми буквами намалёвано красной краской "
-    u"\"У Саши\"."_s;
-const QString kWindowSmashed = u"От витрины ничего не осталось, она полностью разбита."_s;
+    u"\"У Саши\"."s;
+const std::u16string kWindowSmashed = u"От витрины ничего не осталось, она полностью разбита."s;
 
 // The throw, up to the moment the saleswoman threatens the gang.
-const QString kThrowStart =
+const std::u16string kThrowStart =
     u"Ты размахнулся и бросил кирпич в витрину.\r\n"
     u"Витрина с грохотом разлетелась вдребезги, а ты как ни в чём не бывало прислонился к столбу. "
     u"Раздался визг, и из двери выглянула продавщица:\r\n"
     u"- Ах вы уроды! Что вы делаете, отморозки?!\r\n"
     u"- Да ты чё, внатуре, да это не...\r\n"
-    u"- Вечно вы тут ошиваетесь! Всё, хватит, сейчас милицию вызову!\r\n"_s;
-const QString kThrowSucceeded =
+    u"- Вечно вы тут ошиваетесь! Всё, хватит, сейчас милицию вызову!\r\n"s;
+const std::u16string kThrowSucceeded =
     kThrowStart
     + u"При этих словах отморозков как ветром сдуло, и куда они подевались, никто бы не сказал. "
       u"Ты заметил, что лысый, удирая, выронил свой ключ, да так его и не подобрал.\r\n"
-      u"Продавщица опустила железные ставни, заперла дверь и куда-то ушла, может, домой."_s;
-const QString kThrowFailed =
+      u"Продавщица опустила железные ставни, заперла дверь и куда-то ушла, может, домой."s;
+const std::u16string kThrowFailed =
     kThrowStart
     + u"При этих словах отморозки бросились наутёк со всех ног, а продавщица опустила железные "
       u"ставни, заперла дверь и куда-то ушла, может, домой.\r\n"
       u"Через пару минут к тебе подошли отморозки.\r\n"
       u"- Ах ты гад! Ты зачем пацанов подставил?! - выругался лысый.\r\n"
       u"Прежде чем отключиться, ты успел заметить, как лысоватый вытаскивает из-под куртки "
-      u"кусок арматуры..."_s;
-const QString kWindowAlreadyBroken = u"Витрина разбита."_s;
-const QString kNothingToThrow = u"Чем ты её собрался разбивать?"_s;
+      u"кусок арматуры..."s;
+const std::u16string kWindowAlreadyBroken = u"Витрина разбита."s;
+const std::u16string kNothingToThrow = u"Чем ты её собрался разбивать?"s;
 
 } // namespace
 
@@ -151,7 +151,7 @@ const RuleTable &streetRules()
           u"идити налево", u"влево", u"зайти налево", u"зайти в переулок", u"идти в переулок",
           u"переулок"},
          [](Game &g) {
-             g.reply(kAlleyTurn + u"\r\n"_s + kAlleyLookWithBrick);
+             g.reply(kAlleyTurn + u"\r\n"s + kAlleyLookWithBrick);
              g.moveTo(kAlley);
          }},
 

@@ -180,14 +180,14 @@ void describe(QWidget *widget, const QString &name, const QString &description)
     widget->setAccessibleDescription(description);
 }
 
-void setCaption(QLabel *label, const QString &caption)
+void setCaption(QLabel *label, QStringView caption)
 {
     const QString before = label->text();
     if (before == caption)
         return;
-    label->setText(caption);
+    label->setText(caption.toString());
     if (!label->accessibleName().isEmpty() && QAccessible::isActive()) {
-        QAccessibleTextUpdateEvent event(label, 0, before, caption);
+        QAccessibleTextUpdateEvent event(label, 0, before, label->text());
         QAccessible::updateAccessibility(&event);
     }
 }

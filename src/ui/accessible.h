@@ -24,6 +24,6 @@ void describe(QWidget *widget, const QString &name, const QString &description =
 
 // Changes a label's caption and tells screen readers about it, also when the
 // label has a fixed accessible name of its own.
-void setCaption(QLabel *label, const QString &caption);
+void setCaption(QLabel *label, QStringView caption);
 
 } // namespace tarnvale::ui

@@ -1,5 +1,6 @@
 #include "ui/consolebox.h"
 
+#include "app/qtstrings.h"
 #include "engine/game.h"
 
 #include <QKeyEvent>
@@ -19,7 +20,7 @@ ConsoleBox::ConsoleBox(QWidget *parent, Game &game, Which which, std::function<v
     // dictation setting the text, reaches the game too. (The game's own
     // updates come with signals blocked.)
     connect(this, &QLineEdit::textChanged, this, [this](const QString &now) {
-        if (m_eventDepth == 0 && now != engineBox().text())
+        if (m_eventDepth == 0 && now != qtView(engineBox().text()))
             takeEdit(now);
     });
 }
@@ -51,8 +52,8 @@ const TextBox &ConsoleBox::engineBox() const
 void ConsoleBox::showBox(const TextBox &box)
 {
     const QSignalBlocker blocker(this);
-    if (text() != box.text())
-        setText(box.text());
+    if (text() != qtView(box.text()))
+        setText(toQString(box.text()));
     const int start = box.selStart();
     const int length = box.selLength();
     if (length > 0) {
@@ -112,7 +113,7 @@ void ConsoleBox::keyPressEvent(QKeyEvent *event)
 
 void ConsoleBox::tellSelection()
 {
-    if (text() != engineBox().text())
+    if (text() != qtView(engineBox().text()))
         return;
     const int start = hasSelectedText() ? selectionStart() : cursorPosition();
     const int length = hasSelectedText() ? selectionLength() : 0;
@@ -130,24 +131,26 @@ void ConsoleBox::takeEdit(const QString &now)
     // caret after them; anything else (a drop elsewhere in the line, an undo,
     // deleting a word) is handed over as the new text and caret.
     const TextBox &before = engineBox();
-    const QString &was = before.text();
+    const QStringView was = qtView(before.text());
     const qsizetype start = before.selStart();
     const qsizetype kept = was.size() - before.selLength();
     const qsizetype inserted = now.size() - kept;
     const int caret = cursorPosition();
     const bool typed = inserted > 0 && caret == start + inserted
-                       && QStringView(now).left(start) == QStringView(was).left(start)
-                       && QStringView(now).sliced(start + inserted) == QStringView(was).sliced(start + before.selLength());
+                       && QStringView(now).left(start) == was.left(start)
+                       && QStringView(now).sliced(start + inserted) == was.sliced(start + before.selLength());
+    const std::u16string_view text = u16View(now);
+    const std::u16string_view insertion = text.substr(std::size_t(start), std::size_t(inserted > 0 ? inserted : 0));
     if (m_which == Which::Command) {
         if (typed)
-            m_game.typeCon(QStringView(now).sliced(start, inserted));
+            m_game.typeCon(insertion);
         else
-            m_game.editCon(now, caret);
+            m_game.editCon(text, caret);
     } else {
         if (typed)
-            m_game.typePwd(QStringView(now).sliced(start, inserted));
+            m_game.typePwd(insertion);
         else
-            m_game.editPwd(now, caret);
+            m_game.editPwd(text, caret);
     }
     m_engineTouched = true;
     // An edit from outside an input event (the context menu's paste) is shown

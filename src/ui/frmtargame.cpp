@@ -1,5 +1,6 @@
 #include "ui/frmtargame.h"
 
+#include "app/qtstrings.h"
 #include "ui/accessible.h"
 #include "ui/consolebox.h"
 
@@ -129,20 +130,21 @@ void frmTargame::refresh()
 
     if (shown.txtGame != m_shownOutput) {
         m_shownOutput = shown.txtGame;
-        showOutput(shown.txtGame);
+        showOutput(toQString(shown.txtGame));
     }
 
-    setCaption(m_lblAction, shown.lblAction);
+    setCaption(m_lblAction, qtView(shown.lblAction));
     for (std::size_t i = 0; i < m_lblInv.size(); ++i)
-        setCaption(m_lblInv[i], shown.lblInv[i]);
-    setCaption(m_lblDiff, shown.lblDiff);
-    setCaption(m_lblMoney, shown.lblMoney);
-    setCaption(m_lblSteps, shown.lblSteps);
-    setCaption(m_lblPoints, shown.lblPoints);
+        setCaption(m_lblInv[i], qtView(shown.lblInv[i]));
+    setCaption(m_lblDiff, qtView(shown.lblDiff));
+    setCaption(m_lblMoney, qtView(shown.lblMoney));
+    setCaption(m_lblSteps, qtView(shown.lblSteps));
+    setCaption(m_lblPoints, qtView(shown.lblPoints));
 
     if (m_lstItems->count() != shown.lstItems.size()) {
         m_lstItems->clear();
-        m_lstItems->addItems(shown.lstItems);
+        for (std::u16string_view phrase : shown.lstItems)
+            m_lstItems->addItem(toQString(phrase));
     }
     if (m_lstItems->currentRow() != shown.lstItemsIndex)
         m_lstItems->setCurrentRow(shown.lstItemsIndex);

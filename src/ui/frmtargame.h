@@ -48,7 +48,7 @@ private:
     void showOutput(const QString &text);
 
     std::unique_ptr<Game> m_game;
-    QString m_shownOutput;
+    std::u16string m_shownOutput;
 
     QLabel *m_lblAction;
     QTextEdit *m_txtGame;

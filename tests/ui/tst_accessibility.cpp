@@ -174,7 +174,7 @@ void AccessibilityTest::gameWindowRoles()
     QVERIFY(output->state().focusable);
     QVERIFY(output->textInterface());
     const QString read = output->textInterface()->text(0, output->textInterface()->characterCount());
-    QCOMPARE(read, QString(Game::kOpeningText).replace(u"\r\n"_s, u"\n"_s));
+    QCOMPARE(read, toQString(Game::kOpeningText).replace(u"\r\n"_s, u"\n"_s));
 
     for (const char *name : {"txtCon", "txtPwd"}) {
         QAccessibleInterface *box = accessible(game, name);

@@ -95,7 +95,7 @@ void BadInputTest::controlCharactersAndDirectionMarks()
     }
     typeText(p.commandBox(), u"осмотреться"_s);
     pressKey(p.commandBox(), Qt::Key_Return);
-    QVERIFY(p.engine().txtGame.startsWith(u"Ты стоишь на улице."_s));
+    QVERIFY(p.engine().txtGame.starts_with(u"Ты стоишь на улице."));
 }
 
 void BadInputTest::enterHeldDown()

@@ -213,7 +213,7 @@ void GameWindowTest::fontFitsTheLayout()
     auto *output = child<QTextEdit>(w.form, "txtGame");
     const int room = output->width() - output->verticalScrollBar()->sizeHint().width()
                      - 2 * int(output->document()->documentMargin());
-    for (const QString &line : Game::kOpeningText.split(u"\r\n"_s))
+    for (const QString &line : toQString(Game::kOpeningText).split(u"\r\n"_s))
         QVERIFY2(metrics.horizontalAdvance(line) <= room, qPrintable(line));
     QVERIFY(metrics.horizontalAdvance(u"пустая пачка сигарет"_s) <= child<QLabel>(w.form, "lblInv0")->width());
 }

@@ -56,21 +56,21 @@ const RuleTable &rules()
              g.putItem(u"пустая пачка сигарет");
          }},
         {"a long reply", {u"длинно"}, [](Game &g) {
-             static const QString text = longReply();
+             static const std::u16string text(u16View(longReply()));
              g.reply(text);
          }},
     };
     return table;
 }
 
-void runLocation(Game &game, qint16, QStringView command)
+void runLocation(Game &game, std::int16_t, std::u16string_view command)
 {
     runRules(rules(), game, command);
 }
 
-void checkPassword(Game &game, const QString &attempt)
+void checkPassword(Game &game, std::u16string_view attempt)
 {
-    if (attempt == u"lyra"_s) {
+    if (attempt == u"lyra") {
         game.reply(u"принято");
         game.showCommandBox();
     } else {

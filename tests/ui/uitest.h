@@ -2,6 +2,7 @@
 
 #include "engine/game.h"
 #include "engine/rules.h"
+#include "qtcompare.h"
 
 #include <QString>
 #include <QTest>
