@@ -244,6 +244,17 @@
     });
   }
 
+  // A press anywhere in a window but an input box or the output box (where
+  // text can be selected) leaves the keyboard where it was.
+  for (const form of Object.values(forms)) {
+    form.addEventListener('mousedown', (e) => {
+      // In the output box only a fresh press starts a selection; the second
+      // press of a double click there belongs to the window it opened.
+      const selecting = e.target.closest('.output') && settled(form, e);
+      if (!selecting && !e.target.closest('input')) e.preventDefault();
+    });
+  }
+
   // A click on the output box leaves the keyboard in the input box, unless
   // the player is selecting text to copy.
   txtGame.addEventListener('click', () => {
@@ -352,9 +363,11 @@
       takeEdit(el);
     });
     el.addEventListener('compositionstart', () => { composing = true; });
+    // The input method finishes its own update of the box after this event:
+    // the engine takes the committed text once it has.
     el.addEventListener('compositionend', () => {
       composing = false;
-      if (engine) takeEdit(el);
+      setTimeout(() => { if (engine && !composing) takeEdit(el); }, 0);
     });
     // A paste into the one-line box takes the text up to its first line break.
     el.addEventListener('paste', (e) => {

@@ -1,0 +1,339 @@
+"""The page in headless Chromium, played with real key, mouse and touch events.
+
+    /usr/bin/python3 page_test.py SITE_DIR TRANSCRIPTS_DIR
+"""
+import os
+import sys
+import time
+import unittest
+
+from selenium.webdriver.common.action_chains import ActionChains
+from selenium.webdriver.common.by import By
+from selenium.webdriver.common.keys import Keys
+from selenium.webdriver.support.ui import WebDriverWait
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import browser  # noqa: E402
+
+SITE = TRANSCRIPTS = None
+SETTLE = 0.6   # a window's buttons take no press this soon after it opened
+
+
+class PageTest(unittest.TestCase):
+    width, height, mobile = 1280, 800, False
+
+    def setUp(self):
+        self.site = browser.Site(SITE)
+        self.d = browser.chromium(self.width, self.height, self.mobile)
+        self.addCleanup(self.site.stop)
+        self.addCleanup(self.d.quit)
+        self.d.get(self.site.url)
+        self.wait_for(lambda: self.shown('frmNew'))
+
+    def tearDown(self):
+        errors = [e for e in self.d.get_log('browser') if e['level'] == 'SEVERE']
+        self.assertEqual(errors, [], 'the browser console has errors')
+
+    # --- helpers ---------------------------------------------------------
+    def wait_for(self, condition, timeout=10):
+        WebDriverWait(self.d, timeout).until(lambda _: condition())
+
+    def js(self, script, *args):
+        return self.d.execute_script(script, *args)
+
+    def el(self, form, name):
+        return self.d.find_element(By.CSS_SELECTOR, f'#{form} [data-name="{name}"]')
+
+    def shown(self, form_id):
+        return self.js('const f = document.getElementById(arguments[0]); return !!f && !f.hidden;', form_id)
+
+    def text(self, name):
+        return self.js('return document.querySelector(`#frmTargame [data-name="${arguments[0]}"]`).textContent;', name)
+
+    def output(self):
+        return self.text('txtGame')
+
+    def box(self, name):
+        return self.js('''const b = document.querySelector(`#frmTargame [data-name="${arguments[0]}"]`);
+            return {value: b.value, start: b.selectionStart, end: b.selectionEnd, hidden: b.hidden,
+                    disabled: b.disabled, focused: document.activeElement === b};''', name)
+
+    def click(self, form, name):
+        self.el(form, name).click()
+
+    def start(self, easy=False):
+        if easy:
+            time.sleep(SETTLE)
+            self.click('frmNew', 'lblEasy')
+        time.sleep(SETTLE)
+        self.click('frmNew', 'lblStart')
+        self.wait_for(lambda: self.shown('frmTargame'))
+
+    def keys(self, *keys):
+        self.d.switch_to.active_element.send_keys(*keys)
+
+    def command(self, line):
+        self.keys(line, Keys.ENTER)
+
+
+class DialogAndConsole(PageTest):
+    def test_dialog_choices_reach_the_game(self):
+        self.assertEqual(self.js('return document.documentElement.lang'), 'ru')
+        checked = lambda n: self.el('frmNew', n).get_attribute('aria-checked')
+        self.assertEqual([checked(n) for n in ('lblHard', 'lblEasy', 'lblMusOn', 'lblMusOff')],
+                         ['true', 'false', 'true', 'false'])
+        time.sleep(SETTLE)
+        self.click('frmNew', 'lblEasy')
+        self.click('frmNew', 'lblHard')
+        self.click('frmNew', 'lblMusOff')
+        self.assertEqual(self.el('frmNew', 'lblEasy').value_of_css_property('color'), 'rgba(170, 170, 170, 1)')
+        self.assertEqual(self.el('frmNew', 'lblHard').value_of_css_property('color'), 'rgba(255, 255, 255, 1)')
+        self.click('frmNew', 'lblStart')
+        self.wait_for(lambda: self.shown('frmTargame'))
+        self.assertFalse(self.shown('frmNew'))
+        self.assertEqual(self.text('lblDiff'), 'сложная игра')
+        self.assertEqual(self.text('lblMoney'), '60 руб.')
+        self.assertTrue(self.output().startswith('Ты стоишь на улице.'))
+        self.assertTrue(self.box('txtCon')['focused'])
+        self.keys('о')
+        self.assertEqual(self.box('txtCon')['value'], 'о', 'a hard game completes nothing')
+        # "новая" brings the dialog back with its defaults, the game gone.
+        time.sleep(SETTLE)
+        self.click('frmTargame', 'lblNew')
+        self.assertTrue(self.shown('frmNew'))
+        self.assertFalse(self.shown('frmTargame'))
+        self.assertEqual(checked('lblHard'), 'true')
+        self.assertEqual(checked('lblMusOn'), 'true')
+        self.start(easy=True)
+        self.assertEqual(self.text('lblDiff'), 'простая игра')
+        self.assertEqual(self.text('lblSteps'), '0 ходов')
+
+    def test_easy_completion_selects_the_tail(self):
+        self.start(easy=True)
+        self.keys('О')
+        self.assertEqual(self.box('txtCon'), {'value': 'осм', 'start': 1, 'end': 3, 'hidden': False,
+                                               'disabled': False, 'focused': True})
+        self.keys(Keys.BACKSPACE)
+        self.assertEqual(self.box('txtCon')['value'], '')
+        self.keys('осм у')
+        b = self.box('txtCon')
+        self.assertEqual((b['value'], b['start'], b['end']), ('осм урну', 5, 8))
+        self.keys(Keys.BACKSPACE)
+        b = self.box('txtCon')
+        self.assertEqual((b['value'], b['start'], b['end']), ('осм ключ', 0, 8))
+        self.keys(Keys.BACKSPACE)
+        self.assertEqual(self.box('txtCon')['value'], 'осм ключ', 'a selection from 0 stays')
+        self.keys(Keys.DELETE)
+        self.assertEqual(self.box('txtCon')['value'], '', 'Delete takes a selection from 0')
+        self.keys('осм урну', Keys.ENTER)
+        self.assertIn('пустая пачка', self.output())
+        self.assertEqual(self.text('lblPoints'), '20 очков')
+        self.assertEqual(self.text('lblAction'), 'осм урну')
+        self.keys(Keys.ARROW_UP)
+        b = self.box('txtCon')
+        self.assertEqual((b['value'], b['start'], b['end']), ('осм урну', 0, 8))
+        self.keys(Keys.ESCAPE)
+        self.assertEqual(self.box('txtCon')['value'], '')
+        # A text that begins no phrase stays as typed.
+        self.keys('ъъ')
+        self.assertEqual(self.box('txtCon')['value'], 'ъъ')
+
+    def test_paste_takes_the_first_line(self):
+        self.start()
+        self.d.execute_cdp_cmd('Browser.grantPermissions', {
+            'origin': self.site.url.rstrip('/'), 'permissions': ['clipboardReadWrite', 'clipboardSanitizedWrite']})
+        self.js('return navigator.clipboard.writeText(arguments[0]);', 'осмотреть урну\r\nи ещё строка')
+        self.keys(Keys.CONTROL, 'v')
+        self.assertEqual(self.box('txtCon')['value'], 'осмотреть урну')
+        self.keys(Keys.ENTER)
+        self.assertIn('пустая пачка', self.output())
+
+    def test_double_clicks_press_nothing_in_the_window_they_open(self):
+        self.start()
+        time.sleep(SETTLE)
+        ActionChains(self.d).double_click(self.el('frmTargame', 'lblNew')).perform()
+        time.sleep(0.2)
+        self.assertTrue(self.shown('frmNew'), 'the dialog stays open')
+        self.assertFalse(self.js('return !document.getElementById("ended").hidden;'))
+        time.sleep(SETTLE)
+        ActionChains(self.d).double_click(self.el('frmNew', 'lblStart')).perform()
+        self.wait_for(lambda: self.shown('frmTargame'))
+        time.sleep(0.2)
+        self.assertFalse(self.js('return !document.getElementById("ended").hidden;'))
+        self.assertFalse(self.shown('frmHelp') or self.shown('frmAuthor'))
+        # Help opens beside the game, keeps the keyboard with the game, and closes.
+        time.sleep(SETTLE)
+        ActionChains(self.d).double_click(self.el('frmTargame', 'lblHelp')).perform()
+        self.assertTrue(self.shown('frmHelp'))
+        self.keys('осмотреться')
+        self.assertEqual(self.box('txtCon')['value'], 'осмотреться')
+        g = self.el('frmTargame', 'picTitlebar').rect
+        h = self.js('return document.getElementById("frmHelp").getBoundingClientRect().toJSON();')
+        game = self.js('return document.getElementById("frmTargame").getBoundingClientRect().toJSON();')
+        self.assertTrue(h['left'] >= game['right'] or h['right'] <= game['left'] or h['top'] >= game['bottom'],
+                        f'help {h} covers the game {game} ({g})')
+        time.sleep(SETTLE)
+        self.click('frmHelp', 'lblExit')
+        self.assertFalse(self.shown('frmHelp'))
+        self.keys(Keys.ENTER)
+        self.assertEqual(self.text('lblAction'), 'осмотреться')
+
+    def test_drag_by_the_title_strip(self):
+        self.start()
+        before = self.js('return document.getElementById("frmTargame").getBoundingClientRect().toJSON();')
+        strip = self.el('frmTargame', 'picTitlebar')
+        ActionChains(self.d).move_to_element(strip).click_and_hold().move_by_offset(-60, 40).release().perform()
+        after = self.js('return document.getElementById("frmTargame").getBoundingClientRect().toJSON();')
+        self.assertAlmostEqual(after['left'] - before['left'], -60, delta=1.5)
+        self.assertAlmostEqual(after['top'] - before['top'], 40, delta=1.5)
+        # A click on the output box leaves the keyboard in the command box.
+        self.el('frmTargame', 'txtGame').click()
+        self.assertTrue(self.box('txtCon')['focused'])
+
+    def test_exit_says_the_game_has_ended_and_offers_a_new_one(self):
+        self.start()
+        time.sleep(SETTLE)
+        self.click('frmTargame', 'lbExit')
+        ended = self.d.find_element(By.ID, 'ended')
+        self.assertTrue(ended.is_displayed())
+        self.assertIn('Игра закрыта', ended.text)
+        self.assertFalse(any(self.shown(f) for f in ('frmNew', 'frmTargame', 'frmHelp', 'frmAuthor')))
+        self.d.find_element(By.ID, 'restart').click()
+        self.assertTrue(self.shown('frmNew'))
+
+    def test_names_and_accessible_names(self):
+        self.start()
+        names = self.js('''return [...document.querySelectorAll('#frmTargame [data-name]')].map(e => e.dataset.name);''')
+        for name in ['txtGame', 'txtCon', 'txtPwd', 'lblAction', 'lblSteps', 'lblMoney', 'lblPoints', 'lblDiff',
+                     'lblNew', 'lblAuthor', 'lblHelp', 'lbExit'] + [f'lblInv{i}' for i in range(10)]:
+            self.assertIn(name, names)
+        self.assertEqual(self.el('frmTargame', 'txtGame').get_attribute('aria-live'), 'polite')
+        unnamed = self.js('''return [...document.querySelectorAll('button, input')]
+            .filter(e => !(e.getAttribute('aria-label') || e.textContent.trim()) ||
+                         !/[а-яё]/i.test(e.getAttribute('aria-label') || e.textContent))
+            .map(e => e.dataset.name || e.id);''')
+        self.assertEqual(unnamed, [])
+        # The label buttons are buttons for the keyboard: Tab reaches them, Enter presses.
+        self.js('document.querySelector(\'#frmTargame [data-name="lblAuthor"]\').focus();')
+        time.sleep(SETTLE)
+        self.keys(Keys.ENTER)
+        self.assertTrue(self.shown('frmAuthor'))
+
+
+class Walkthrough(PageTest):
+    def test_hard_walkthrough_to_the_ending(self):
+        """Every command of the hard walkthrough typed as keys; its texts checked on the page."""
+        self.start()
+        expected = []
+        password_checked = False
+        with open(os.path.join(TRANSCRIPTS, 'walkthrough_hard.txt'), encoding='utf-8') as f:
+            lines = f.read().split('\n')
+        for number, line in enumerate(lines + [''], 1):
+            where = f'walkthrough_hard.txt:{number}'
+            if not line.startswith('=') and expected:
+                self.assertEqual(self.output(), '\n'.join(expected), where)
+                expected = []
+            if line.startswith('> '):
+                if line == '> lyra' and not password_checked:
+                    self.check_password_box()
+                    password_checked = True
+                self.command(line[2:])
+            elif line.startswith('= ') or line == '=':
+                expected.append(line[2:])
+            elif line.startswith('~ '):
+                self.assertIn(line[2:], self.output(), where)
+            elif line.startswith('? lbl'):
+                field, _, value = line[2:].partition(' ')
+                self.assertEqual(self.text(field), value, where)
+            elif line.startswith('? inv'):
+                field, _, value = line[2:].partition(' ')
+                self.assertEqual(self.text('lblInv' + field[3:]), value, where)
+        self.assertTrue(password_checked)
+        self.assertIn('(729)58-14-30', self.output() + self.text('lblAction'))
+        self.assertFalse(self.box('txtCon')['hidden'])
+
+    def check_password_box(self):
+        con, pwd = self.box('txtCon'), self.box('txtPwd')
+        self.assertTrue(con['hidden'])
+        self.assertFalse(pwd['hidden'])
+        self.assertTrue(pwd['focused'], 'the password box has the keyboard')
+        steps = self.text('lblSteps')
+        self.keys(Keys.ARROW_UP)
+        self.assertEqual(self.box('txtPwd')['value'], 'включить компьютер')
+        self.keys(Keys.ESCAPE)
+        self.assertEqual(self.box('txtPwd')['value'], '')
+        self.command('Lyra')
+        self.assertEqual(self.output(), 'Пароль неверный. Попробуйте ещё раз.\nВведите пароль:')
+        self.assertEqual(self.text('lblSteps'), steps, 'an attempt is not a move')
+        self.assertEqual(self.text('lblAction'), 'Lyra')
+        self.assertEqual(self.box('txtPwd')['value'], '')
+
+
+class Phone(PageTest):
+    width, height, mobile = 360, 640, True
+
+    def test_phone_portrait(self):
+        self.assertLessEqual(self.js('return document.documentElement.scrollWidth;'), 360)
+        time.sleep(SETTLE)
+        self.tap(self.el('frmNew', 'lblEasy'))
+        time.sleep(SETTLE)
+        self.tap(self.el('frmNew', 'lblStart'))
+        self.wait_for(lambda: self.shown('frmTargame'))
+        game = self.js('return document.getElementById("frmTargame").getBoundingClientRect().toJSON();')
+        self.assertGreaterEqual(game['left'], 0)
+        self.assertLessEqual(game['right'], 360.5)
+        self.assertGreaterEqual(game['top'], 0)
+        con = self.js('return document.querySelector(\'[data-name="txtCon"]\').getBoundingClientRect().toJSON();')
+        # Half the screen stays above an on-screen keyboard: the command box is there.
+        self.assertLess(con['bottom'], 320)
+        self.assertEqual(self.js('return document.documentElement.scrollWidth;'), 360)
+        # An on-screen keyboard: text comes through input events, composition first.
+        self.tap(self.el('frmTargame', 'txtCon'))
+        self.d.execute_cdp_cmd('Input.imeSetComposition', {'text': 'о', 'selectionStart': 1, 'selectionEnd': 1})
+        self.d.execute_cdp_cmd('Input.insertText', {'text': 'о'})
+        self.assertEqual(self.text('lblDiff'), 'простая игра')
+        # The committed text reaches the game once the input method is done.
+        self.wait_for(lambda: self.box('txtCon')['value'] != 'о', timeout=2)
+        b = self.box('txtCon')
+        self.assertEqual((b['value'], b['start'], b['end']), ('осм', 1, 3))
+        self.d.execute_cdp_cmd('Input.insertText', {'text': 'смотреть урну'})
+        self.assertEqual(self.box('txtCon')['value'], 'осмотреть урну')
+        self.keys(Keys.ENTER)
+        self.assertIn('пустая пачка', self.output())
+        self.d.save_screenshot(os.path.join(os.environ.get('TARNVALE_SHOTS', '/tmp'), 'web-phone.png'))
+        time.sleep(SETTLE)
+        self.tap(self.el('frmTargame', 'lblHelp'))
+        self.assertTrue(self.shown('frmHelp'))
+        help_ = self.js('return document.getElementById("frmHelp").getBoundingClientRect().toJSON();')
+        self.assertGreaterEqual(help_['top'], game['bottom'], 'help opens below the game')
+
+    def tap(self, element):
+        r = self.js('return arguments[0].getBoundingClientRect().toJSON();', element)
+        x, y = r['left'] + r['width'] / 2, r['top'] + r['height'] / 2
+        for kind, points in (('touchStart', [{'x': x, 'y': y}]), ('touchEnd', [])):
+            self.d.execute_cdp_cmd('Input.dispatchTouchEvent', {'type': kind, 'touchPoints': points})
+
+
+class Offline(PageTest):
+    def test_reload_with_the_server_stopped(self):
+        self.js('return navigator.serviceWorker.ready.then(() => true);')
+        self.d.refresh()   # the page is now controlled by the worker, which has stored the site
+        self.wait_for(lambda: self.js('return !!navigator.serviceWorker.controller;'))
+        self.site.stop()
+        self.d.refresh()
+        self.wait_for(lambda: self.shown('frmNew'))
+        self.start()
+        self.command('осмотреть урну')
+        self.assertIn('пустая пачка', self.output())
+        self.site = browser.Site(SITE)   # for the clean-up's stop
+
+    def tearDown(self):
+        # Failed fetches of the stopped server are the point of this test.
+        errors = [e for e in self.d.get_log('browser')
+                  if e['level'] == 'SEVERE' and 'net::ERR_CONNECTION_REFUSED' not in e['message']]
+        self.assertEqual(errors, [])
+
+
+if __name__ == '__main__':
+    SITE, TRANSCRIPTS = sys.argv[1], sys.argv[2]
+    unittest.main(argv=sys.argv[:1] + sys.argv[3:], verbosity=2)
