@@ -66,7 +66,7 @@
       outline = document.createElement('div');
       outline.className = 'outline';
       outline.setAttribute('aria-hidden', 'true');
-      form.prepend(outline);
+      form.append(outline);   // drawn over the widgets, as the frame is
     }
     if (big) box(outline, 15, 15, 7785, 5625);
     else box(outline, 30, 30, 4695, 3135);
