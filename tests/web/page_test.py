@@ -178,6 +178,23 @@ class DialogAndConsole(PageTest):
         self.keys(Keys.ENTER)
         self.assertEqual(self.text('lblAction'), 'осмотреться')
 
+    def test_game_over_shows_its_closing_lines_and_a_dead_box(self):
+        self.start()
+        for line in ('осм урну', 'налево', 'взять кирпич', 'выйти на улицу', 'разбить витрину кирпичом'):
+            self.command(line)
+        self.assertTrue(self.output().endswith('Игра Окончена.'))
+        box = self.box('txtCon')
+        self.assertTrue(box['disabled'])
+        self.assertEqual(self.el('frmTargame', 'txtCon').value_of_css_property('color'), 'rgba(128, 128, 128, 1)')
+        # The last line is inside the output box's visible part.
+        seen = self.js('''const o = document.querySelector('[data-name="txtGame"]');
+            const r = document.createRange(); r.selectNodeContents(o);
+            const rects = r.getClientRects(); const last = rects[rects.length - 1];
+            return last.bottom <= o.getBoundingClientRect().bottom + 0.5;''')
+        self.assertTrue(seen, 'the closing line is below the fold')
+        self.keys('осмотреться', Keys.ENTER)
+        self.assertEqual(self.text('lblSteps'), '5 ходов', 'a dead box takes no command')
+
     def test_drag_by_the_title_strip(self):
         self.start()
         before = self.js('return document.getElementById("frmTargame").getBoundingClientRect().toJSON();')
