@@ -316,6 +316,22 @@
     if (start !== box.start || length !== box.length) engine.select(which(el), start, length);
   }
 
+  function inputKey(e) {
+    switch (e.inputType) {
+      case 'deleteContentBackward': return 8;
+      case 'deleteContentForward': return 46;
+      case 'insertLineBreak': case 'insertParagraph': return 13;
+      default: return 0;
+    }
+  }
+
+  // The caret the player moves by tapping or with the arrows reaches the
+  // engine as it moves, so that an edit reported only afterwards starts from it.
+  document.addEventListener('selectionchange', () => {
+    const el = document.activeElement;
+    if (engine && (el === txtCon || el === txtPwd)) tellSelection(el);
+  });
+
   function gameKey(el, code) {
     tellSelection(el);
     engine.key(which(el), code);
@@ -348,19 +364,28 @@
       e.preventDefault();
       gameKey(el, code);
     });
-    // An on-screen keyboard sends its edits as input events without key codes.
+    // An on-screen keyboard sends its edits as input events without key codes:
+    // its deletions are the game's Backspace and Delete all the same.
     el.addEventListener('beforeinput', (e) => {
       if (composing || e.isComposing || !engine) return;
-      const code = e.inputType === 'deleteContentBackward' ? 8
-                 : e.inputType === 'deleteContentForward' ? 46
-                 : e.inputType === 'insertLineBreak' || e.inputType === 'insertParagraph' ? 13 : 0;
+      const code = inputKey(e);
       if (!code) return;
+      tellSelection(el);
+      if (!e.cancelable) return;   // the input event below takes it
       e.preventDefault();
       gameKey(el, code);
     });
     el.addEventListener('input', (e) => {
       if (composing || e.isComposing || !engine) return;
-      takeEdit(el);
+      const code = inputKey(e);
+      if (code) {
+        // The box has deleted already: the engine decides from the text it
+        // had, and the box then shows the engine's answer.
+        engine.key(which(el), code);
+        render();
+      } else {
+        takeEdit(el);
+      }
     });
     el.addEventListener('compositionstart', () => { composing = true; });
     // The input method finishes its own update of the box after this event:

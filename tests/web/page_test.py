@@ -313,6 +313,10 @@ class Phone(PageTest):
         self.wait_for(lambda: self.box('txtCon')['value'] != 'о', timeout=2)
         b = self.box('txtCon')
         self.assertEqual((b['value'], b['start'], b['end']), ('осм', 1, 3))
+        # A deletion the keyboard sends without a key code reaches the game as Backspace.
+        self.js('document.execCommand("delete")')
+        self.assertEqual(self.box('txtCon')['value'], '', 'Backspace on a completed first letter empties the box')
+        self.d.execute_cdp_cmd('Input.insertText', {'text': 'о'})
         self.d.execute_cdp_cmd('Input.insertText', {'text': 'смотреть урну'})
         self.assertEqual(self.box('txtCon')['value'], 'осмотреть урну')
         self.keys(Keys.ENTER)
