@@ -327,6 +327,15 @@ class Phone(PageTest):
         self.assertTrue(self.shown('frmHelp'))
         help_ = self.js('return document.getElementById("frmHelp").getBoundingClientRect().toJSON();')
         self.assertGreaterEqual(help_['top'], game['bottom'], 'help opens below the game')
+        # A finger drags it by its title strip.
+        strip = self.js('return document.querySelector(\'#frmHelp [data-name="picTitlebar"]\').getBoundingClientRect().toJSON();')
+        x, y = strip['left'] + 20, strip['top'] + strip['height'] / 2
+        for kind, points in (('touchStart', [{'x': x, 'y': y}]), ('touchMove', [{'x': x + 30, 'y': y + 50}]),
+                             ('touchEnd', [])):
+            self.d.execute_cdp_cmd('Input.dispatchTouchEvent', {'type': kind, 'touchPoints': points})
+        moved = self.js('return document.getElementById("frmHelp").getBoundingClientRect().toJSON();')
+        self.assertAlmostEqual(moved['left'] - help_['left'], 30, delta=1.5)
+        self.assertAlmostEqual(moved['top'] - help_['top'], 50, delta=1.5)
 
     def tap(self, element):
         r = self.js('return arguments[0].getBoundingClientRect().toJSON();', element)
