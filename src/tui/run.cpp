@@ -1,0 +1,179 @@
+#include "tui/run.h"
+
+#include "tui/curses.h"
+#include "tui/screen.h"
+
+#include <cerrno>
+#include <clocale>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <langinfo.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace tarnvale::tui {
+
+namespace {
+
+// What a signal handler needs to give the terminal back, prepared while
+// curses runs: the terminal modes from before it started and the bytes that
+// leave the alternate screen, show the cursor and switch the mouse off.
+struct termios g_savedModes;
+bool g_haveModes = false;
+char g_resetBytes[256];
+std::size_t g_resetLength = 0;
+
+const int kFatalSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
+
+void appendReset(const char *bytes)
+{
+    if (bytes == nullptr || bytes == reinterpret_cast<const char *>(-1))
+        return;
+    const std::size_t n = std::strlen(bytes);
+    if (g_resetLength + n < sizeof g_resetBytes) {
+        std::memcpy(g_resetBytes + g_resetLength, bytes, n);
+        g_resetLength += n;
+    }
+}
+
+extern "C" void restoreAndDie(int sig)
+{
+    // Only async-signal-safe calls here.
+    if (g_resetLength > 0) {
+        const ssize_t written = ::write(STDOUT_FILENO, g_resetBytes, g_resetLength);
+        (void)written;
+    }
+    if (g_haveModes)
+        ::tcsetattr(STDIN_FILENO, TCSADRAIN, &g_savedModes);
+    std::signal(sig, SIG_DFL);
+    std::raise(sig);
+}
+
+void prepareRestore(bool mouse)
+{
+    appendReset(tigetstr(const_cast<char *>("sgr0")));
+    if (mouse)
+        appendReset("\033[?1000l\033[?1002l\033[?1006l");
+    appendReset(tigetstr(const_cast<char *>("rmkx")));
+    appendReset(tigetstr(const_cast<char *>("cnorm")));
+    appendReset(tigetstr(const_cast<char *>("rmcup")));
+    for (int sig : kFatalSignals) {
+        struct sigaction action {};
+        action.sa_handler = restoreAndDie;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESETHAND;
+        sigaction(sig, &action, nullptr);
+    }
+}
+
+void forgetRestore()
+{
+    for (int sig : kFatalSignals)
+        std::signal(sig, SIG_DFL);
+    g_resetLength = 0;
+}
+
+// Standard error goes to a temporary file while the screen is up, so that a
+// message (the music program missing, say) does not scribble over it.
+class HeldErrors {
+public:
+    HeldErrors()
+    {
+        if (!::isatty(STDERR_FILENO))
+            return;
+        m_file = std::tmpfile();
+        if (m_file == nullptr)
+            return;
+        std::fflush(stderr);
+        m_saved = ::dup(STDERR_FILENO);
+        if (m_saved < 0 || ::dup2(::fileno(m_file), STDERR_FILENO) < 0) {
+            std::fclose(m_file);
+            m_file = nullptr;
+        }
+    }
+    ~HeldErrors()
+    {
+        if (m_file == nullptr)
+            return;
+        std::fflush(stderr);
+        ::dup2(m_saved, STDERR_FILENO);
+        ::close(m_saved);
+        std::rewind(m_file);
+        char buffer[4096];
+        std::size_t n;
+        while ((n = std::fread(buffer, 1, sizeof buffer, m_file)) > 0)
+            std::fwrite(buffer, 1, n, stderr);
+        std::fclose(m_file);
+    }
+    HeldErrors(const HeldErrors &) = delete;
+    HeldErrors &operator=(const HeldErrors &) = delete;
+
+private:
+    std::FILE *m_file = nullptr;
+    int m_saved = -1;
+};
+
+} // namespace
+
+bool canRunFullScreen(std::string &why)
+{
+    std::setlocale(LC_CTYPE, "");
+    const char *codeset = nl_langinfo(CODESET);
+    if (codeset == nullptr || std::strcmp(codeset, "UTF-8") != 0) {
+        why = std::string("the terminal's locale uses ") + (codeset ? codeset : "an unknown character set")
+              + ", not UTF-8, so the full-screen game cannot show its Russian text "
+                "(set LANG, for example LANG=C.UTF-8)";
+        return false;
+    }
+    return true;
+}
+
+int runFullScreen(GameSettings &settings, const std::function<void()> &launchMusic)
+{
+    HeldErrors held;
+    g_haveModes = ::tcgetattr(STDIN_FILENO, &g_savedModes) == 0;
+    if (initscr() == nullptr)
+        return 1;
+    cbreak();
+    noecho();
+    nonl();
+    keypad(stdscr, TRUE);
+    set_escdelay(25);
+    if (has_colors()) {
+        start_color();
+        init_pair(1, COLOR_WHITE, COLOR_BLACK);
+        if (COLORS >= 16)
+            init_pair(2, 8, COLOR_BLACK);   // the grey of the last command and the hints
+    }
+    mouseinterval(0);
+    const bool mouse = mousemask(BUTTON1_PRESSED | BUTTON4_PRESSED
+#ifdef BUTTON5_PRESSED
+                                     | BUTTON5_PRESSED
+#endif
+                                 , nullptr) != 0;
+    prepareRestore(mouse);
+
+    int status = 0;
+    {
+        Screen screen(settings, launchMusic);
+        while (!screen.finished()) {
+            screen.draw();
+            refresh();
+            wint_t ch = 0;
+            const int got = get_wch(&ch);
+            if (got == ERR) {
+                if (errno == EINTR)
+                    continue;
+                status = 1;   // the terminal went away
+                break;
+            }
+            screen.input(unsigned(ch), got == KEY_CODE_YES);
+        }
+    }
+    endwin();
+    forgetRestore();
+    return status;
+}
+
+} // namespace tarnvale::tui
