@@ -114,6 +114,29 @@ private:
     int m_saved = -1;
 };
 
+// Home, End and the function keys come in several spellings, and a terminal
+// description (vt100 has no F10, say, and a terminal inside a multiplexer is
+// not the one it describes) does not always name the one that arrives.
+void knowCommonKeys()
+{
+    const struct {
+        const char *sequence;
+        int key;
+    } keys[] = {
+        {"\033[1~", KEY_HOME}, {"\033[7~", KEY_HOME}, {"\033[H", KEY_HOME}, {"\033OH", KEY_HOME},
+        {"\033[4~", KEY_END},  {"\033[8~", KEY_END},  {"\033[F", KEY_END},  {"\033OF", KEY_END},
+        {"\033[3~", KEY_DC},   {"\033[5~", KEY_PPAGE}, {"\033[6~", KEY_NPAGE},
+        {"\033OP", KEY_F(1)},  {"\033OQ", KEY_F(2)},  {"\033OR", KEY_F(3)},  {"\033OS", KEY_F(4)},
+        {"\033[11~", KEY_F(1)}, {"\033[12~", KEY_F(2)}, {"\033[13~", KEY_F(3)}, {"\033[14~", KEY_F(4)},
+        {"\033[15~", KEY_F(5)}, {"\033[17~", KEY_F(6)}, {"\033[18~", KEY_F(7)}, {"\033[19~", KEY_F(8)},
+        {"\033[20~", KEY_F(9)}, {"\033[21~", KEY_F(10)}, {"\033[23~", KEY_F(11)}, {"\033[24~", KEY_F(12)},
+    };
+    for (const auto &k : keys) {
+        if (key_defined(k.sequence) == 0)
+            define_key(k.sequence, k.key);
+    }
+}
+
 } // namespace
 
 bool canRunFullScreen(std::string &why)
@@ -139,6 +162,7 @@ int runFullScreen(GameSettings &settings, const std::function<void()> &launchMus
     noecho();
     nonl();
     keypad(stdscr, TRUE);
+    knowCommonKeys();
     set_escdelay(25);
     if (has_colors()) {
         start_color();
