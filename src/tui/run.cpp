@@ -1,5 +1,6 @@
 #include "tui/run.h"
 
+#include "story/story.h"
 #include "tui/curses.h"
 #include "tui/screen.h"
 
@@ -152,12 +153,8 @@ bool canRunFullScreen(std::string &why)
     return true;
 }
 
-int runFullScreen(GameSettings &settings, const std::function<void()> &launchMusic)
+bool setUpTerminal()
 {
-    HeldErrors held;
-    g_haveModes = ::tcgetattr(STDIN_FILENO, &g_savedModes) == 0;
-    if (initscr() == nullptr)
-        return 1;
     cbreak();
     noecho();
     nonl();
@@ -171,16 +168,25 @@ int runFullScreen(GameSettings &settings, const std::function<void()> &launchMus
             init_pair(2, 8, COLOR_BLACK);   // the grey of the last command and the hints
     }
     mouseinterval(0);
-    const bool mouse = mousemask(BUTTON1_PRESSED | BUTTON4_PRESSED
+    mmask_t events = BUTTON1_PRESSED | BUTTON4_PRESSED;
 #ifdef BUTTON5_PRESSED
-                                     | BUTTON5_PRESSED
+    events |= BUTTON5_PRESSED;   // the wheel downwards, where curses knows it
 #endif
-                                 , nullptr) != 0;
+    return mousemask(events, nullptr) != 0;
+}
+
+int runFullScreen(GameSettings &settings, const std::function<void()> &launchMusic)
+{
+    HeldErrors held;
+    g_haveModes = ::tcgetattr(STDIN_FILENO, &g_savedModes) == 0;
+    if (initscr() == nullptr)
+        return 1;
+    const bool mouse = setUpTerminal();
     prepareRestore(mouse);
 
     int status = 0;
     {
-        Screen screen(settings, launchMusic);
+        Screen screen(settings, tarnvaleStory(), launchMusic);
         while (!screen.finished()) {
             screen.draw();
             refresh();

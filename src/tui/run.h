@@ -15,6 +15,10 @@ bool canRunFullScreen(std::string &why);
 // then the game. The terminal is restored on leaving, also when a signal
 // ends the program. What the program writes to standard error meanwhile is
 // held back and written after the screen is left. Returns the exit status.
+// Sets up a curses screen that has just started (initscr or newterm) as the
+// game wants it: keys, colours, the mouse. Returns whether the mouse reports.
+bool setUpTerminal();
+
 int runFullScreen(GameSettings &settings, const std::function<void()> &launchMusic);
 
 } // namespace tarnvale::tui

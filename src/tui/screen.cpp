@@ -1,6 +1,5 @@
 #include "tui/screen.h"
 
-#include "story/story.h"
 #include "tui/curses.h"
 #include "tui/text.h"
 
@@ -87,8 +86,8 @@ bool isFunctionKey(unsigned ch, bool isKeyCode, int n)
 
 } // namespace
 
-Screen::Screen(GameSettings &settings, std::function<void()> launchMusic)
-    : m_settings(settings), m_launchMusic(std::move(launchMusic))
+Screen::Screen(GameSettings &settings, const Story &story, std::function<void()> launchMusic)
+    : m_settings(settings), m_story(story), m_launchMusic(std::move(launchMusic))
 {
     openDialog();
 }
@@ -274,7 +273,7 @@ void Screen::infoKey(unsigned ch, bool isKeyCode)
 void Screen::startGame()
 {
     // A fresh game window with the choices the dialog shows; its load runs now.
-    m_game = std::make_unique<Game>(m_settings, tarnvaleStory(), m_launchMusic);
+    m_game = std::make_unique<Game>(m_settings, m_story, m_launchMusic);
     m_page = Page::Game;
     m_scroll = 0;
     m_conScroll = 0;

@@ -27,8 +27,9 @@ public:
     enum class Page { Dialog, Game, Help, Author };
 
     // Opens on the new-game dialog, which writes `settings` as the windows'
-    // dialog does; launchMusic is called when a game with music starts.
-    Screen(GameSettings &settings, std::function<void()> launchMusic);
+    // dialog does; every game plays `story`, and launchMusic is called when a
+    // game with music starts.
+    Screen(GameSettings &settings, const Story &story, std::function<void()> launchMusic);
     ~Screen();
 
     // One result of get_wch(): a character, or a curses key code when
@@ -72,6 +73,7 @@ private:
     int outputHeight() const;
 
     GameSettings &m_settings;
+    const Story &m_story;
     std::function<void()> m_launchMusic;
     std::unique_ptr<Game> m_game;
     Page m_page = Page::Dialog;
