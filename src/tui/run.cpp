@@ -8,10 +8,14 @@
 #include <clocale>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <langinfo.h>
 #include <termios.h>
 #include <unistd.h>
+
+// Last: its capability names are macros.
+#include <ncursesw/term.h>
 
 namespace tarnvale::tui {
 
@@ -150,6 +154,22 @@ bool canRunFullScreen(std::string &why)
                 "(set LANG, for example LANG=C.UTF-8)";
         return false;
     }
+    // The terminal has to be known and able to place the cursor.
+    const char *term = std::getenv("TERM");
+    int error = 0;
+    if (term == nullptr || *term == '\0' || setupterm(term, STDOUT_FILENO, &error) != OK) {
+        why = term == nullptr || *term == '\0'
+                  ? std::string("TERM is not set, so the full-screen game does not know the terminal")
+                  : std::string("the terminal type '") + term + "' is unknown here";
+        return false;
+    }
+    const char *cup = tigetstr(const_cast<char *>("cup"));
+    const bool canPlace = cup != nullptr && cup != reinterpret_cast<const char *>(-1);
+    del_curterm(cur_term);
+    if (!canPlace) {
+        why = std::string("the terminal type '") + term + "' cannot place the cursor";
+        return false;
+    }
     return true;
 }
 
@@ -179,8 +199,10 @@ int runFullScreen(GameSettings &settings, const std::function<void()> &launchMus
 {
     HeldErrors held;
     g_haveModes = ::tcgetattr(STDIN_FILENO, &g_savedModes) == 0;
-    if (initscr() == nullptr)
+    SCREEN *terminal = newterm(nullptr, stdout, stdin);
+    if (terminal == nullptr)
         return 1;
+    set_term(terminal);
     const bool mouse = setUpTerminal();
     prepareRestore(mouse);
 
@@ -203,6 +225,7 @@ int runFullScreen(GameSettings &settings, const std::function<void()> &launchMus
     }
     endwin();
     forgetRestore();
+    delscreen(terminal);
     return status;
 }
 

@@ -30,8 +30,7 @@ const std::u16string_view kHelpTip =
 const std::u16string_view kHelpAdvice =
     u"Лучше играть в сложную игру, она только называется сложной, просто при простой игре на "
     u"консоли при вводе пишутся соответствующие выражения из словаря.";
-const std::u16string_view kHelpKeys =
-    u"F1 помощь, F2 новая, F3 автор, F10 выход; PageUp и PageDown листают текст.";
+const std::u16string_view kHelpKeys = u"F1 помощь · F2 новая · F3 автор · F10 выход · PgUp/PgDn листают";
 const std::u16string_view kHelpCredit = u"автор: Евграф";
 const std::u16string_view kAuthorLines[] = {
     u"придумал, написал и собрал:",
@@ -405,7 +404,7 @@ void Screen::drawDialog(int top, int left)
     item(3, top + 11, x, L"отключить", !music, [this] { m_settings.musicOn = kFalse; });
     item(4, top + 13, x, L"начать", false, [this] { startGame(); });
     item(5, top + 13, left + kFrameWidth - 14, L"выход", false, [this] { m_finished = true; });
-    put(top + kFrameHeight, std::max(0, left), u"↑↓ выбор, пробел — отметить, Enter — начать",
+    put(top + kFrameHeight, left, u"↑↓ выбор, пробел — отметить, Enter — начать",
         COLS - left, greyAttr());
 }
 
@@ -423,8 +422,8 @@ void Screen::drawInfo(int top, int left)
     if (m_page == Page::Help) {
         paragraph(kHelpTip);
         paragraph(kHelpAdvice);
-        paragraph(kHelpKeys);
         put(top + 14, x, kHelpCredit, 24, whiteAttr());
+        put(top + kFrameHeight, left, kHelpKeys, COLS - left, greyAttr());
     } else {
         ++row;
         for (std::u16string_view line : kAuthorLines)

@@ -199,7 +199,9 @@ dialog)
     # Help and author are screens of their own that "закрыть" closes.
     key F1
     wait_for "Осматривайся в новой локации"
-    wait_for "закрыть"
+    wait_for "выражения из словаря."
+    # The credit and "закрыть" share a row of their own, inside the frame.
+    screen | grep -qE "│ автор: Евграф +закрыть +│" || fail "the help page's last row is garbled"
     key Enter
     wait_for "100 очков"
     key F3
@@ -442,6 +444,19 @@ locale)
     wait_for "машины. Перед тобой магазин"
     grep -q "UTF-8" "$work/stderr" || fail "standard error does not say what is wrong: $(cat "$work/stderr")"
     grep -q "line by line" "$work/stderr" || fail "standard error does not say how it plays: $(cat "$work/stderr")"
+    type_keys "осмотреть урну"
+    key Enter
+    wait_for "100 очков"
+    key C-d
+    wait_exit 0
+    ;;
+
+dumb)
+    # A terminal that cannot place the cursor gets the line mode, and is told why.
+    start 80 24 dumb
+    wait_for "машины. Перед тобой магазин"
+    grep -q "'dumb' cannot place the cursor" "$work/stderr" \
+        || fail "standard error does not say what is wrong: $(cat "$work/stderr")"
     type_keys "осмотреть урну"
     key Enter
     wait_for "100 очков"
