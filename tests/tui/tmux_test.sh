@@ -390,11 +390,14 @@ resize)
     wait_for "сложная игра"
     row=$(screen | grep -n '>> 漢字' | head -1 | cut -d: -f1)
     [ -n "$row" ] || fail "the last command is not shown"
-    # Every line of the screen is exactly 80 columns wide.
-    while IFS= read -r text; do
-        w=$(printf '%s' "$text" | python3 -c 'import sys,unicodedata; s=sys.stdin.read(); print(sum(2 if unicodedata.east_asian_width(c) in "WF" else 1 for c in s))')
-        [ "$w" -le 80 ] || fail "a line is $w columns wide: $text"
-    done < <(screen)
+    # No line of the screen is wider than the terminal.
+    screen | python3 -c '
+import sys, unicodedata
+for line in sys.stdin.read().split("\n"):
+    w = sum(2 if unicodedata.east_asian_width(c) in "WF" else 1 for c in line)
+    if w > 80:
+        sys.exit("a line is %d columns wide: %s" % (w, line))
+' || fail "a line is wider than the terminal"
     line 1 | grep -q '│' && fail "the last command ran into the right column"
     wait_for "│ сложная игра"
     ;;
