@@ -320,11 +320,20 @@ void Screen::draw()
     m_buttons.clear();
     bkgdset(whiteAttr() | L' ');
     erase();
-    curs_set(0);
-    if (COLS < kMinColumns || LINES < kMinRows) {
+    m_showCursor = false;
+    if (COLS < kMinColumns || LINES < kMinRows)
         drawTooSmall();
-        return;
+    else
+        drawPage();
+    // Switched only when it changes: the terminal hears of it at once.
+    if (m_showCursor != m_cursorShown) {
+        curs_set(m_showCursor ? 1 : 0);
+        m_cursorShown = m_showCursor;
     }
+}
+
+void Screen::drawPage()
+{
     const int top = std::max(0, (LINES - kFrameHeight) / 2);
     const int left = std::max(0, (COLS - kFrameWidth) / 2);
     switch (m_page) {
@@ -538,7 +547,7 @@ void Screen::drawConsole(int row, int left, int width)
     attrset(whiteAttr());
     if (box.acceptsInput()) {
         move(row, left + caretColumn - m_conScroll);
-        curs_set(1);
+        m_showCursor = true;
     }
 }
 

@@ -60,6 +60,7 @@ private:
     void openDialog();
     void moveCaret(int key);
 
+    void drawPage();
     void drawDialog(int top, int left);
     void drawGame();
     void drawInfo(int top, int left);
@@ -89,6 +90,9 @@ private:
 
     // The command line's first shown cell, kept so that the caret stays in view.
     int m_conScroll = 0;
+
+    bool m_showCursor = false;      // wanted by the page being drawn
+    bool m_cursorShown = true;      // as the terminal has it (curses starts with it shown)
 
     std::vector<Button> m_buttons;   // what a click can hit on the page drawn last
 };

@@ -94,6 +94,18 @@ key() { tmx send-keys "$@"; }
 # line N: row N of the screen (0 at the top).
 line() { screen | sed -n "$(($1 + 1))p"; }
 
+# Whether the terminal shows its cursor (1) or not (0).
+cursor_shown() { tmx display-message -p '#{cursor_flag}'; }
+
+expect_cursor_shown() {
+    local i
+    for i in $(seq 1 100); do
+        [ "$(cursor_shown)" = "$1" ] && return 0
+        sleep 0.05
+    done
+    fail "cursor shown: $(cursor_shown), expected $1"
+}
+
 # The cursor's column and row.
 cursor() { tmx display-message -p '#{cursor_x} #{cursor_y}'; }
 
@@ -184,9 +196,11 @@ dialog)
     key Down Down Down Space
     wait_for "• отключить"
     wait_for "  включить"
+    expect_cursor_shown 0
     # Enter starts a hard game with the choices shown.
     key Enter
     wait_for "сложная игра"
+    expect_cursor_shown 1
     wait_for "Ты стоишь на улице."
     wait_for "60 руб."
     wait_for "0 ходов"
@@ -327,6 +341,24 @@ caret)
     key Enter
     wait_for "Грязная урна, вся в ржавчине."
     wait_for ">> осмотреть урну"
+    # The failed throw ends the game: the command line takes no more keys
+    # and shows no cursor, until "новая".
+    for command in "налево" "взять кирпич" "выйти на улицу" "разбить витрину кирпичом"; do
+        type_keys "$command"
+        key Enter
+    done
+    wait_for ">> разбить витрину кирпичом"
+    expect_cursor_shown 0
+    type_keys "осмотреться"
+    key Enter
+    sleep 0.3
+    wait_for ">> разбить витрину кирпичом"
+    expect_command ""
+    key F2
+    wait_for "выбирите сложность"
+    key Enter
+    wait_for "0 ходов"
+    expect_cursor_shown 1
     # A line longer than the box scrolls with the caret and keeps it in view.
     long=$(printf 'ю%.0s' $(seq 1 100))
     type_keys "$long"
