@@ -34,11 +34,16 @@ int playInTerminal(const Options &options)
     return runTextGame(mdlVariables, text, launchMusic, stdin, stdout, stderr);
 }
 
+bool onATerminal()
+{
+    return isatty(STDIN_FILENO) && isatty(STDOUT_FILENO);
+}
+
 // The full-screen game when this terminal can show it; otherwise the line
 // mode, saying why.
 int playFullScreen(const Options &options)
 {
-    if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) {
+    if (!onATerminal()) {
         std::fputs("tarnvale: the full-screen game needs a terminal on standard input and output, "
                    "playing line by line instead\n", stderr);
         return playInTerminal(options);
@@ -79,7 +84,7 @@ int main(int argc, char **argv)
         break;
     }
     if (!haveDisplay()) {
-        if (isatty(STDIN_FILENO) && isatty(STDOUT_FILENO))
+        if (onATerminal())
             return playFullScreen(options);
         std::fputs("tarnvale: no display found, playing in the terminal instead\n", stderr);
         return playInTerminal(options);
@@ -89,5 +94,5 @@ int main(int argc, char **argv)
         return *status;
     std::fprintf(stderr, "tarnvale: the windows could not be loaded (%s), playing in the terminal instead\n",
                  error.toLocal8Bit().constData());
-    return playInTerminal(options);
+    return onATerminal() ? playFullScreen(options) : playInTerminal(options);
 }
