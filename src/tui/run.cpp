@@ -35,10 +35,16 @@ void appendReset(const char *bytes)
 {
     if (bytes == nullptr || bytes == reinterpret_cast<const char *>(-1))
         return;
-    const std::size_t n = std::strlen(bytes);
-    if (g_resetLength + n < sizeof g_resetBytes) {
-        std::memcpy(g_resetBytes + g_resetLength, bytes, n);
-        g_resetLength += n;
+    // Padding such as "$<2>" is a delay for curses to make, not bytes to send.
+    for (const char *p = bytes; *p != '\0' && g_resetLength + 1 < sizeof g_resetBytes; ++p) {
+        if (p[0] == '$' && p[1] == '<') {
+            const char *end = std::strchr(p, '>');
+            if (end != nullptr) {
+                p = end;
+                continue;
+            }
+        }
+        g_resetBytes[g_resetLength++] = *p;
     }
 }
 
