@@ -266,7 +266,7 @@ void Screen::infoKey(unsigned ch, bool isKeyCode)
 {
     if (isEnter(ch, isKeyCode) || isEscape(ch, isKeyCode) || (!isKeyCode && ch == L' ')
         || isFunctionKey(ch, isKeyCode, kHelpKey) || isFunctionKey(ch, isKeyCode, kAuthorKey))
-        m_page = m_infoFrom;
+        m_page = Page::Game;
 }
 
 void Screen::startGame()
@@ -440,7 +440,7 @@ void Screen::drawInfo(int top, int left)
         put(top + 14, x, u"(12-13).01.2007", 24, whiteAttr());
     }
     addButton(top + 14, left + kFrameWidth - 12, L"закрыть", int(whiteAttr() | A_REVERSE),
-              [this] { m_page = m_infoFrom; });
+              [this] { m_page = Page::Game; });
 }
 
 void Screen::drawGame()

@@ -78,7 +78,6 @@ private:
     std::function<void()> m_launchMusic;
     std::unique_ptr<Game> m_game;
     Page m_page = Page::Dialog;
-    Page m_infoFrom = Page::Game;   // where "закрыть" returns to
     int m_dialogFocus = 4;          // the highlighted item of the dialog, "начать" first
     bool m_finished = false;
 
