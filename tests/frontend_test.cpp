@@ -66,6 +66,7 @@ private Q_SLOTS:
     void streetToTheThugs();
     void humanLayout();
     void options();
+    void fullScreenWithoutATerminal();
     void closedOutputEndsQuietly();
     void musicIsLaunchedOncePerStart();
 };
@@ -203,12 +204,25 @@ void FrontendTest::options()
     QCOMPARE(r.status, 0);
     QCOMPARE(r.out, QByteArray("tarnvale " TARNVALE_VERSION "\n"));
     for (const QStringList &bad : {QStringList{u"--bogus"_s}, QStringList{u"--json"_s},
-                                   QStringList{u"--text"_s, u"extra"_s}}) {
+                                   QStringList{u"--text"_s, u"extra"_s},
+                                   QStringList{u"--terminal"_s, u"--text"_s},
+                                   QStringList{u"--terminal"_s, u"--easy"_s}}) {
         r = tarnvale(bad, {});
         QCOMPARE(r.status, 2);
         QVERIFY(r.out.isEmpty());
         QVERIFY(r.err.contains("Usage: tarnvale"));
     }
+}
+
+void FrontendTest::fullScreenWithoutATerminal()
+{
+    // Piped, the full-screen game cannot run: it says so and plays line by line.
+    const Run r = tarnvale({u"--terminal"_s}, "осмотреть урну\n");
+    QCOMPARE(r.status, 0);
+    QVERIFY2(r.err.contains("needs a terminal on standard input and output"), r.err.constData());
+    QVERIFY(r.out.contains("Грязная урна, вся в ржавчине."));
+    QVERIFY(r.out.contains("100 очков"));
+    QVERIFY(!r.out.contains("\x1b"));
 }
 
 void FrontendTest::closedOutputEndsQuietly()

@@ -3,11 +3,13 @@
 #include "app/music.h"
 #include "app/options.h"
 #include "app/textfrontend.h"
+#include "tui/run.h"
 
 #include <QStringList>
 
 #include <csignal>
 #include <cstdio>
+#include <string>
 #include <unistd.h>
 
 using namespace tarnvale;
@@ -32,6 +34,28 @@ int playInTerminal(const Options &options)
     return runTextGame(mdlVariables, text, launchMusic, stdin, stdout, stderr);
 }
 
+bool onATerminal()
+{
+    return isatty(STDIN_FILENO) && isatty(STDOUT_FILENO);
+}
+
+// The full-screen game when this terminal can show it; otherwise the line
+// mode, saying why.
+int playFullScreen(const Options &options)
+{
+    if (!onATerminal()) {
+        std::fputs("tarnvale: the full-screen game needs a terminal on standard input and output, "
+                   "playing line by line instead\n", stderr);
+        return playInTerminal(options);
+    }
+    std::string why;
+    if (!tui::canRunFullScreen(why)) {
+        std::fprintf(stderr, "tarnvale: %s; playing line by line instead\n", why.c_str());
+        return playInTerminal(options);
+    }
+    return tui::runFullScreen(mdlVariables, launchMusic);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -54,10 +78,14 @@ int main(int argc, char **argv)
         return 2;
     case Options::Mode::Text:
         return playInTerminal(options);
+    case Options::Mode::Terminal:
+        return playFullScreen(options);
     case Options::Mode::Desktop:
         break;
     }
     if (!haveDisplay()) {
+        if (onATerminal())
+            return playFullScreen(options);
         std::fputs("tarnvale: no display found, playing in the terminal instead\n", stderr);
         return playInTerminal(options);
     }
@@ -66,5 +94,5 @@ int main(int argc, char **argv)
         return *status;
     std::fprintf(stderr, "tarnvale: the windows could not be loaded (%s), playing in the terminal instead\n",
                  error.toLocal8Bit().constData());
-    return playInTerminal(options);
+    return onATerminal() ? playFullScreen(options) : playInTerminal(options);
 }

@@ -8,6 +8,7 @@ Options parseOptions(const QStringList &args)
 {
     Options o;
     bool text = false;
+    bool terminal = false;
     const auto refuse = [&o](const QString &why) {
         o.mode = Options::Mode::Usage;
         o.error = why;
@@ -20,6 +21,8 @@ Options parseOptions(const QStringList &args)
             o.mode = Options::Mode::Version;
         else if (arg == u"--text"_s)
             text = true;
+        else if (arg == u"--terminal"_s)
+            terminal = true;
         else if (arg == u"--easy"_s)
             o.easy = true;
         else if (arg == u"--music"_s)
@@ -31,21 +34,27 @@ Options parseOptions(const QStringList &args)
     }
     if (o.mode != Options::Mode::Desktop)
         return o;
+    if (text && terminal)
+        return refuse(u"--text and --terminal are two different ways to play; choose one"_s);
     if (!text && (o.easy || o.music || o.json))
         return refuse(u"--easy, --music and --json go with --text"_s);
     if (text)
         o.mode = Options::Mode::Text;
+    else if (terminal)
+        o.mode = Options::Mode::Terminal;
     return o;
 }
 
 QString usageText()
 {
-    return u"Usage: tarnvale [--text [--easy] [--music] [--json]]\n"
+    return u"Usage: tarnvale [--terminal | --text [--easy] [--music] [--json]]\n"
            u"\n"
            u"A small text quest with a Russian-language story. Without options it opens\n"
-           u"the game's windows (or plays in the terminal when there is no display).\n"
+           u"the game's windows; when there is no display it plays full-screen in the\n"
+           u"terminal, or line by line when standard input or output is not a terminal.\n"
            u"\n"
            u"Options:\n"
+           u"  --terminal   play full-screen in the terminal (needs a UTF-8 locale)\n"
            u"  --text       play in the terminal: one command per line on standard input\n"
            u"  --easy       with --text: an easy game (points shrink to one fifth)\n"
            u"  --music      with --text: start the music program (TARNVALE_MUSIC overrides it)\n"

@@ -1,0 +1,99 @@
+#pragma once
+
+// The full-screen terminal game: the new-game dialog, the game window, and
+// the help and author screens, drawn with curses over the engine.
+
+#include "engine/game.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tarnvale::tui {
+
+// The smallest terminal the game window fits in.
+inline constexpr int kMinColumns = 80;
+inline constexpr int kMinRows = 24;
+
+// The function keys of the game window's four label buttons.
+inline constexpr int kHelpKey = 1;      // "помощь"
+inline constexpr int kNewKey = 2;       // "новая"
+inline constexpr int kAuthorKey = 3;    // "автор"
+inline constexpr int kExitKey = 10;     // "выход"
+
+class Screen {
+public:
+    enum class Page { Dialog, Game, Help, Author };
+
+    // Opens on the new-game dialog, which writes `settings` as the windows'
+    // dialog does; every game plays `story`, and launchMusic is called when a
+    // game with music starts.
+    Screen(GameSettings &settings, const Story &story, std::function<void()> launchMusic);
+    ~Screen();
+
+    // One result of get_wch(): a character, or a curses key code when
+    // `isKeyCode` (KEY_RESIZE and KEY_MOUSE included).
+    void input(unsigned ch, bool isKeyCode);
+    // A mouse button press at a screen position.
+    void click(int row, int column);
+    void scrollOutput(int lines);
+
+    // Draws the current page into stdscr and places the cursor; the caller
+    // refreshes.
+    void draw();
+
+    bool finished() const { return m_finished; }
+    Page page() const { return m_page; }
+    const Game *game() const { return m_game.get(); }
+
+private:
+    struct Button {
+        int row, column, width;
+        std::function<void()> action;
+    };
+
+    void dialogKey(unsigned ch, bool isKeyCode);
+    void gameKey(unsigned ch, bool isKeyCode);
+    void infoKey(unsigned ch, bool isKeyCode);
+    void startGame();
+    void openDialog();
+    void moveCaret(int key);
+
+    void drawPage();
+    void drawDialog(int top, int left);
+    void drawGame();
+    void drawInfo(int top, int left);
+    void drawFrame(int top, int left, int height, int width);
+    void drawTooSmall();
+    void drawConsole(int row, int left, int width);
+    void addButton(int row, int column, const std::wstring &text, int attrs,
+                   std::function<void()> action);
+
+    const TextBox &activeBox() const;
+    int outputHeight() const;
+
+    GameSettings &m_settings;
+    const Story &m_story;
+    std::function<void()> m_launchMusic;
+    std::unique_ptr<Game> m_game;
+    Page m_page = Page::Dialog;
+    int m_dialogFocus = 4;          // the highlighted item of the dialog, "начать" first
+    bool m_finished = false;
+
+    // The output box, wrapped once per text and width.
+    std::u16string m_wrappedText;
+    int m_wrappedWidth = -1;
+    std::vector<std::wstring> m_lines;
+    int m_scroll = 0;
+
+    // The command line's first shown cell, kept so that the caret stays in view.
+    int m_conScroll = 0;
+
+    bool m_showCursor = false;      // wanted by the page being drawn
+    bool m_cursorShown = true;      // as the terminal has it (curses starts with it shown)
+
+    std::vector<Button> m_buttons;   // what a click can hit on the page drawn last
+};
+
+} // namespace tarnvale::tui
