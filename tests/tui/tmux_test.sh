@@ -97,26 +97,23 @@ line() { screen | sed -n "$(($1 + 1))p"; }
 # Whether the terminal shows its cursor (1) or not (0).
 cursor_shown() { tmx display-message -p '#{cursor_flag}'; }
 
-expect_cursor_shown() {
+# Waits up to five seconds for the command named first to print the value
+# second; says what it printed instead when it does not.
+expect_printed() {
     local i
     for i in $(seq 1 100); do
-        [ "$(cursor_shown)" = "$1" ] && return 0
+        [ "$($1)" = "$2" ] && return 0
         sleep 0.05
     done
-    fail "cursor shown: $(cursor_shown), expected $1"
+    fail "$1: $($1), expected $2"
 }
+
+expect_cursor_shown() { expect_printed cursor_shown "$1"; }
 
 # The cursor's column and row.
 cursor() { tmx display-message -p '#{cursor_x} #{cursor_y}'; }
 
-expect_cursor() {
-    local i
-    for i in $(seq 1 100); do
-        [ "$(cursor)" = "$1" ] && return 0
-        sleep 0.05
-    done
-    fail "cursor at $(cursor), expected $1"
-}
+expect_cursor() { expect_printed cursor "$1"; }
 
 # The command line as shown, blanks at the end dropped.
 command_line() { screen | tail -n 1 | sed 's/[[:space:]]*$//'; }
