@@ -9,7 +9,11 @@ game=$2
 transcripts=$3
 
 work=$(mktemp -d)
-socket="tarnvale-test-$$"
+# Every game gets a server of its own: a server that was just told to quit
+# may still hold its socket, and a new session there fails with "server
+# exited unexpectedly".
+servers=0
+socket="tarnvale-test-$$-0"
 tmx() { tmux -u -L "$socket" -f /dev/null "$@"; }
 cleanup() { tmx kill-server 2>/dev/null || true; rm -rf "$work"; }
 trap cleanup EXIT
@@ -43,6 +47,9 @@ stty -g > "$work/modes.after"
 mv "$work/status.tmp" "$work/status"
 exec sleep 600
 SCRIPT
+    tmx kill-server 2>/dev/null || true
+    servers=$((servers + 1))
+    socket="tarnvale-test-$$-$servers"
     tmx new-session -d -x "$cols" -y "$rows" "bash $work/run.sh"
 }
 
@@ -461,7 +468,6 @@ signals)
     wait_exit 130
     wait_gone "сложная игра"
     # So does a crash.
-    tmx kill-server
     rm -f "$work/status"
     start 80 24 tmux-256color
     wait_for "выбирите сложность"
@@ -469,7 +475,6 @@ signals)
     wait_exit 139
     wait_gone "выбирите сложность"
     # On vt100 the reset carries padding, which is a delay and never text.
-    tmx kill-server
     rm -f "$work/status"
     start 80 24 vt100
     wait_for "выбирите сложность"
