@@ -2,6 +2,7 @@
 
 #include "tui/curses.h"
 #include "tui/text.h"
+#include "story/credits.h"
 
 #include <algorithm>
 #include <string_view>
@@ -22,23 +23,10 @@ constexpr int kButtonsTop = 18;
 constexpr int kFrameWidth = 50;    // the dialog, help and author frames
 constexpr int kFrameHeight = 17;
 
-const std::u16string_view kSubtitle = u"консольный текстовый квест";
-const std::u16string_view kTitle = u"велтарный";
-
-const std::u16string_view kHelpTip =
-    u"Осматривайся в новой локации, а также осматривай все предметы. Экспериментируй с предметами!";
-const std::u16string_view kHelpAdvice =
-    u"Лучше играть в сложную игру, она только называется сложной, просто при простой игре на "
-    u"консоли при вводе пишутся соответствующие выражения из словаря.";
 const std::u16string_view kHelpKeys = u"F1 помощь · F2 новая · F3 автор · F10 выход · PgUp/PgDn листают";
-const std::u16string_view kHelpCredit = u"автор: Евграф";
 const std::u16string_view kAuthorLines[] = {
-    u"придумал, написал и собрал:",
-    u"Евграф Велтарный",
-    u"",
-    u"e-mail: evgraf@tarnvale.example",
-    u"тел.: +7 (000) 000-00-00",
-    u"сайт: www.tarnvale.example",
+    credits::kAuthorCredit, credits::kAuthorName, u"",
+    credits::kAuthorMail, credits::kAuthorPhone, credits::kAuthorSite,
 };
 
 // Attributes for the game's two text colours, set up once curses runs.
@@ -379,8 +367,8 @@ void Screen::drawFrame(int top, int left, int height, int width)
     mvhline(top + 1, left + 1, ' ', width - 2);
     mvaddstr(top + 1, left + (width - 8) / 2, "tarnvale");
     attrset(whiteAttr());
-    put(top + 2, left + 2, kSubtitle, width - 4, whiteAttr());
-    put(top + 3, left + 2, kTitle, width - 4, whiteAttr());
+    put(top + 2, left + 2, credits::kSubtitle, width - 4, whiteAttr());
+    put(top + 3, left + 2, credits::kTitle, width - 4, whiteAttr());
 }
 
 void Screen::drawDialog(int top, int left)
@@ -429,9 +417,9 @@ void Screen::drawInfo(int top, int left)
         ++row;
     };
     if (m_page == Page::Help) {
-        paragraph(kHelpTip);
-        paragraph(kHelpAdvice);
-        put(top + 14, x, kHelpCredit, 24, whiteAttr());
+        paragraph(credits::kHelpTip);
+        paragraph(credits::kHelpAdvice);
+        put(top + 14, x, credits::kHelpCredit, 24, whiteAttr());
         put(top + kFrameHeight, left, kHelpKeys, COLS - left, greyAttr());
     } else {
         ++row;
