@@ -99,6 +99,7 @@ private Q_SLOTS:
 void DesktopTest::initTestCase()
 {
     quietAboutRaise();
+    clickFasterThanAPerson();
 }
 
 // ---------------------------------------------------------------------------

@@ -60,6 +60,7 @@ class GameWindowTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase() { clickFasterThanAPerson(); }
     void layout_data();
     void layout();
     void windowLooksAsDesigned();
