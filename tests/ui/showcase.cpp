@@ -4,6 +4,8 @@
 //   showcase dialog
 //   showcase game [--easy] [COMMAND...]
 //   showcase info [COMMAND...]        the game with the help and author windows
+//   showcase shot FILE [COMMAND...]   the game after the commands, saved to a
+//                                     PNG file instead of shown
 //   showcase pointer PERCENT FILE     writes the hand pointer drawn for that
 //                                     scale, magnified, to a PNG file
 //
@@ -70,6 +72,8 @@ int main(int argc, char **argv)
         return sheet.save(args[1]) ? 0 : 1;
     }
 
+    const QString shotFile = what == u"shot"_s && !args.isEmpty() ? args.takeFirst() : QString();
+
     GameSettings settings;
     ui::Desktop desktop(settings, tarnvaleStory(), {});
     desktop.start();
@@ -95,6 +99,10 @@ int main(int argc, char **argv)
             ui::test::typeText(box, command);
             ui::test::pressKey(box, Qt::Key_Return);
         }
+    }
+    if (what == u"shot"_s) {
+        QCoreApplication::processEvents();
+        return game->grab().save(shotFile) ? 0 : 1;
     }
     if (what == u"info"_s) {
         click(game, u"lblHelp"_s);
