@@ -16,10 +16,12 @@ using namespace tarnvale;
 
 namespace {
 
+// Whether a display is named at all; whether it can be reached is for
+// windowsCanOpen to find out.
 bool haveDisplay()
 {
-    return qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || qEnvironmentVariableIsSet("DISPLAY")
-        || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
+    return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || !qEnvironmentVariableIsEmpty("DISPLAY")
+        || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
 int playInTerminal(const Options &options)
@@ -83,7 +85,7 @@ int main(int argc, char **argv)
     case Options::Mode::Desktop:
         break;
     }
-    if (!haveDisplay()) {
+    if (!haveDisplay() || !windowsCanOpen(argc, argv)) {
         if (onATerminal())
             return playFullScreen(options);
         std::fputs("tarnvale: no display found, playing in the terminal instead\n", stderr);

@@ -4,8 +4,11 @@
 #include "engine/game.h"
 
 #include <QKeyEvent>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QSignalBlocker>
 
+#include <algorithm>
 #include <utility>
 
 namespace tarnvale::ui {
@@ -14,6 +17,10 @@ ConsoleBox::ConsoleBox(QWidget *parent, Game &game, Which which, std::function<v
     : QLineEdit(parent), m_game(game), m_which(which), m_afterInput(std::move(afterInput))
 {
     setFrame(false);
+    // The text at the top of the box, a fixed distance below its edge, so that
+    // its baseline does not move with the letters typed and the prompt beside
+    // the box can stand on it.
+    setAlignment(Qt::AlignLeft | Qt::AlignTop);
     setContextMenuPolicy(Qt::DefaultContextMenu);
     connect(this, &QLineEdit::textEdited, this, &ConsoleBox::takeEdit);
     // A change from outside any input event, such as a screen reader or
@@ -42,6 +49,39 @@ int ConsoleBox::gameKey(int qtKey)
     default:
         return kKeyNone;
     }
+}
+
+int ConsoleBox::textBaseline() const
+{
+    // As the line edit lays out its text: the contents rectangle of the
+    // style, less the text margins, one pixel of its own, then the ascent.
+    QStyleOptionFrame option;
+    initStyleOption(&option);
+    const QRect contents = style()->subElementRect(QStyle::SE_LineEditContents, &option, this)
+                               .marginsRemoved(textMargins());
+    constexpr int kLineEditMargin = 1;
+    return contents.top() + kLineEditMargin + fontMetrics().ascent();
+}
+
+QStringView ConsoleBox::firstLine(QStringView inserted)
+{
+    // Carriage return, line feed, the vertical tab and form feed, the next
+    // line control and Unicode's line and paragraph separators.
+    for (qsizetype i = 0; i < inserted.size(); ++i) {
+        switch (inserted[i].unicode()) {
+        case u'\r':
+        case u'\n':
+        case u'\v':
+        case u'\f':
+        case 0x0085:
+        case 0x2028:
+        case 0x2029:
+            return inserted.first(i);
+        default:
+            break;
+        }
+    }
+    return inserted;
 }
 
 const TextBox &ConsoleBox::engineBox() const
@@ -135,12 +175,21 @@ void ConsoleBox::takeEdit(const QString &now)
     const qsizetype start = before.selStart();
     const qsizetype kept = was.size() - before.selLength();
     const qsizetype inserted = now.size() - kept;
-    const int caret = cursorPosition();
-    const bool typed = inserted > 0 && caret == start + inserted
+    const bool typed = inserted > 0 && cursorPosition() == start + inserted
                        && QStringView(now).left(start) == was.left(start)
                        && QStringView(now).sliced(start + inserted) == was.sliced(start + before.selLength());
-    const std::u16string_view text = u16View(now);
-    const std::u16string_view insertion = text.substr(std::size_t(start), std::size_t(inserted > 0 ? inserted : 0));
+    std::u16string_view text = u16View(now);
+    std::u16string_view insertion = text.substr(std::size_t(start), std::size_t(inserted > 0 ? inserted : 0));
+    int caret = cursorPosition();
+    // A pasted or dropped line break: the box keeps the text before it.
+    QString cut;
+    if (typed) {
+        insertion = u16View(firstLine(qtView(insertion)));
+    } else if (const QStringView line = firstLine(now); line.size() < now.size()) {
+        cut = line.toString();
+        text = u16View(cut);
+        caret = std::min(caret, int(cut.size()));
+    }
     if (m_which == Which::Command) {
         if (typed)
             m_game.typeCon(insertion);

@@ -32,6 +32,13 @@ public:
     // The engine's key code of a key press, 0 for the keys the game ignores.
     static int gameKey(int qtKey);
 
+    // Where the baseline of the typed text lies, from the box's top edge.
+    int textBaseline() const;
+
+    // The part of a text inserted into the one-line box that it keeps: up to
+    // the first line break, which is left out with everything after it.
+    static QStringView firstLine(QStringView inserted);
+
 protected:
     bool event(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;

@@ -7,9 +7,16 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QScreen>
+#include <QTranslator>
+
+#include <algorithm>
 
 #include <utility>
+
+using namespace Qt::Literals::StringLiterals;
 
 namespace tarnvale::ui {
 
@@ -32,16 +39,31 @@ void closeWindow(QPointer<Window> &window)
 }
 
 // Shows a window, or brings an open one to the front, and gives it the
-// keyboard: after "начать" or "помощь" pressed from the keyboard the player
+// keyboard: after "начать" or "новая" pressed from the keyboard the player
 // goes on typing in the window that came up, whatever the window manager
 // would pick (or without one).
-void bringUp(QWidget *window)
+void bringUp(Form *window)
 {
-    if (window->isVisible())
+    if (window->isVisible()) {
         window->raise();
-    else
+        window->holdPresses();
+    } else {
         window->show();
+    }
     window->activateWindow();
+}
+
+// The help and author windows come up beside the game without the keyboard:
+// the player goes on typing in the game's input box.
+void bringUpBeside(Form *window)
+{
+    if (window->isVisible()) {
+        window->raise();
+        window->holdPresses();
+    } else {
+        window->setAttribute(Qt::WA_ShowWithoutActivating);
+        window->show();
+    }
 }
 
 // The dialog and the game window, which take turns, open in the middle of
@@ -52,7 +74,50 @@ void centre(QWidget *window)
         window->move(screen->availableGeometry().center() - window->rect().center());
 }
 
+qint64 area(const QRect &rect)
+{
+    return rect.isEmpty() ? 0 : qint64(rect.width()) * rect.height();
+}
+
 } // namespace
+
+QPoint placeBeside(const QRect &game, const QSize &size, const QRect &screen, const QList<QRect> &taken)
+{
+    constexpr int kGap = 8;
+    // Where a window manager would put a small window that belongs to the
+    // game: to its right, else to its left, at the game's top or below the
+    // windows already there; else above or below it.
+    QList<QPoint> places;
+    for (const int x : {game.right() + 1 + kGap, game.left() - kGap - size.width()}) {
+        places << QPoint(x, game.top());
+        for (const QRect &other : taken)
+            places << QPoint(x, other.bottom() + 1 + kGap);
+    }
+    places << QPoint(game.left(), game.bottom() + 1 + kGap) << QPoint(game.left(), game.top() - kGap - size.height());
+
+    // Each place kept on the screen; the first that covers least of the game,
+    // then least of the other windows, wins.
+    QPoint best;
+    qint64 bestGame = -1;
+    qint64 bestOthers = 0;
+    for (QPoint place : std::as_const(places)) {
+        if (!screen.isEmpty()) {
+            place.setX(std::clamp(place.x(), screen.left(), std::max(screen.left(), screen.right() + 1 - size.width())));
+            place.setY(std::clamp(place.y(), screen.top(), std::max(screen.top(), screen.bottom() + 1 - size.height())));
+        }
+        const QRect rect(place, size);
+        const qint64 onGame = area(rect & game);
+        qint64 onOthers = 0;
+        for (const QRect &other : taken)
+            onOthers += area(rect & other);
+        if (bestGame < 0 || onGame < bestGame || (onGame == bestGame && onOthers < bestOthers)) {
+            best = place;
+            bestGame = onGame;
+            bestOthers = onOthers;
+        }
+    }
+    return best;
+}
 
 Desktop::Desktop(GameSettings &settings, const Story &story, std::function<void()> launchMusic)
     : m_settings(settings), m_story(story), m_launchMusic(std::move(launchMusic))
@@ -120,26 +185,85 @@ void Desktop::startGame()
 
 void Desktop::showHelp()
 {
-    if (!helpWindow())
+    if (!helpWindow()) {
         m_help = new frmHelp;
-    bringUp(m_help);
+        openBeside(m_help, m_author);
+    }
+    bringUpBeside(m_help);
 }
 
 void Desktop::showAuthor()
 {
-    if (!authorWindow())
+    if (!authorWindow()) {
         m_author = new frmAuthor;
-    bringUp(m_author);
+        openBeside(m_author, m_help);
+    }
+    bringUpBeside(m_author);
+}
+
+void Desktop::openBeside(Form *window, QWidget *other)
+{
+    if (const frmTargame *game = gameWindow()) {
+        const QScreen *screen = game->screen();
+        QList<QRect> taken;
+        if (other && !other->isHidden())
+            taken << other->frameGeometry();
+        window->move(placeBeside(game->frameGeometry(), window->frameGeometry().size(),
+                                 screen ? screen->availableGeometry() : QRect(), taken));
+    }
+    // Closing it from its own window leaves the keyboard with the game.
+    window->installEventFilter(this);
+}
+
+bool Desktop::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Hide && watched->isWidgetType() && static_cast<QWidget *>(watched)->isWindow())
+        giveTheGameTheKeyboard(static_cast<QWidget *>(watched));
+    return QObject::eventFilter(watched, event);
+}
+
+void Desktop::giveTheGameTheKeyboard(const QWidget *closing)
+{
+    // Only when the closing window had the keyboard (the player clicked into
+    // it, or came to it from the keyboard): otherwise it stays where it is.
+    frmTargame *game = gameWindow();
+    const QWidget *active = QApplication::activeWindow();
+    if (game && (!active || active == closing))
+        game->activateWindow();
+}
+
+QIcon programIcon()
+{
+    // The installed icon where the theme has it; otherwise the same pictures
+    // as carried inside the program.
+    QIcon builtIn;
+    for (const int size : {16, 32, 48, 64, 128, 256})
+        builtIn.addFile(u":/icons/%1x%1/apps/org.example.tarnvale.png"_s.arg(size), QSize(size, size));
+    return QIcon::fromTheme(u"org.example.tarnvale"_s, builtIn);
+}
+
+bool installQtTranslations(QCoreApplication &app)
+{
+    // Qt's own texts (the text boxes' context menu, for one) in the user's
+    // language, from the catalogues installed with Qt. The game's own texts
+    // are Russian whatever the locale.
+    auto *translator = new QTranslator(&app);
+    if (!translator->load(QLocale(), u"qtbase"_s, u"_"_s, QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    return QCoreApplication::installTranslator(translator);
 }
 
 int runDesktop(int &argc, char **argv, GameSettings &settings, std::function<void()> launchMusic)
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("tarnvale"));
-    // The launcher's name and the installed icon, so that the desktop shows
-    // the windows under the program's own icon.
-    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.tarnvale"));
-    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.example.tarnvale")));
+    QApplication::setApplicationName(u"tarnvale"_s);
+    installQtTranslations(app);
+    // The launcher's name and the program's icon, so that the desktop shows
+    // the windows under it.
+    QGuiApplication::setDesktopFileName(u"org.example.tarnvale"_s);
+    QApplication::setWindowIcon(programIcon());
     Desktop desktop(settings, tarnvaleStory(), std::move(launchMusic));
     desktop.start();
     return QApplication::exec();

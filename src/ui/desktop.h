@@ -2,10 +2,17 @@
 
 #include "engine/gamestate.h"
 
+#include <QIcon>
+#include <QList>
 #include <QObject>
+#include <QPoint>
 #include <QPointer>
+#include <QRect>
+#include <QSize>
 
 #include <functional>
+
+class QCoreApplication;
 
 namespace tarnvale {
 struct Story;
@@ -13,10 +20,23 @@ struct Story;
 
 namespace tarnvale::ui {
 
+class Form;
 class frmAuthor;
 class frmHelp;
 class frmNew;
 class frmTargame;
+
+// Where a help or author window of the given size opens beside the game
+// window: to its right, else to its left, else where it covers least of the
+// game, inside the screen, and covering as little as possible of the windows
+// already open beside it (taken).
+QPoint placeBeside(const QRect &game, const QSize &size, const QRect &screen, const QList<QRect> &taken);
+
+// The windows' icon: the icon theme's, else the one built into the program.
+QIcon programIcon();
+
+// Installs Qt's own translations for the user's locale, when Qt has them.
+bool installQtTranslations(QCoreApplication &app);
 
 // Runs the windows until the program ends; returns the exit status.
 int runDesktop(int &argc, char **argv, GameSettings &settings, std::function<void()> launchMusic);
@@ -49,7 +69,13 @@ public:
     frmHelp *helpWindow() const;
     frmAuthor *authorWindow() const;
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    void openBeside(Form *window, QWidget *other);
+    void giveTheGameTheKeyboard(const QWidget *closing);
+
     GameSettings &m_settings;
     const Story &m_story;
     std::function<void()> m_launchMusic;

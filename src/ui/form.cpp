@@ -4,6 +4,7 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QStyleHints>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -79,8 +80,12 @@ void LabelButton::paintEvent(QPaintEvent *event)
 
 void LabelButton::mousePressEvent(QMouseEvent *event)
 {
-    if (event->button() == Qt::LeftButton)
-        m_pressed = true;
+    // A double click's second press arrives as a double-click event, which
+    // comes here too.
+    if (event->button() == Qt::LeftButton) {
+        const auto *form = qobject_cast<const Form *>(window());
+        m_pressed = !form || form->takesPresses();
+    }
     event->accept();
 }
 
@@ -144,13 +149,15 @@ Outline::Outline(QWidget *parent) : QWidget(parent)
 
 void Outline::paintEvent(QPaintEvent *)
 {
+    // In device pixels, so that at any scale the four sides are lines of one
+    // whole thickness, none blurred over two pixels.
     QPainter painter(this);
-    const int w = width();
-    const int h = height();
-    painter.fillRect(0, 0, w, 1, kWhite);
-    painter.fillRect(0, h - 1, w, 1, kWhite);
-    painter.fillRect(0, 0, 1, h, kWhite);
-    painter.fillRect(w - 1, 0, 1, h, kWhite);
+    const int line = deviceLineWidth(devicePixelRatioF());
+    const QRect box = toDevicePixels(painter, QRectF(rect()));
+    painter.fillRect(QRect(box.left(), box.top(), box.width(), line), kWhite);
+    painter.fillRect(QRect(box.left(), box.bottom() + 1 - line, box.width(), line), kWhite);
+    painter.fillRect(QRect(box.left(), box.top(), line, box.height()), kWhite);
+    painter.fillRect(QRect(box.right() + 1 - line, box.top(), line, box.height()), kWhite);
 }
 
 Separator::Separator(QWidget *parent) : QWidget(parent)
@@ -160,7 +167,11 @@ Separator::Separator(QWidget *parent) : QWidget(parent)
 
 void Separator::paintEvent(QPaintEvent *)
 {
-    QPainter(this).fillRect(rect(), kWhite);
+    // A line of whole device pixels from the top of the strip, as thick as
+    // the outline.
+    QPainter painter(this);
+    const QRect strip = toDevicePixels(painter, QRectF(rect()));
+    painter.fillRect(QRect(strip.left(), strip.top(), strip.width(), deviceLineWidth(devicePixelRatioF())), kWhite);
 }
 
 // ---------------------------------------------------------------------------
@@ -257,7 +268,20 @@ WrappedLabel *Form::addWrappedLabel(const QString &name, const QRect &geometry, 
 void Form::showEvent(QShowEvent *event)
 {
     m_outline->raise();
+    holdPresses();
     QWidget::showEvent(event);
+}
+
+void Form::holdPresses()
+{
+    m_appeared.start();
+}
+
+bool Form::takesPresses() const
+{
+    // A window that has never been shown takes presses (sent to it directly).
+    return !m_appeared.isValid()
+        || m_appeared.elapsed() >= QGuiApplication::styleHints()->mouseDoubleClickInterval();
 }
 
 void endProgram()

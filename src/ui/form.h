@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QPixmap>
 #include <QPoint>
@@ -21,6 +22,9 @@ namespace tarnvale::ui {
 // has the focus; a dotted white line under the caption marks the focus.
 // One of a pair of choices (the dialog's difficulty and music) is checkable:
 // screen readers learn which of the pair is chosen from its checked state.
+//
+// A press that comes too soon after its window appeared is not a press (see
+// Form::takesPresses): it finishes a double click begun in another window.
 class LabelButton : public QLabel {
     Q_OBJECT
 public:
@@ -130,6 +134,16 @@ public:
 
     TitleBar *titleBar() const { return m_titleBar; }
 
+    // Whether the label buttons take a mouse press now. A window that has
+    // just appeared, or come to the front, may lie under the pointer of a
+    // double click or a quick second click begun in the window that opened
+    // it, and that second press must not land on one of its buttons. So for
+    // the platform's double-click interval after the window appeared its
+    // buttons ignore presses. The keyboard is not held back.
+    bool takesPresses() const;
+    // Starts that interval again: the window has come to the front.
+    void holdPresses();
+
 protected:
     LabelButton *addButton(const QString &name, const QRect &geometry, const QString &caption,
                            const QColor &colour = kWhite);
@@ -139,6 +153,7 @@ protected:
 private:
     TitleBar *m_titleBar;
     Outline *m_outline;
+    QElapsedTimer m_appeared;
 };
 
 // Ends the program at once: every window closes, the event loop stops.

@@ -4,6 +4,8 @@
 #include "ui/accessible.h"
 #include "ui/consolebox.h"
 
+#include <QEvent>
+#include <QFontMetrics>
 #include <QListWidget>
 #include <QScrollBar>
 #include <QTextBlockFormat>
@@ -73,6 +75,10 @@ frmTargame::frmTargame(GameSettings &settings, const Story &story, std::function
     m_txtGame->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_txtGame->verticalScrollBar()->setStyleSheet(kScrollBarStyle);
     m_txtGame->document()->setDocumentMargin(2);
+    // Tab reaches it for reading; a click (to select, or by mistake) does not
+    // take the keyboard from the input box and gives it back if it was here.
+    m_txtGame->setFocusPolicy(Qt::TabFocus);
+    m_txtGame->viewport()->installEventFilter(this);
 
     for (int i = 0; i < kInventorySlots; ++i) {
         m_lblInv[std::size_t(i)] = addLabel(this, u"lblInv"_s + QString::number(i),
@@ -115,7 +121,11 @@ frmTargame::frmTargame(GameSettings &settings, const Story &story, std::function
     line->setGeometry(px(15), px(5250), px(7800) - px(15), 1);
     describe(line, u"разделитель"_s);
 
-    describe(addLabel(this, u"Label1"_s, twipRect(120, 5280, 255, 255), u">>"_s), u"приглашение к вводу"_s);
+    m_prompt = addLabel(this, u"Label1"_s, twipRect(120, 5280, 255, 255), u">>"_s);
+    describe(m_prompt, u"приглашение к вводу"_s);
+    // The prompt stands on the typed text's baseline.
+    m_prompt->move(m_prompt->x(),
+                   m_txtCon->y() + m_txtCon->textBaseline() - QFontMetrics(m_prompt->font()).ascent());
 
     m_txtCon->setFocus();
 
@@ -160,7 +170,24 @@ void frmTargame::refresh()
         m_txtPwd->showBox(shown.txtPwd);
     }
     if (passwordBefore != shown.txtPwd.visible)
-        (shown.txtPwd.visible ? m_txtPwd : m_txtCon)->setFocus();
+        visibleBox()->setFocus();
+    // A box that takes no input looks it: its prompt goes grey with its text.
+    if (m_prompt)
+        setTextColour(m_prompt, visibleBox()->isEnabled() ? kWhite : kGrey);
+}
+
+ConsoleBox *frmTargame::visibleBox() const
+{
+    return m_txtPwd->isHidden() ? m_txtCon : m_txtPwd;
+}
+
+bool frmTargame::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_txtGame->viewport() && event->type() == QEvent::MouseButtonPress) {
+        if (ConsoleBox *box = visibleBox(); box->isEnabled())
+            box->setFocus(Qt::MouseFocusReason);
+    }
+    return Form::eventFilter(watched, event);
 }
 
 void frmTargame::showOutput(const QString &text)
@@ -175,9 +202,16 @@ void frmTargame::showOutput(const QString &text)
     cursor.setBlockFormat(lines);
     cursor.insertText(QString(text).replace(u"\r\n"_s, u"\n"_s));
     cursor.endEditBlock();
-    // Every reply is read from its first line.
-    m_txtGame->moveCursor(QTextCursor::Start);
-    m_txtGame->verticalScrollBar()->setValue(0);
+    if (m_game->window().txtCon.enabled) {
+        // Every reply is read from its first line.
+        m_txtGame->moveCursor(QTextCursor::Start);
+        m_txtGame->verticalScrollBar()->setValue(0);
+    } else {
+        // The game is over: its closing lines, at the end, are what must be
+        // seen, with as much of the scene above them as fits.
+        m_txtGame->moveCursor(QTextCursor::End);
+        m_txtGame->verticalScrollBar()->setValue(m_txtGame->verticalScrollBar()->maximum());
+    }
 }
 
 } // namespace tarnvale::ui

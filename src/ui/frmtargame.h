@@ -44,8 +44,14 @@ Q_SIGNALS:
     void authorClicked();    // "автор"
     void helpClicked();      // "помощь"
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void showOutput(const QString &text);
+    // The input box that is on screen: the command box, or the password box
+    // in its place.
+    ConsoleBox *visibleBox() const;
 
     std::unique_ptr<Game> m_game;
     std::u16string m_shownOutput;
@@ -60,6 +66,7 @@ private:
     QLabel *m_lblPoints;
     ConsoleBox *m_txtCon;
     ConsoleBox *m_txtPwd;
+    QLabel *m_prompt = nullptr;
 };
 
 } // namespace tarnvale::ui

@@ -6,11 +6,13 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPainterPathStroker>
 #include <QPalette>
 #include <QPixmap>
 #include <QStringList>
 #include <QWidget>
 
+#include <algorithm>
 #include <cmath>
 
 namespace tarnvale::ui {
@@ -83,7 +85,7 @@ QPixmap titleImage(qreal devicePixelRatio)
     const int gap = dev(6);
 
     QPainter painter(&pixmap);
-    const int line = std::max(1, dev(1));
+    const int line = deviceLineWidth(dpr);
     for (int row = 4; row <= 12; row += 2) {
         const int y = dev(row);
         painter.fillRect(QRect(dev(3), y, textLeft - gap - dev(3), line), kWhite);
@@ -104,42 +106,68 @@ namespace {
 QImage drawHand(qreal dpr)
 {
     // A white hand with a black outline, the index finger up; it shows on the
-    // black windows and on anything else the pointer may cross.
+    // black windows and on anything else the pointer may cross. It is drawn
+    // in device pixels: every straight edge of the fingers and the palm lies
+    // on a pixel boundary, the outline is a whole number of pixels thick, and
+    // the parts are united into one outline, so that no overlap leaves a hole.
     constexpr int kSize = 24;
-    QImage image(int(std::ceil(kSize * dpr)), int(std::ceil(kSize * dpr)),
-                 QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(dpr);
+    const qreal scale = dpr > 0 ? dpr : 1.0;
+    const auto dev = [scale](qreal logical) { return qreal(std::lround(logical * scale)); };
+    const auto part = [&](qreal x, qreal y, qreal w, qreal h, qreal radius) {
+        QPainterPath path;
+        path.addRoundedRect(QRectF(QPointF(dev(x), dev(y)), QPointF(dev(x + w), dev(y + h))), radius * scale,
+                            radius * scale);
+        return path;
+    };
+    QImage image(int(std::ceil(kSize * scale)), int(std::ceil(kSize * scale)), QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
 
     QPainterPath hand;
-    hand.addRoundedRect(QRectF(6, 1, 4, 12), 2, 2);     // index finger
-    hand.addRoundedRect(QRectF(9, 7, 4, 7), 2, 2);      // middle finger
-    hand.addRoundedRect(QRectF(12, 8, 4, 7), 2, 2);     // ring finger
-    hand.addRoundedRect(QRectF(15, 9, 3.5, 6), 1.75, 1.75); // little finger
-    hand.addRoundedRect(QRectF(5, 10, 13.5, 11), 3, 3);  // palm
+    hand.setFillRule(Qt::WindingFill);
+    hand = hand.united(part(kHandHotSpot.x() - 2, kHandHotSpot.y(), 4, 12, 2));   // index finger
+    hand = hand.united(part(9, 6, 4, 7, 2));        // middle finger
+    hand = hand.united(part(12, 7, 4, 7, 2));       // ring finger
+    hand = hand.united(part(15, 8, 3.5, 6, 1.75));  // little finger
+    hand = hand.united(part(5, 9, 13.5, 11, 3));    // palm
     QPainterPath thumb;
-    thumb.moveTo(6.5, 13);
-    thumb.lineTo(3.5, 10.5);
-    thumb.cubicTo(1.5, 9, 0.5, 11.5, 1.8, 13);
-    thumb.lineTo(6, 18.5);
+    thumb.moveTo(6.5 * scale, 12 * scale);
+    thumb.lineTo(3.5 * scale, 9.5 * scale);
+    thumb.cubicTo(1.5 * scale, 8 * scale, 0.5 * scale, 10.5 * scale, 1.8 * scale, 12 * scale);
+    thumb.lineTo(6 * scale, 17.5 * scale);
     thumb.closeSubpath();
     hand = hand.united(thumb).simplified();
 
+    // The outline runs inside the silhouette, as thick as the title strip's
+    // lines: the white is the silhouette less a band along its edge.
+    const qreal line = std::max(1.0, dev(1));
+    QPainterPathStroker edge;
+    edge.setWidth(2 * line);
+    edge.setJoinStyle(Qt::MiterJoin);
+    const QPainterPath inside = hand.subtracted(edge.createStroke(hand));
+
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.translate(0.5, 0.5);
-    painter.setPen(QPen(kBlack, 1.0));
-    painter.setBrush(kWhite);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(kBlack);
     painter.drawPath(hand);
-    // the folds between the fingers
-    painter.drawLine(QPointF(10, 10), QPointF(10, 13));
-    painter.drawLine(QPointF(13, 10), QPointF(13, 13.5));
-    painter.drawLine(QPointF(16, 11), QPointF(16, 14));
+    painter.setBrush(kWhite);
+    painter.drawPath(inside);
+    // the folds between the fingers, whole pixels wide
+    const int width = int(line);
+    painter.fillRect(QRect(int(dev(10)), int(dev(9)), width, int(dev(12) - dev(9))), kBlack);
+    painter.fillRect(QRect(int(dev(13)), int(dev(9)), width, int(dev(12.5) - dev(9))), kBlack);
+    painter.fillRect(QRect(int(dev(16)), int(dev(10)), width, int(dev(13) - dev(10))), kBlack);
     painter.end();
+    image.setDevicePixelRatio(scale);
     return image;
 }
 
 } // namespace
+
+QImage handImage(qreal devicePixelRatio)
+{
+    return drawHand(devicePixelRatio);
+}
 
 QCursor buttonCursor()
 {
@@ -148,7 +176,23 @@ QCursor buttonCursor()
     const qreal dpr = qGuiApp ? qGuiApp->devicePixelRatio() : 1.0;
     if (hand.isNull() || !qFuzzyCompare(hand.devicePixelRatio(), dpr))
         hand = drawHand(dpr);
-    return QCursor(QPixmap::fromImage(hand), 7, 1);
+    return QCursor(QPixmap::fromImage(hand), kHandHotSpot.x(), kHandHotSpot.y());
+}
+
+int deviceLineWidth(qreal devicePixelRatio)
+{
+    return std::max(1, int(std::lround(devicePixelRatio)));
+}
+
+QRect toDevicePixels(QPainter &painter, const QRectF &logical)
+{
+    // From here on the painter draws in the device's own pixels.
+    const QTransform toDevice = painter.deviceTransform();
+    const QRectF mapped = toDevice.mapRect(logical);
+    painter.setWorldTransform(toDevice.inverted(), true);
+    const int left = int(std::lround(mapped.left()));
+    const int top = int(std::lround(mapped.top()));
+    return QRect(QPoint(left, top), QPoint(int(std::lround(mapped.right())) - 1, int(std::lround(mapped.bottom())) - 1));
 }
 
 void setTextColour(QWidget *widget, const QColor &colour)

@@ -4,10 +4,13 @@
 #include <QCursor>
 #include <QFont>
 #include <QPixmap>
+#include <QPoint>
 #include <QRect>
 #include <QString>
 
+class QImage;
 class QLabel;
+class QPainter;
 class QWidget;
 
 namespace tarnvale::ui {
@@ -44,8 +47,20 @@ inline constexpr int kTitleImageWidth = 520;
 inline constexpr int kTitleImageHeight = 17;
 QPixmap titleImage(qreal devicePixelRatio);
 
-// The pointer shown over the label buttons: a small pointing hand.
+// The pointer shown over the label buttons: a small pointing hand, 24 by 24
+// device-independent pixels, its hot spot at the tip of the index finger.
 QCursor buttonCursor();
+inline constexpr QPoint kHandHotSpot{8, 0};
+// The hand's picture, drawn for the given device pixel ratio.
+QImage handImage(qreal devicePixelRatio);
+
+// The thickness in device pixels of the program's one-pixel lines (the
+// outline, the separator, the title strip's stripes, the hand's outline):
+// a whole number of pixels, the same on every side.
+int deviceLineWidth(qreal devicePixelRatio);
+// Makes the painter draw in device pixels and returns the logical rectangle
+// there, its edges on whole pixels.
+QRect toDevicePixels(QPainter &painter, const QRectF &logical);
 
 // Black background, white text: the palette every window starts from.
 void paintBlack(QWidget *widget);

@@ -18,6 +18,8 @@ private Q_SLOTS:
     void terminalGameLoadsNoGuiLibrary();
     void moduleOffersItsEntry();
     void withoutTheModuleThePlayGoesOnInTheTerminal();
+    void displayThatCannotOpenPlaysInTheTerminal_data();
+    void displayThatCannotOpenPlaysInTheTerminal();
 };
 
 void DesktopModuleTest::terminalGameLoadsNoGuiLibrary()
@@ -60,6 +62,44 @@ void DesktopModuleTest::withoutTheModuleThePlayGoesOnInTheTerminal()
     QCOMPARE(game.exitCode(), 0);
     QVERIFY(game.readAllStandardError().contains("playing in the terminal instead"));
     QVERIFY(QString::fromUtf8(game.readAllStandardOutput()).contains(u"пустая пачка сигарет"_s));
+}
+
+void DesktopModuleTest::displayThatCannotOpenPlaysInTheTerminal_data()
+{
+    QTest::addColumn<QStringList>("settings");
+    QTest::newRow("X display nobody serves") << QStringList{u"DISPLAY=:77"_s};
+    QTest::newRow("empty DISPLAY") << QStringList{u"DISPLAY="_s};
+    QTest::newRow("missing platform plugin") << QStringList{u"QT_QPA_PLATFORM=nosuchplugin"_s};
+    QTest::newRow("Wayland without a compositor")
+        << QStringList{u"WAYLAND_DISPLAY=wayland-77"_s, u"XDG_SESSION_TYPE=wayland"_s};
+    QTest::newRow("both, neither there") << QStringList{u"DISPLAY=:78"_s, u"WAYLAND_DISPLAY=wayland-78"_s};
+}
+
+void DesktopModuleTest::displayThatCannotOpenPlaysInTheTerminal()
+{
+    QFETCH(QStringList, settings);
+    QTemporaryDir dir;   // the working directory, where a core would land
+    QVERIFY(dir.isValid());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_SESSION_TYPE"})
+        env.remove(QString::fromLatin1(name));
+    env.insert(u"XDG_RUNTIME_DIR"_s, dir.path());
+    for (const QString &setting : std::as_const(settings))
+        env.insert(setting.section(u'=', 0, 0), setting.section(u'=', 1));
+
+    QProcess game;
+    game.setProcessEnvironment(env);
+    game.setWorkingDirectory(dir.path());
+    game.start(QStringLiteral(TARNVALE_EXECUTABLE), {});
+    game.write("осмотреть урну\n");
+    game.closeWriteChannel();
+    QVERIFY(game.waitForFinished(30000));
+    QCOMPARE(game.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(game.exitCode(), 0);
+    // the one-line note and nothing of what the display's failure told Qt
+    QCOMPARE(game.readAllStandardError(), QByteArray("tarnvale: no display found, playing in the terminal instead\n"));
+    QVERIFY(QString::fromUtf8(game.readAllStandardOutput()).contains(u"пустая пачка сигарет"_s));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList());
 }
 
 QTEST_GUILESS_MAIN(DesktopModuleTest)

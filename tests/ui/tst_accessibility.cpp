@@ -142,6 +142,7 @@ private Q_SLOTS:
 void AccessibilityTest::initTestCase()
 {
     quietAboutRaise();
+    clickFasterThanAPerson();
 }
 
 // ---------------------------------------------------------------------------

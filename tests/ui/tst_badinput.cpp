@@ -46,7 +46,11 @@ struct Program {
 class BadInputTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase() { quietAboutRaise(); }
+    void initTestCase()
+    {
+        quietAboutRaise();
+        clickFasterThanAPerson();
+    }
     void megabytePaste();
     void controlCharactersAndDirectionMarks();
     void enterHeldDown();

@@ -10,6 +10,8 @@
 #include "ui/infowindows.h"
 
 #include <QApplication>
+#include <QIcon>
+#include <QTemporaryDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -94,11 +96,13 @@ private Q_SLOTS:
     void exitFromTheDialog();
     void exitFromTheGameClosesEverything();
     void manyGamesLeaveNoWindowsBehind();
+    void iconWithoutAnIconTheme();
 };
 
 void DesktopTest::initTestCase()
 {
     quietAboutRaise();
+    clickFasterThanAPerson();
 }
 
 // ---------------------------------------------------------------------------
@@ -553,6 +557,30 @@ void DesktopTest::manyGamesLeaveNoWindowsBehind()
     }
     QCOMPARE(QApplication::topLevelWidgets().size(), windowsAtStart);
     QCOMPARE(program.musicLaunches, 26);
+}
+
+void DesktopTest::iconWithoutAnIconTheme()
+{
+    // A theme that does not know the program, as on a run from the build
+    // tree: the windows still carry the program's icon, in every size.
+    QTemporaryDir emptyThemes;
+    QVERIFY(emptyThemes.isValid());
+    QIcon::setThemeSearchPaths({emptyThemes.path()});
+    QIcon::setFallbackSearchPaths({});
+    QVERIFY(QIcon::fromTheme(u"org.example.tarnvale"_s).isNull());
+    const QIcon icon = programIcon();
+    QVERIFY(!icon.isNull());
+    for (const int size : {16, 32, 48, 64, 128, 256})
+        QVERIFY2(icon.availableSizes().contains(QSize(size, size)), qPrintable(QString::number(size)));
+    // the picture itself, not an empty one
+    const QImage picture = icon.pixmap(QSize(48, 48), 1.0).toImage();
+    QCOMPARE(picture.size(), QSize(48, 48));
+    QCOMPARE(picture, QImage(u":/icons/48x48/apps/org.example.tarnvale.png"_s).convertToFormat(picture.format()));
+    int opaque = 0;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            opaque += qAlpha(picture.pixel(x, y)) == 255;
+    QVERIFY(opaque > 48 * 48 / 4);
 }
 
 QTEST_MAIN(DesktopTest)

@@ -60,6 +60,7 @@ class GameWindowTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase() { clickFasterThanAPerson(); }
     void layout_data();
     void layout();
     void windowLooksAsDesigned();
@@ -73,6 +74,9 @@ private Q_SLOTS:
     void backspaceAndDelete();
     void escapeAndUpArrow();
     void pasteGoesToTheEngine();
+    void pasteStopsAtTheFirstLineBreak_data();
+    void pasteStopsAtTheFirstLineBreak();
+    void promptAndTypedTextShareABaseline();
     void textSetFromOutsideGoesToTheEngine();
     void gameOverDisablesTheCommandBox();
 
@@ -377,6 +381,87 @@ void GameWindowTest::pasteGoesToTheEngine()
     QCOMPARE(w.conBox().selStart(), 5);
     pressKey(w.con(), Qt::Key_Return);
     QCOMPARE(w.label("lblInv0"), u"пустая пачка сигарет"_s);
+}
+
+void GameWindowTest::pasteStopsAtTheFirstLineBreak_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("clipboard");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("line feed at the end") << QString() << u"взять\n"_s << u"взять"_s;
+    QTest::newRow("CR LF at the end") << QString() << u"взять\r\n"_s << u"взять"_s;
+    QTest::newRow("carriage return, then more") << QString() << u"взять\rи ещё"_s << u"взять"_s;
+    QTest::newRow("several lines") << QString() << u"взять\nконец\nдлинно"_s << u"взять"_s;
+    QTest::newRow("line separator") << QString() << u"взять\u2028конец"_s << u"взять"_s;
+    QTest::newRow("paragraph separator") << QString() << u"взять\u2029"_s << u"взять"_s;
+    QTest::newRow("after typed letters") << u"вз"_s << u"ять\r\n"_s << u"взять"_s;
+    QTest::newRow("nothing before the break") << u"взять"_s << u"\nконец"_s << u"взять"_s;
+}
+
+void GameWindowTest::pasteStopsAtTheFirstLineBreak()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, clipboard);
+    QFETCH(QString, expected);
+    for (const char *name : {"txtCon", "txtPwd"}) {
+        Window w;
+        if (name == QByteArrayView("txtPwd"))
+            submit(w.con(), u"компьютер"_s);
+        auto *box = child<QLineEdit>(w.form, name);
+        QVERIFY(!box->isHidden());
+        typeText(box, typed);
+        QApplication::clipboard()->setText(clipboard);
+        pressKey(box, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(box->text(), expected);
+        QCOMPARE(box->cursorPosition(), expected.size());
+        const TextBox &engine = name == QByteArrayView("txtCon") ? w.form->game().window().txtCon
+                                                                 : w.form->game().window().txtPwd;
+        QCOMPARE(engine.text(), expected);
+        QCOMPARE(engine.selStart(), int(expected.size()));
+        // and Enter submits what is shown
+        pressKey(box, Qt::Key_Return);
+        QCOMPARE(w.label("lblAction"), expected);
+    }
+}
+
+void GameWindowTest::promptAndTypedTextShareABaseline()
+{
+    // The same two characters in the prompt and in each box: their ink
+    // stands on the same rows.
+    Window w;
+    const auto inkRows = [](const QImage &image, const QRect &area) {
+        int top = -1;
+        int bottom = -1;
+        for (int y = area.top(); y <= area.bottom(); ++y) {
+            for (int x = area.left(); x <= area.right(); ++x) {
+                if (image.pixelColor(x, y) != QColor(Qt::black)) {
+                    if (top < 0)
+                        top = y;
+                    bottom = y;
+                    break;
+                }
+            }
+        }
+        return std::pair(top, bottom);
+    };
+    auto *prompt = child<QLabel>(w.form, "Label1");
+    for (const char *name : {"txtCon", "txtPwd"}) {
+        if (name == QByteArrayView("txtPwd"))
+            submit(w.con(), u"компьютер"_s);
+        auto *box = child<QLineEdit>(w.form, name);
+        QVERIFY(!box->isHidden());
+        typeText(box, u">>"_s);
+        const QImage image = w.form->grab().toImage();
+        const QRect boxText(box->x(), box->y(), 40, box->height());
+        const auto [promptTop, promptBottom] = inkRows(image, prompt->geometry());
+        const auto [boxTop, boxBottom] = inkRows(image, boxText);
+        QVERIFY(promptTop >= 0 && boxTop >= 0);
+        QCOMPARE(boxBottom, promptBottom);
+        QCOMPARE(boxTop, promptTop);
+        QCOMPARE(box->y() + static_cast<ConsoleBox *>(box)->textBaseline(),
+                 prompt->y() + prompt->fontMetrics().ascent());
+        pressKey(box, Qt::Key_Escape);
+    }
 }
 
 void GameWindowTest::textSetFromOutsideGoesToTheEngine()

@@ -15,6 +15,7 @@
 
 #include <QApplication>
 #include <QFontMetrics>
+#include <QCursor>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -118,6 +119,8 @@ private Q_SLOTS:
     void longestContentFits();
     void titleStripAndOutlineAreSharp();
     void focusMarkIsSharp();
+    void outlineAndSeparatorAreEvenLines();
+    void handPointerIsSolidAndCrisp();
 };
 
 void ScalingTest::initTestCase()
@@ -248,8 +251,9 @@ void ScalingTest::titleStripAndOutlineAreSharp()
 
         // the outline: a whole line of white pixels along each edge
         const QRect outline = child<QWidget>(window, "Shape1")->geometry();
-        const int left = int(std::ceil(outline.left() * scale));
-        const int right = int(std::ceil((outline.right() + 1) * scale)) - 1;
+        // (its edges on the nearest device pixels)
+        const int left = int(std::lround(outline.left() * scale));
+        const int right = int(std::lround((outline.right() + 1) * scale)) - 1;
         const int middle = image.height() / 2;
         QCOMPARE(image.pixelColor(left, middle), QColor(Qt::white));
         QCOMPARE(image.pixelColor(right, middle), QColor(Qt::white));
@@ -273,6 +277,125 @@ void ScalingTest::focusMarkIsSharp()
     QVERIFY(inkInRow(marked, marked.height() - 1));
     const int captionEnd = int(std::lround(button->fontMetrics().horizontalAdvance(button->text()) * expectedScale()));
     QCOMPARE(greyPixels(marked, QRect(0, marked.height() - 1, captionEnd, 1)), 0);
+}
+
+namespace {
+
+// The length of the run of white pixels that starts at the first white pixel
+// met going from `from` in steps of `step`; 0 when there is none.
+int whiteRun(const QImage &image, QPoint from, QPoint step)
+{
+    QPoint at = from;
+    const auto inside = [&image](QPoint p) { return p.x() >= 0 && p.y() >= 0 && p.x() < image.width() && p.y() < image.height(); };
+    while (inside(at) && image.pixelColor(at) != QColor(Qt::white))
+        at += step;
+    int run = 0;
+    while (inside(at) && image.pixelColor(at) == QColor(Qt::white)) {
+        ++run;
+        at += step;
+    }
+    return run;
+}
+
+} // namespace
+
+void ScalingTest::outlineAndSeparatorAreEvenLines()
+{
+    AllWindows all;
+    QVERIFY(exposed(all.windows()));
+    const int line = std::max(1, int(std::lround(expectedScale())));
+    for (QWidget *window : all.windows()) {
+        const QString name = window->objectName();
+        const QImage image = window->grab().toImage();
+        const int w = image.width();
+        const int h = image.height();
+        // every side of the outline, in the middle of the side and near its
+        // ends, is one line of the same whole number of white pixels
+        for (const int y : {h / 2, h / 3, h - 12}) {
+            QCOMPARE(whiteRun(image, QPoint(0, y), QPoint(1, 0)), line);
+            QCOMPARE(whiteRun(image, QPoint(w - 1, y), QPoint(-1, 0)), line);
+        }
+        for (const int x : {w / 2, w / 3}) {
+            QVERIFY2(whiteRun(image, QPoint(x, 0), QPoint(0, 1)) == line, qPrintable(name + u" top"_s));
+            QVERIFY2(whiteRun(image, QPoint(x, h - 1), QPoint(0, -1)) == line, qPrintable(name + u" bottom"_s));
+        }
+        QCOMPARE(greyPixels(image, QRect(0, h / 2 - 10, 6, 20)), 0);
+        QCOMPARE(greyPixels(image, QRect(w - 6, h / 2 - 10, 6, 20)), 0);
+        QCOMPARE(greyPixels(image, QRect(w / 2 - 10, h - 6, 20, 6)), 0);
+    }
+
+    // the separator above the command line: as thick as the outline, crisp,
+    // from one side of the outline to the other
+    const QImage game = all.game->grab().toImage();
+    const QRect separator = child<QWidget>(all.game, "Line1")->geometry();
+    const int from = int(std::lround((separator.top() - 4) * expectedScale()));
+    for (const int x : {game.width() / 4, game.width() / 2, game.width() - 20}) {
+        QCOMPARE(whiteRun(game, QPoint(x, from), QPoint(0, 1)), line);
+        QCOMPARE(greyPixels(game, QRect(x, from, 1, int(8 * expectedScale()))), 0);
+    }
+}
+
+void ScalingTest::handPointerIsSolidAndCrisp()
+{
+    const qreal scale = expectedScale();
+    const QImage hand = handImage(scale).convertToFormat(QImage::Format_ARGB32);
+    QCOMPARE(hand.size(), QSize(int(std::ceil(24 * scale)), int(std::ceil(24 * scale))));
+    const auto clear = [&hand](int x, int y) { return qAlpha(hand.pixel(x, y)) == 0; };
+
+    // No holes: every clear pixel is reached from the border through clear
+    // pixels.
+    QList<bool> reached(hand.width() * hand.height(), false);
+    QList<QPoint> todo;
+    for (int x = 0; x < hand.width(); ++x)
+        todo << QPoint(x, 0) << QPoint(x, hand.height() - 1);
+    for (int y = 0; y < hand.height(); ++y)
+        todo << QPoint(0, y) << QPoint(hand.width() - 1, y);
+    while (!todo.isEmpty()) {
+        const QPoint p = todo.takeLast();
+        if (p.x() < 0 || p.y() < 0 || p.x() >= hand.width() || p.y() >= hand.height())
+            continue;
+        const qsizetype index = p.y() * hand.width() + p.x();
+        if (reached[index] || !clear(p.x(), p.y()))
+            continue;
+        reached[index] = true;
+        todo << p + QPoint(1, 0) << p - QPoint(1, 0) << p + QPoint(0, 1) << p - QPoint(0, 1);
+    }
+    int holes = 0;
+    int white = 0;
+    for (int y = 0; y < hand.height(); ++y) {
+        for (int x = 0; x < hand.width(); ++x) {
+            holes += clear(x, y) && !reached[y * hand.width() + x];
+            white += hand.pixel(x, y) == qRgba(255, 255, 255, 255);
+        }
+    }
+    QCOMPARE(holes, 0);
+    QVERIFY(white > 60 * scale * scale);
+
+    // Crisp: across the straight part of the index finger the pixels are
+    // clear, or wholly black or white, and its outline is a whole line.
+    const int line = std::max(1, int(std::lround(scale)));
+    const int row = int(std::lround(5 * scale));
+    QString across;
+    for (int x = 0; x < int(std::lround(11 * scale)); ++x) {
+        const QRgb pixel = hand.pixel(x, row);
+        QVERIFY2(qAlpha(pixel) == 0 || pixel == qRgba(0, 0, 0, 255) || pixel == qRgba(255, 255, 255, 255),
+                 qPrintable(u"half-covered pixel at %1,%2"_s.arg(x).arg(row)));
+        across += qAlpha(pixel) == 0 ? u'.' : (qRed(pixel) == 0 ? u'#' : u'o');
+    }
+    const QString edge(line, u'#');
+    QVERIFY2(across.contains(edge + u'o') && across.contains(u'o' + edge + u'.'), qPrintable(across));
+    QVERIFY2(!across.contains(edge + u'#'), qPrintable(across));
+
+    // The hot spot is the fingertip: the top row of the picture, where only
+    // the index finger reaches.
+    const QCursor cursor = buttonCursor();
+    QCOMPARE(cursor.hotSpot(), QPoint(8, 0));
+    const QPoint tip(int(cursor.hotSpot().x() * scale), int(cursor.hotSpot().y() * scale));
+    QVERIFY(!clear(tip.x(), tip.y()));
+    for (int x = 0; x < hand.width(); ++x) {
+        if (!clear(x, 0))
+            QVERIFY2(std::abs(x - tip.x()) <= 2 * scale, qPrintable(u"ink at %1,0"_s.arg(x)));
+    }
 }
 
 QTEST_MAIN(ScalingTest)

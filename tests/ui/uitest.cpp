@@ -2,11 +2,17 @@
 
 #include <QApplication>
 #include <QMouseEvent>
+#include <QStyleHints>
 #include <QTextEdit>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace tarnvale::ui::test {
+
+void clickFasterThanAPerson()
+{
+    QGuiApplication::styleHints()->setMouseDoubleClickInterval(0);
+}
 
 void typeText(QWidget *widget, const QString &text)
 {

@@ -21,6 +21,12 @@ void pressKey(QWidget *widget, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt
 // at pos in the widget's coordinates.
 void moveMouse(QWidget *widget, const QPoint &pos, Qt::MouseButtons buttons);
 
+// These tests click through the windows far faster than a person does. The
+// windows ignore presses for the platform's double-click interval after they
+// appear (Form::takesPresses), so a test that clicks into a window at once
+// sets that interval to nothing; the tests of the guard itself keep it.
+void clickFasterThanAPerson();
+
 // Keeps out of the log the notice that the offscreen platform gives every
 // time a window is brought to the front again (it cannot raise windows).
 void quietAboutRaise();
