@@ -1,5 +1,7 @@
 #include "ui/frmnew.h"
 
+#include "app/qtstrings.h"
+#include "story/credits.h"
 #include "ui/accessible.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -12,8 +14,8 @@ frmNew::frmNew(GameSettings &settings, QWidget *parent)
     setWindowTitle(u"tarnvale"_s);
     describe(this, u"tarnvale: новая игра"_s, u"Выбери сложность и музыку и начни игру."_s);
 
-    addLabel(this, u"lblSubtitle"_s, twipRect(120, 360, 4455, 255), u"консольный текстовый квест"_s);
-    addLabel(this, u"lblTitle"_s, twipRect(120, 600, 4455, 255), u"велтарный"_s);
+    addLabel(this, u"lblSubtitle"_s, twipRect(120, 360, 4455, 255), toQString(credits::kSubtitle));
+    addLabel(this, u"lblTitle"_s, twipRect(120, 600, 4455, 255), toQString(credits::kTitle));
     addLabel(this, u"lblDiffHeading"_s, twipRect(120, 1080, 4455, 255), u"выбирите сложность"_s);
     m_lblHard = addButton(u"lblHard"_s, twipRect(120, 1320, 4455, 255), u"сложная (лучше сначала играть так)"_s);
     m_lblEasy = addButton(u"lblEasy"_s, twipRect(120, 1560, 4455, 255), u"простая (играть не интересно)"_s);
