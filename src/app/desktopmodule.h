@@ -13,22 +13,13 @@ namespace tarnvale {
 // when the program opens them, so that the terminal game starts with QtCore
 // alone and never maps the GUI libraries.
 
-// The module's one entry point, looked up by this name.
+// The module's one entry point, looked up by this name. It calls
+// `windowsUp` (when set) once the platform has started, before any window
+// opens.
 inline constexpr char kDesktopEntry[] = "tarnvale_run_desktop";
 using DesktopEntry = int (*)(int *argc, char **argv, GameSettings *settings,
-                             const std::function<void()> *launchMusic);
-
-// The module's probe, looked up by this name: starts the GUI application
-// (which aborts the process where no display or platform can be opened) and
-// returns 0.
-inline constexpr char kDesktopProbe[] = "tarnvale_probe_desktop";
-using DesktopProbe = int (*)(int *argc, char **argv);
-
-// Whether the windows can open here: the probe runs in a child process, so
-// that a display that is named but cannot be reached (or a platform plugin
-// that is missing) ends the child and not the game. True too when the
-// module cannot be found; loading it says why.
-bool windowsCanOpen(int argc, char **argv);
+                             const std::function<void()> *launchMusic,
+                             const std::function<void()> *windowsUp);
 
 // Where the module is looked for: beside the executable (the build tree),
 // then in the installed module directory.
@@ -38,6 +29,7 @@ QStringList desktopModuleCandidates();
 // the exit status; or, when the module cannot be loaded, returns nothing and
 // says why in `error`.
 std::optional<int> runDesktopModule(int &argc, char **argv, GameSettings &settings,
-                                    const std::function<void()> &launchMusic, QString &error);
+                                    const std::function<void()> &launchMusic,
+                                    const std::function<void()> &windowsUp, QString &error);
 
 } // namespace tarnvale

@@ -1,8 +1,8 @@
-#include "app/desktopmodule.h"
 #include "app/mdlvariables.h"
 #include "app/music.h"
 #include "app/options.h"
 #include "app/textfrontend.h"
+#include "app/windowsprocess.h"
 #include "tui/run.h"
 
 #include <QStringList>
@@ -16,8 +16,8 @@ using namespace tarnvale;
 
 namespace {
 
-// Whether a display is named at all; whether it can be reached is for
-// windowsCanOpen to find out.
+// Whether a display is named at all; whether it can be reached, only the
+// windows find out.
 bool haveDisplay()
 {
     return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || !qEnvironmentVariableIsEmpty("DISPLAY")
@@ -85,16 +85,21 @@ int main(int argc, char **argv)
     case Options::Mode::Desktop:
         break;
     }
-    if (!haveDisplay() || !windowsCanOpen(argc, argv)) {
-        if (onATerminal())
-            return playFullScreen(options);
-        std::fputs("tarnvale: no display found, playing in the terminal instead\n", stderr);
-        return playInTerminal(options);
+    if (haveDisplay()) {
+        const WindowsOutcome windows = playInWindows(argc, argv, mdlVariables, launchMusic);
+        switch (windows.kind) {
+        case WindowsOutcome::Kind::Played:
+            return windows.status;
+        case WindowsOutcome::Kind::NotLoaded:
+            std::fprintf(stderr, "tarnvale: the windows could not be loaded (%s), playing in the terminal instead\n",
+                         windows.error.toLocal8Bit().constData());
+            return onATerminal() ? playFullScreen(options) : playInTerminal(options);
+        case WindowsOutcome::Kind::CannotOpen:
+            break;
+        }
     }
-    QString error;
-    if (const std::optional<int> status = runDesktopModule(argc, argv, mdlVariables, launchMusic, error))
-        return *status;
-    std::fprintf(stderr, "tarnvale: the windows could not be loaded (%s), playing in the terminal instead\n",
-                 error.toLocal8Bit().constData());
-    return onATerminal() ? playFullScreen(options) : playInTerminal(options);
+    if (onATerminal())
+        return playFullScreen(options);
+    std::fputs("tarnvale: no display found, playing in the terminal instead\n", stderr);
+    return playInTerminal(options);
 }

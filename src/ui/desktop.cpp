@@ -234,12 +234,16 @@ void Desktop::giveTheGameTheKeyboard(const QWidget *closing)
 
 QIcon programIcon()
 {
-    // The installed icon where the theme has it; otherwise the same pictures
-    // as carried inside the program.
+    const QString name = u"org.example.tarnvale"_s;
+    if (QIcon::hasThemeIcon(name))
+        return QIcon::fromTheme(name);
+    // Otherwise the same pictures as carried inside the program: the sizes a
+    // window's frame and a task bar show (each one is decoded as it is added,
+    // and the large ones would cost the first paint for nothing).
     QIcon builtIn;
-    for (const int size : {16, 32, 48, 64, 128, 256})
+    for (const int size : kBuiltInIconSizes)
         builtIn.addFile(u":/icons/%1x%1/apps/org.example.tarnvale.png"_s.arg(size), QSize(size, size));
-    return QIcon::fromTheme(u"org.example.tarnvale"_s, builtIn);
+    return builtIn;
 }
 
 bool installQtTranslations(QCoreApplication &app)
@@ -255,9 +259,12 @@ bool installQtTranslations(QCoreApplication &app)
     return QCoreApplication::installTranslator(translator);
 }
 
-int runDesktop(int &argc, char **argv, GameSettings &settings, std::function<void()> launchMusic)
+int runDesktop(int &argc, char **argv, GameSettings &settings, std::function<void()> launchMusic,
+               const std::function<void()> &windowsUp)
 {
     QApplication app(argc, argv);
+    if (windowsUp)
+        windowsUp();
     QApplication::setApplicationName(u"tarnvale"_s);
     installQtTranslations(app);
     // The launcher's name and the program's icon, so that the desktop shows

@@ -32,14 +32,17 @@ class frmTargame;
 // already open beside it (taken).
 QPoint placeBeside(const QRect &game, const QSize &size, const QRect &screen, const QList<QRect> &taken);
 
-// The windows' icon: the icon theme's, else the one built into the program.
+// The windows' icon: the icon theme's, else the one built into the program
+// in these sizes.
+inline constexpr int kBuiltInIconSizes[] = {16, 32, 48, 64};
 QIcon programIcon();
 
 // Installs Qt's own translations for the user's locale, when Qt has them.
 bool installQtTranslations(QCoreApplication &app);
 
 // Runs the windows until the program ends; returns the exit status.
-int runDesktop(int &argc, char **argv, GameSettings &settings, std::function<void()> launchMusic);
+int runDesktop(int &argc, char **argv, GameSettings &settings, std::function<void()> launchMusic,
+               const std::function<void()> &windowsUp = {});
 
 // The program's four windows and how they replace one another. Every window
 // is destroyed when it closes; the desktop remembers only the open ones.

@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+
 using namespace Qt::Literals::StringLiterals;
 
 class DesktopModuleTest : public QObject {
@@ -20,6 +22,7 @@ private Q_SLOTS:
     void withoutTheModuleThePlayGoesOnInTheTerminal();
     void displayThatCannotOpenPlaysInTheTerminal_data();
     void displayThatCannotOpenPlaysInTheTerminal();
+    void aRequestToEndReachesTheWindows();
 };
 
 void DesktopModuleTest::terminalGameLoadsNoGuiLibrary()
@@ -100,6 +103,37 @@ void DesktopModuleTest::displayThatCannotOpenPlaysInTheTerminal()
     QCOMPARE(game.readAllStandardError(), QByteArray("tarnvale: no display found, playing in the terminal instead\n"));
     QVERIFY(QString::fromUtf8(game.readAllStandardOutput()).contains(u"пустая пачка сигарет"_s));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList());
+}
+
+// The windows run in a child of the process the player started; a request
+// to end sent to that process ends them, and it ends as they did.
+void DesktopModuleTest::aRequestToEndReachesTheWindows()
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+    QProcess game;
+    game.setProcessEnvironment(env);
+    game.start(QStringLiteral(TARNVALE_EXECUTABLE), {});
+    QVERIFY(game.waitForStarted());
+    const QString childrenFile = u"/proc/%1/task/%1/children"_s.arg(game.processId());
+    QString windows;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [&] {
+            QFile children(childrenFile);
+            windows = children.open(QIODevice::ReadOnly) ? QString::fromLatin1(children.readAll()).trimmed()
+                                                         : QString();
+            return !windows.isEmpty();
+        }(),
+        10000);
+    // long enough for the dialog to be up, so that the windows are what ends
+    QTest::qWait(500);
+    QVERIFY(game.state() == QProcess::Running);
+    ::kill(pid_t(game.processId()), SIGTERM);
+    QVERIFY(game.waitForFinished(10000));
+    QCOMPARE(game.exitStatus(), QProcess::CrashExit);
+    QCOMPARE(game.exitCode(), SIGTERM);
+    QCOMPARE(game.readAllStandardOutput(), QByteArray());
+    QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(u"/proc/"_s + windows.section(u' ', 0, 0)), 10000);
 }
 
 QTEST_GUILESS_MAIN(DesktopModuleTest)

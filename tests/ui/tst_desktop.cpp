@@ -570,7 +570,7 @@ void DesktopTest::iconWithoutAnIconTheme()
     QVERIFY(QIcon::fromTheme(u"org.example.tarnvale"_s).isNull());
     const QIcon icon = programIcon();
     QVERIFY(!icon.isNull());
-    for (const int size : {16, 32, 48, 64, 128, 256})
+    for (const int size : kBuiltInIconSizes)
         QVERIFY2(icon.availableSizes().contains(QSize(size, size)), qPrintable(QString::number(size)));
     // the picture itself, not an empty one
     const QImage picture = icon.pixmap(QSize(48, 48), 1.0).toImage();
