@@ -396,9 +396,12 @@ private:
         if (undone) {
             GameWindow expected = beforeWindow;
             expected.txtGame = Game::kOverflowNotice;
-            // A submitted line is in the box, as Enter found it.
-            if (m_submitted)
+            // A submitted line is in the box, as Enter found it, and no
+            // dictionary phrase is selected for it.
+            if (m_submitted) {
                 expected.txtCon.edit(*m_submitted, int(m_submitted->size()));
+                expected.lstItemsIndex = -1;
+            }
             if (w != expected)
                 fail("an overflowing turn changed more than the output box");
             const bool nearLimit = before.moveCount == std::numeric_limits<std::int16_t>::max()
