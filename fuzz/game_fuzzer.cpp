@@ -174,10 +174,10 @@ private:
             break;
         }
         case SubmitUtf8:
-            submit(fromUtf8(in.bytes(in.u8())));
+            submitLine(fromUtf8(in.bytes(in.u8())));
             break;
         case SubmitUtf16:
-            submit(in.utf16(in.u8()));
+            submitLine(in.utf16(in.u8()));
             break;
         case Key: {
             const unsigned k = in.u8();
@@ -250,6 +250,22 @@ private:
             pwd ? m_game->editPwd(line, int(line.size())) : m_game->editCon(line, int(line.size()));
         }, edit);
         press(Enter, VisibleBox);
+    }
+
+    // A whole line handed to the game as the line-mode front-end hands it:
+    // Game::submit, exactly as given, without the completion of typing.
+    void submitLine(View line)
+    {
+        const GameWindow &w = m_game->window();
+        const Kind kind = w.txtPwd.acceptsInput() ? Kind::PasswordEnter
+                          : w.txtCon.acceptsInput() ? Kind::Turn
+                                                    : Kind::Refused;
+        bool taken = false;
+        m_submitted = line;
+        step("submit a line", line, [&] { taken = m_game->submit(line); }, kind);
+        m_submitted.reset();
+        if (taken != (kind != Kind::Refused))
+            fail("Game::submit says the line was %s", taken ? "taken" : "refused");
     }
 
     void press(KeyChoice key, BoxChoice box)
@@ -352,7 +368,7 @@ private:
         case Kind::PasswordEnter:
             if (after.moveCount != before.moveCount)
                 fail("a password attempt counted as a move");
-            if (w.lblAction != beforeWindow.txtPwd.text())
+            if (w.lblAction != m_submitted.value_or(beforeWindow.txtPwd.text()))
                 fail("the last command is not the password attempt");
             if (!w.txtPwd.text().empty())
                 fail("the password box keeps the attempt");
@@ -380,6 +396,12 @@ private:
         if (undone) {
             GameWindow expected = beforeWindow;
             expected.txtGame = Game::kOverflowNotice;
+            // A submitted line is in the box, as Enter found it, and no
+            // dictionary phrase is selected for it.
+            if (m_submitted) {
+                expected.txtCon.edit(*m_submitted, int(m_submitted->size()));
+                expected.lstItemsIndex = -1;
+            }
             if (w != expected)
                 fail("an overflowing turn changed more than the output box");
             const bool nearLimit = before.moveCount == std::numeric_limits<std::int16_t>::max()
@@ -392,7 +414,7 @@ private:
         if (before.moveCount == std::numeric_limits<std::int16_t>::max())
             fail("the move past 32767 was not undone");
         ++m_moves;
-        if (w.lblAction != beforeWindow.txtCon.text())
+        if (w.lblAction != m_submitted.value_or(beforeWindow.txtCon.text()))
             fail("the last command is not the submitted text");
         if (!w.txtCon.text().empty())
             fail("the command box was not emptied after Enter");
@@ -431,6 +453,7 @@ private:
             if (!isItemName(slot))
                 fail("an inventory slot holds something that is no item");
         }
+        checkPossessions(s, w);
         if (w.txtGame.empty())
             fail("the output box is empty");
         for (const TextBox *box : {&w.txtCon, &w.txtPwd}) {
@@ -454,12 +477,52 @@ private:
         // or, having selected none, a text that begins no phrase.
         if (easy && w.lstItemsIndex >= 0 && w.txtCon.text() != w.lstItems[w.lstItemsIndex])
             fail("the command box does not hold the selected dictionary phrase");
-        if (easy && w.lstItemsIndex < 0 && !w.txtCon.text().empty()) {
+        // Game::submit puts a line in the box as it is, without completing
+        // it: a turn that overflowed leaves it there so.
+        if (m_submitted && w.txtCon.text() == *m_submitted)
+            m_uncompleted = w.txtCon.text();
+        if (easy && w.lstItemsIndex < 0 && !w.txtCon.text().empty() && w.txtCon.text() != m_uncompleted) {
             for (View p : w.lstItems) {
                 if (startsWithFolded(p, w.txtCon.text()))
                     fail("the command box begins a phrase but was not completed");
             }
         }
+    }
+
+    // The flags that say what the player carries agree with the inventory,
+    // and nothing is carried twice.
+    void checkPossessions(const GameState &s, const GameWindow &w)
+    {
+        using namespace story;
+        const auto count = [&w](View item) {
+            return std::count_if(w.lblInv.begin(), w.lblInv.end(), [item](const Text &slot) { return slot == item; });
+        };
+        const auto is = [&s](Flag f) { return s[f] == kTrue; };
+        for (View item : {kEmptyPack, kCheapCigs, kDearCigs, kBrick, kBaldKey, kDiskette}) {
+            if (count(item) > 1)
+                fail("the inventory holds «%s» %d times", toUtf8(item).c_str(), int(count(item)));
+        }
+        if (is(Flag::hasEmptyPack) != (count(kEmptyPack) == 1))
+            fail("hasEmptyPack is %d with %d empty packs held", int(s[Flag::hasEmptyPack]), int(count(kEmptyPack)));
+        if (is(Flag::hasCheapCigs) != (count(kCheapCigs) == 1))
+            fail("hasCheapCigs is %d with %d cheap packs held", int(s[Flag::hasCheapCigs]), int(count(kCheapCigs)));
+        // The refilled pack's flag stays once the pack has been handed over.
+        if (count(kDearCigs) == 1 && !is(Flag::hasDearCigs))
+            fail("the refilled pack is held but hasDearCigs is False");
+        // The failed throw ends the game with the brick gone and its flag
+        // left as it was.
+        const bool over = !w.txtCon.enabled;
+        if (count(kBrick) == 1 ? !is(Flag::hasBrick) : is(Flag::hasBrick) && !over)
+            fail("hasBrick is %d with %d bricks held", int(s[Flag::hasBrick]), int(count(kBrick)));
+        if (over && count(kBrick) == 1)
+            fail("the game ended with the brick still held");
+        // The diskette's flag stays once it is in the drive.
+        if ((count(kDiskette) == 1) != (is(Flag::hasDiskette) && !is(Flag::disketteInserted)))
+            fail("%d diskettes held, hasDiskette %d, disketteInserted %d", int(count(kDiskette)),
+                 int(s[Flag::hasDiskette]), int(s[Flag::disketteInserted]));
+        if (count(kBaldKey) == 1 && (!is(Flag::windowBroken) || is(Flag::keyNoticed)))
+            fail("the key is held with windowBroken %d and keyNoticed %d", int(s[Flag::windowBroken]),
+                 int(s[Flag::keyNoticed]));
     }
 
     static void printStep(const char *what, View arg)
@@ -497,6 +560,8 @@ private:
     int m_moves = 0;
     long m_steps = 0;
     int m_hugePastes = 0;
+    std::optional<View> m_submitted;   // the line of the submit under way
+    Text m_uncompleted;                // a submitted line an overflow left in the box
     // TARNVALE_FUZZ_TRACE=1 prints every step (for replaying one input).
     const bool m_verbose = std::getenv("TARNVALE_FUZZ_TRACE") && std::atoi(std::getenv("TARNVALE_FUZZ_TRACE")) != 0;
     std::array<std::pair<const char *, Text>, 40> m_trace; // the last steps, for the report

@@ -99,6 +99,7 @@ private Q_SLOTS:
     void completionWhileTyping();
     void completionWithBackspace();
     void completionAfterUpAndEsc();
+    void submitLeavesNoPhraseSelected();
     void musicOncePerStart();
 };
 
@@ -634,6 +635,23 @@ void EngineTest::completionAfterUpAndEsc()
     QCOMPARE(box.text(), u"где я?"s);
     QCOMPARE(box.selStart(), 0);
     QCOMPARE(box.selLength(), 0);
+}
+
+void EngineTest::submitLeavesNoPhraseSelected()
+{
+    // The box holds a completed phrase, selected in the dictionary; a line
+    // submitted as it is (an empty one too, which changes nothing the
+    // completion would see) leaves no phrase selected with the box empty.
+    for (const std::u16string &line : {u""s, u"где я?"s, u"осм урну"s}) {
+        TestGame t(true);
+        Game &g = t.game;
+        g.typeCon(u"о");
+        QCOMPARE(g.window().lstItemsIndex, 0);
+        QVERIFY(g.submit(line));
+        QCOMPARE(g.window().lblAction, line);
+        QCOMPARE(g.window().txtCon.text(), std::u16string());
+        QCOMPARE(g.window().lstItemsIndex, -1);
+    }
 }
 
 void EngineTest::musicOncePerStart()

@@ -3,9 +3,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLibrary>
 #include <QStringList>
 
+#include <dlfcn.h>
 
 namespace tarnvale {
 
@@ -27,20 +27,34 @@ std::optional<int> runDesktopModule(int &argc, char **argv, GameSettings &settin
                                     const std::function<void()> &launchMusic,
                                     const std::function<void()> &windowsUp, QString &error)
 {
+    const QStringList candidates = desktopModuleCandidates();
     QStringList problems;
-    for (const QString &path : desktopModuleCandidates()) {
+    for (const QString &path : candidates) {
         if (!QFileInfo::exists(path))
             continue;
-        QLibrary module(path);
+        // The dynamic loader's own words say best what went wrong: a missing
+        // library, a missing symbol, a file that is no module.
+        const QByteArray file = QFile::encodeName(path);
+        dlerror();
+        void *module = dlopen(file.constData(), RTLD_NOW | RTLD_LOCAL);
+        if (!module) {
+            problems << QString::fromLocal8Bit(dlerror());
+            continue;
+        }
         // The module stays loaded until the program ends.
-        module.setLoadHints(QLibrary::PreventUnloadHint);
-        const auto entry = reinterpret_cast<DesktopEntry>(module.resolve(kDesktopEntry));
+        const auto entry = reinterpret_cast<DesktopEntry>(dlsym(module, kDesktopEntry));
         if (entry)
             return entry(&argc, argv, &settings, &launchMusic, &windowsUp);
-        problems << module.errorString();
+        const char *why = dlerror();
+        problems << u"%1 has no entry point %2 (%3)"_s.arg(
+            path, QLatin1StringView(kDesktopEntry),
+            why ? QString::fromLocal8Bit(why) : u"the symbol is null"_s);
+        dlclose(module);
     }
-    error = problems.isEmpty() ? u"no "_s + QStringLiteral(TARNVALE_DESKTOP_MODULE_NAME) + u" found"_s
-                               : problems.join(u"; "_s);
+    error = problems.isEmpty()
+        ? u"%1 not found; looked for %2"_s.arg(QStringLiteral(TARNVALE_DESKTOP_MODULE_NAME),
+                                              candidates.join(u" and "_s))
+        : problems.join(u"; "_s);
     return std::nullopt;
 }
 

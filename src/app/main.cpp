@@ -7,8 +7,10 @@
 
 #include <QStringList>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <unistd.h>
 
@@ -24,10 +26,33 @@ bool haveDisplay()
         || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
+// A reader that goes away ends the program quietly instead of killing it:
+// a write then fails with EPIPE, which the writer recognises.
+void surviveClosedPipes()
+{
+    std::signal(SIGPIPE, SIG_IGN);
+}
+
+// Prints the help or the version; a standard output that cannot take it is
+// said on standard error, unless its reader has gone away.
+int printToStdout(const QString &text)
+{
+    surviveClosedPipes();
+    const QByteArray bytes = text.toLocal8Bit();
+    errno = 0;
+    const bool written = std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) == size_t(bytes.size());
+    if (written && std::fflush(stdout) == 0)
+        return 0;
+    const int error = errno ? errno : EIO;
+    if (error == EPIPE)
+        return 0;
+    std::fprintf(stderr, "tarnvale: cannot write to standard output: %s\n", std::strerror(error));
+    return 1;
+}
+
 int playInTerminal(const Options &options)
 {
-    // A reader that goes away ends the game quietly instead of killing it.
-    std::signal(SIGPIPE, SIG_IGN);
+    surviveClosedPipes();
     mdlVariables.easyMode = options.easy ? kTrue : kFalse;
     mdlVariables.musicOn = options.music ? kTrue : kFalse;
     TextOptions text;
@@ -69,11 +94,9 @@ int main(int argc, char **argv)
 
     switch (options.mode) {
     case Options::Mode::Help:
-        std::fputs(usageText().toLocal8Bit().constData(), stdout);
-        return 0;
+        return printToStdout(usageText());
     case Options::Mode::Version:
-        std::fputs(versionText().toLocal8Bit().constData(), stdout);
-        return 0;
+        return printToStdout(versionText());
     case Options::Mode::Usage:
         std::fprintf(stderr, "tarnvale: %s\n%s", options.error.toLocal8Bit().constData(),
                      usageText().toLocal8Bit().constData());

@@ -5,8 +5,16 @@
 #include "story/story.h"
 
 #include <QByteArray>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QStringDecoder>
 #include <QStringList>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <stdio.h>
 
 namespace tarnvale {
 
@@ -14,89 +22,96 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-// Thrown when standard output has gone away: the game ends quietly.
-struct OutputClosed {};
+// Thrown when standard output cannot take what is written; `error` is the
+// errno of the failure (EPIPE: the reader has gone away).
+struct WriteFailed {
+    int error;
+};
+// Thrown when standard input cannot be read.
+struct ReadFailed {
+    int error;
+};
 
 class Writer {
 public:
     explicit Writer(std::FILE *out) : m_out(out) {}
 
-    void write(const QByteArray &bytes)
+    void write(QByteArrayView bytes)
     {
         if (std::fwrite(bytes.constData(), 1, size_t(bytes.size()), m_out) != size_t(bytes.size()))
-            throw OutputClosed{};
+            throw WriteFailed{errno};
     }
     void flush()
     {
         if (std::fflush(m_out) != 0)
-            throw OutputClosed{};
+            throw WriteFailed{errno};
     }
 
 private:
     std::FILE *m_out;
 };
 
-void appendJsonString(QByteArray &out, std::u16string_view s)
+// The window's text as Qt's JSON classes take it, without a copy of its own:
+// they copy it into their storage anyway.
+QString borrowed(const std::u16string &text)
 {
-    out += '"';
-    for (char16_t c : s) {
-        const char16_t u = c;
-        switch (u) {
-        case u'"': out += "\\\""; break;
-        case u'\\': out += "\\\\"; break;
-        case u'\n': out += "\\n"; break;
-        case u'\r': out += "\\r"; break;
-        case u'\t': out += "\\t"; break;
-        default:
-            if (u < 0x20 || u == 0x2028 || u == 0x2029) {
-                char buf[8];
-                std::snprintf(buf, sizeof buf, "\\u%04x", unsigned(u));
-                out += buf;
-            } else {
-                out += QStringView(&c, 1).toUtf8();
-            }
-        }
-    }
-    out += '"';
+    return QString::fromRawData(reinterpret_cast<const QChar *>(text.data()), qsizetype(text.size()));
 }
 
-QByteArray jsonScreen(const GameWindow &w)
+QJsonObject box(const TextBox &b, bool withEnabled)
 {
-    QByteArray out;
-    out.reserve(512 + w.txtGame.size() * 2);
-    const auto field = [&out](const char *key, std::u16string_view value) {
-        out += '"';
-        out += key;
-        out += "\":";
-        appendJsonString(out, value);
-        out += ',';
-    };
-    const auto flag = [](bool b) { return b ? "true" : "false"; };
-    out += '{';
-    field("txtGame", w.txtGame);
-    field("lblAction", w.lblAction);
-    field("lblSteps", w.lblSteps);
-    field("lblMoney", w.lblMoney);
-    field("lblPoints", w.lblPoints);
-    field("lblDiff", w.lblDiff);
-    out += "\"lblInv\":[";
-    for (int i = 0; i < kInventorySlots; ++i) {
-        if (i)
-            out += ',';
-        appendJsonString(out, w.lblInv[i]);
+    QJsonObject o{{u"text"_s, borrowed(b.text())}, {u"visible"_s, b.visible}};
+    if (withEnabled)
+        o.insert(u"enabled"_s, b.enabled);
+    return o;
+}
+
+// Writes `text` as one JSON string. The last command can be a line of many
+// megabytes: Qt's writer copies a string four times over on its way out, so
+// the text goes through it a piece at a time, each piece a string of its own
+// whose quotes are dropped. Escaping is character by character, so the pieces
+// make exactly the whole text's escape as long as no piece ends between the
+// two halves of a surrogate pair.
+void writeJsonString(Writer &writer, QStringView text)
+{
+    constexpr qsizetype kPiece = 1024;
+    writer.write("\"");
+    while (!text.isEmpty()) {
+        qsizetype n = qMin(kPiece, text.size());
+        if (n < text.size() && text[n - 1].isHighSurrogate() && text[n].isLowSurrogate())
+            --n;
+        const QByteArray json =
+            QJsonDocument(QJsonArray{text.first(n).toString()}).toJson(QJsonDocument::Compact);
+        // ["...."]
+        writer.write(QByteArrayView(json).sliced(2, json.size() - 4));
+        text = text.sliced(n);
     }
-    out += "],\"txtCon\":{\"text\":";
-    appendJsonString(out, w.txtCon.text());
-    out += ",\"visible\":";
-    out += flag(w.txtCon.visible);
-    out += ",\"enabled\":";
-    out += flag(w.txtCon.enabled);
-    out += "},\"txtPwd\":{\"text\":";
-    appendJsonString(out, w.txtPwd.text());
-    out += ",\"visible\":";
-    out += flag(w.txtPwd.visible);
-    out += "}}\n";
-    return out;
+    writer.write("\"");
+}
+
+// One line of JSON: the last command first, written on its own as it may be
+// long, then the rest of the window as one object.
+void writeJsonScreen(Writer &writer, const GameWindow &w)
+{
+    QJsonArray inventory;
+    for (const std::u16string &slot : w.lblInv)
+        inventory.append(borrowed(slot));
+    const QJsonObject rest{
+        {u"txtGame"_s, borrowed(w.txtGame)},
+        {u"lblSteps"_s, borrowed(w.lblSteps)},
+        {u"lblMoney"_s, borrowed(w.lblMoney)},
+        {u"lblPoints"_s, borrowed(w.lblPoints)},
+        {u"lblDiff"_s, borrowed(w.lblDiff)},
+        {u"lblInv"_s, inventory},
+        {u"txtCon"_s, box(w.txtCon, true)},
+        {u"txtPwd"_s, box(w.txtPwd, false)},
+    };
+    const QByteArray json = QJsonDocument(rest).toJson(QJsonDocument::Compact);
+    writer.write("{\"lblAction\":");
+    writeJsonString(writer, qtView(w.lblAction));
+    writer.write(",");
+    writer.write(QByteArrayView(json).sliced(1));   // the members and the closing brace
+    writer.write("\n");
 }
 
 QByteArray humanScreen(const GameWindow &w)
@@ -121,25 +136,59 @@ QByteArray humanScreen(const GameWindow &w)
     return (text + status + u"\n\n"_s).toUtf8();
 }
 
-// Reads one line without its terminator ("\n" or "\r\n"). Returns false at
-// the end of input when nothing was read.
-bool readLine(std::FILE *in, QByteArray &line)
-{
-    line.clear();
-    int c;
-    bool any = false;
-    while ((c = std::getc(in)) != EOF) {
-        any = true;
-        if (c == '\n')
-            break;
-        line += char(c);
+// Splits standard input into lines and decodes each from UTF-8.
+class LineReader {
+public:
+    explicit LineReader(std::FILE *in) : m_in(in) {}
+    ~LineReader() { std::free(m_buffer); }
+    LineReader(const LineReader &) = delete;
+    LineReader &operator=(const LineReader &) = delete;
+
+    // Reads the next line without its terminator ("\n" or "\r\n"), its bad
+    // bytes read as U+FFFD each (`clean` false then). Returns false at the
+    // end of input, when nothing is left to read.
+    bool next(QString &line, bool &clean)
+    {
+        errno = 0;
+        const ssize_t got = getline(&m_buffer, &m_capacity, m_in);
+        const int error = errno;
+        if (got < 0) {
+            if (std::ferror(m_in))
+                throw ReadFailed{error ? error : EIO};
+            return false;
+        }
+        const char *bytes = m_buffer;
+        qsizetype size = qsizetype(got);
+        // A byte-order mark may open the input, and only the input: on any
+        // later line it is the character U+FEFF, kept as read.
+        if (m_first) {
+            m_first = false;
+            if (size >= 3 && std::memcmp(bytes, "\xef\xbb\xbf", 3) == 0) {
+                bytes += 3;
+                size -= 3;
+                if (size == 0)
+                    return next(line, clean);   // the mark alone is no line
+            }
+        }
+        if (size > 0 && bytes[size - 1] == '\n') {
+            --size;
+            if (size > 0 && bytes[size - 1] == '\r')
+                --size;
+        }
+        // Each line is complete: a sequence cut by its end is bad bytes too.
+        QStringDecoder decode(QStringDecoder::Utf8,
+                              QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+        line = decode(QByteArrayView(bytes, size));
+        clean = !decode.hasError();
+        return true;
     }
-    if (!any)
-        return false;
-    if (c == '\n' && line.endsWith('\r'))
-        line.chop(1);
-    return true;
-}
+
+private:
+    std::FILE *m_in;
+    char *m_buffer = nullptr;
+    size_t m_capacity = 0;
+    bool m_first = true;
+};
 
 } // namespace
 
@@ -151,31 +200,49 @@ int runTextGame(GameSettings &settings, const TextOptions &options,
     try {
         Game game(settings, tarnvaleStory(), launchMusic);
         const auto show = [&] {
-            writer.write(options.json ? jsonScreen(game.window()) : humanScreen(game.window()));
+            if (options.json) {
+                writeJsonScreen(writer, game.window());
+            } else {
+                writer.write(humanScreen(game.window()));
+            }
             writer.flush();
         };
         show();
 
-        QByteArray bytes;
+        LineReader reader(in);
+        QString line;
+        bool clean = true;
         long lineNo = 0;
         for (;;) {
             if (options.prompt) {
                 writer.write(">> ");
                 writer.flush();
             }
-            if (!readLine(in, bytes))
+            if (!reader.next(line, clean)) {
+                // The player ended the input at the prompt: the shell's own
+                // prompt goes on a line of its own.
+                if (options.prompt) {
+                    writer.write("\n");
+                    writer.flush();
+                }
                 break;
+            }
             ++lineNo;
-            QStringDecoder decode(QStringDecoder::Utf8);
-            const QString line = decode(bytes);
-            if (decode.hasError())
+            if (!clean)
                 std::fprintf(err, "tarnvale: line %ld is not valid UTF-8; the bad bytes were read as U+FFFD\n", lineNo);
             if (!game.submit(u16View(line)))
                 std::fprintf(err, "tarnvale: line %ld ignored: the game is over\n", lineNo);
             show();
         }
-    } catch (const OutputClosed &) {
-        // Nobody is reading any more.
+    } catch (const WriteFailed &failure) {
+        // A reader that went away is no failure: nobody wants more.
+        if (failure.error == EPIPE)
+            return 0;
+        std::fprintf(err, "tarnvale: cannot write to standard output: %s\n", std::strerror(failure.error));
+        return 1;
+    } catch (const ReadFailed &failure) {
+        std::fprintf(err, "tarnvale: cannot read standard input: %s\n", std::strerror(failure.error));
+        return 1;
     }
     return 0;
 }

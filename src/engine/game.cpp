@@ -374,6 +374,9 @@ bool Game::submit(std::u16string_view line)
         return true;
     }
     if (m_window.txtCon.acceptsInput()) {
+        // The line goes in as given, not completed: whatever the completion
+        // had selected for the text the box held is no longer selected.
+        m_window.lstItemsIndex = -1;
         m_window.txtCon.edit(line, int(line.size()));
         pressConKey(kKeyEnter);
         return true;

@@ -3,11 +3,14 @@
 #
 #   package_test.sh validate PACKAGING_DIR   the launcher and the metainfo as written
 #   package_test.sh install BUILD_DIR SCRATCH  `cmake --install` into SCRATCH/usr
-#   package_test.sh deb BUILD_DIR SCRATCH      the .deb that CPack builds, unpacked
+#   package_test.sh deb BUILD_DIR SCRATCH      the .deb that CPack builds: lintian,
+#                                              hardening-check, unpacked and played
 #
 # The tools and the expected id and version come from the environment, as
 # tests/packaging/CMakeLists.txt sets them: APP_ID, VERSION, CMAKE, CPACK,
-# DESKTOP_FILE_VALIDATE, APPSTREAMCLI, DPKG_DEB, DPKG_SHLIBDEPS.
+# DESKTOP_FILE_VALIDATE, APPSTREAMCLI, DPKG_DEB, DPKG_SHLIBDEPS, LINTIAN,
+# HARDENING_CHECK, HARDENED (whether the build is hardened), WINDOW_PROBE
+# (the library that clicks through to the game window).
 set -euo pipefail
 
 failures=0
@@ -52,7 +55,13 @@ check_tree() {
   local metainfo=$usr/share/metainfo/$APP_ID.metainfo.xml
   local icons=$usr/share/icons/hicolor
 
-  [[ -x $usr/bin/tarnvale ]] || fail "no executable $prefix/bin/tarnvale"
+  # Where Debian keeps games: the program in games/, its private module
+  # under lib/games/, nothing in bin/.
+  [[ -x $usr/games/tarnvale ]] || fail "no executable $prefix/games/tarnvale"
+  [[ -e $usr/bin/tarnvale ]] && fail "an executable in $prefix/bin as well"
+  [[ -f $usr/lib/games/tarnvale/libtarnvale_desktop.so ]] \
+    || fail "no windows' module $prefix/lib/games/tarnvale/libtarnvale_desktop.so"
+  check_docs "$usr" "$prefix"
   [[ -f $desktop ]] || { fail "no launcher $prefix/share/applications/$APP_ID.desktop"; return; }
   [[ -f $metainfo ]] || { fail "no metainfo $prefix/share/metainfo/$APP_ID.metainfo.xml"; return; }
   [[ -f $usr/share/doc/tarnvale/copyright ]] || fail "no licence in $prefix/share/doc/tarnvale"
@@ -72,7 +81,7 @@ check_tree() {
   [[ ";$categories" == *";Game;"* && ";$categories" == *";AdventureGame;"* ]] \
     || fail "launcher categories '$categories' lack Game;AdventureGame"
   local version
-  version=$(PATH="$usr/bin:$PATH" "$exec" --version) || fail "'$exec --version' from $prefix/bin fails"
+  version=$(PATH="$usr/games:$PATH" "$exec" --version) || fail "'$exec --version' from $prefix/games fails"
   [[ $version == "tarnvale $VERSION" ]] || fail "'$exec --version' says '$version'"
 
   # The icon: the drawing and a PNG of each size, each as large as its folder says.
@@ -97,6 +106,74 @@ check_tree() {
   [[ $release == "$VERSION" ]] || fail "the newest release in the metainfo is '$release', the project is $VERSION"
 }
 
+# The manual page and the changelog, compressed as Debian wants them; the
+# page renders without a complaint and says what the program's own help says.
+check_docs() {
+  local usr=$1 prefix=$2
+  local page=$usr/share/man/man6/tarnvale.6.gz
+  local changelog=$usr/share/doc/tarnvale/changelog.Debian.gz
+  if [[ ! -f $page ]]; then
+    fail "no manual page $prefix/share/man/man6/tarnvale.6.gz"
+  else
+    gzip -t "$page" || fail "the manual page is not gzip"
+    local warnings
+    warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null) || fail "man cannot render the page"
+    [[ -z $warnings ]] || fail "man warns about the page: $warnings"
+    local option
+    for option in --terminal --text --easy --music --json --help --version; do
+      zcat "$page" | grep -q -- "${option//-/\\\\-}" || fail "the manual page does not describe $option"
+    done
+  fi
+  if [[ ! -f $changelog ]]; then
+    fail "no changelog $prefix/share/doc/tarnvale/changelog.Debian.gz"
+  else
+    zcat "$changelog" | head -n1 | grep -q "^tarnvale ($VERSION-1) " \
+      || fail "the changelog's newest entry is not $VERSION-1"
+  fi
+}
+
+# Plays the unpacked tree as a player on a desktop would: the launcher's
+# command from its games/ directory, the dialog painted, «начать» clicked,
+# the game window painted, all offscreen; the module must be the tree's own.
+play_windows() {
+  local root=$1 scratch=$2
+  local report=$scratch/window-probe.log
+  rm -f "$report"
+  local status=0
+  # A desktop session's own runtime directory.
+  mkdir -p -m 700 "$scratch/runtime"
+  env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=offscreen TARNVALE_MUSIC=true XDG_RUNTIME_DIR="$scratch/runtime" \
+    LD_PRELOAD="$WINDOW_PROBE" TARNVALE_WINDOW_PROBE="$report" PATH="$root/usr/games:$PATH" \
+    tarnvale </dev/null >"$scratch/play.out" 2>"$scratch/play.err" || status=$?
+  [[ $status -eq 0 ]] || fail "the installed game ended with status $status"
+  [[ -s $scratch/play.err ]] && fail "the installed game said: $(cat "$scratch/play.err")"
+  local expected
+  expected=$(printf '%s\n' "painted tarnvale::ui::frmNew" "click начать" "painted tarnvale::ui::frmTargame" \
+    "txtGame Ты стоишь на улице. Мимо по дороге проносятся " \
+    "module $root/usr/lib/games/tarnvale/libtarnvale_desktop.so")
+  [[ $(cat "$report" 2>/dev/null) == "$expected" ]] \
+    || fail "the installed windows did not open as expected:"$'\n'"$(cat "$report" 2>/dev/null)"
+}
+
+# hardening-check on the program and on the windows' module. The module's
+# code calls no fortifiable C library function itself: its only such
+# imports are memcpy and memmove, which the C++ library's strings reach
+# through compiler built-ins that FORTIFY never wraps, so hardening-check
+# finds "only unprotected functions" however it is built. For the module
+# alone FORTIFY is therefore not asked of hardening-check; instead no other
+# fortifiable function may be imported unprotected.
+check_hardening() {
+  local exe=$1 module=$2
+  "$HARDENING_CHECK" "$exe" || fail "hardening-check rejects the program"
+  "$HARDENING_CHECK" --nofortify "$module" || fail "hardening-check rejects the windows' module"
+  local fortifiable unprotected
+  fortifiable=$(nm -D --defined-only "$(ldconfig -p | awk '/libc\.so\.6 .*x86-64/ {print $NF; exit}')" \
+    | sed -n 's/.* __\([a-z0-9_]*\)_chk@.*/\1/p' | sort -u)
+  unprotected=$(nm -D --undefined-only "$module" | awk '{print $2}' | sed 's/@.*//' | sort -u \
+    | comm -12 - <(echo "$fortifiable") | grep -v -x -e memcpy -e memmove || true)
+  [[ -z $unprotected ]] || fail "the module calls fortifiable functions unprotected: $unprotected"
+}
+
 install_tree() {
   local build=$1 scratch=$2
   rm -rf "$scratch"
@@ -110,8 +187,8 @@ deb_package() {
   mkdir -p "$scratch"
   "$CPACK" --config "$build/CPackConfig.cmake" -G DEB -B "$scratch" >"$scratch/cpack.log" 2>&1 \
     || { cat "$scratch/cpack.log" >&2; die "cpack -G DEB failed"; }
-  local debs=("$scratch"/tarnvale_"$VERSION"_*.deb)
-  [[ ${#debs[@]} -eq 1 && -f ${debs[0]} ]] || die "cpack made no tarnvale_${VERSION}_*.deb"
+  local debs=("$scratch"/tarnvale_"$VERSION"-1_*.deb)
+  [[ ${#debs[@]} -eq 1 && -f ${debs[0]} ]] || die "cpack made no tarnvale_${VERSION}-1_*.deb"
   local deb=${debs[0]}
 
   # The control fields.
@@ -121,7 +198,7 @@ deb_package() {
     [[ $actual == "$expected" ]] || fail "$field is '$actual', not '$expected'"
   done <<EOF
 Package|tarnvale
-Version|$VERSION
+Version|$VERSION-1
 Section|games
 Architecture|$(dpkg --print-architecture)
 EOF
@@ -145,7 +222,9 @@ EOF
   local listing
   listing=$("$DPKG_DEB" -c "$deb")
   local path
-  for path in usr/bin/tarnvale "usr/share/applications/$APP_ID.desktop" \
+  for path in usr/games/tarnvale usr/lib/games/tarnvale/libtarnvale_desktop.so \
+              usr/share/man/man6/tarnvale.6.gz usr/share/doc/tarnvale/changelog.Debian.gz \
+              "usr/share/applications/$APP_ID.desktop" \
               "usr/share/metainfo/$APP_ID.metainfo.xml" "usr/share/icons/hicolor/scalable/apps/$APP_ID.svg" \
               "usr/share/icons/hicolor/48x48/apps/$APP_ID.png" usr/share/doc/tarnvale/copyright; do
     grep -q " \./$path\$" <<<"$listing" || fail "the package lacks /$path"
@@ -154,9 +233,23 @@ EOF
   awk '$2 != "root/root"' <<<"$listing" | grep . && fail "the package has files not owned by root"
   grep -E ' \./usr/local/|/build' <<<"$listing" && fail "the package has build paths"
 
-  # Unpacked into a scratch root, it is a working installation.
-  dpkg -x "$deb" "$scratch/root" || die "dpkg -x failed"
+  # A private module needs no ldconfig: no triggers, no maintainer scripts.
+  local control
+  control=$("$DPKG_DEB" --ctrl-tarfile "$deb" | tar -t)
+  grep -E '(triggers|postinst|postrm|preinst|prerm)$' <<<"$control" \
+    && fail "the package has maintainer scripts or triggers"
+
+  # lintian: no error, no warning (informational notes are shown).
+  "$LINTIAN" --fail-on error,warning --display-info --tag-display-limit 0 "$deb" 2>&1 \
+    | grep -v 'running with root privileges' || true
+  "$LINTIAN" --fail-on error,warning "$deb" >/dev/null 2>&1 || fail "lintian reports errors or warnings"
+
+  # Unpacked into a scratch root, it is a working installation, hardened,
+  # that opens the game window.
+  dpkg-deb -x "$deb" "$scratch/root" || die "dpkg-deb -x failed"
   check_tree "$scratch/root" /usr
+  check_hardening "$scratch/root/usr/games/tarnvale" "$scratch/root/usr/lib/games/tarnvale/libtarnvale_desktop.so"
+  play_windows "$scratch/root" "$scratch"
 }
 
 mode=${1:-}
@@ -170,7 +263,13 @@ case $mode in
     install_tree "$2" "$3"
     ;;
   deb)
-    need CPACK DPKG_DEB DPKG_SHLIBDEPS DESKTOP_FILE_VALIDATE APPSTREAMCLI
+    # What is shipped is a hardened release build; a debug or sanitizer
+    # build makes no package worth checking.
+    if [[ $HARDENED != ON ]]; then
+      echo "skipped: the package is checked from a hardened release build (TARNVALE_HARDEN=ON)"
+      exit 77
+    fi
+    need CPACK DPKG_DEB DPKG_SHLIBDEPS DESKTOP_FILE_VALIDATE APPSTREAMCLI LINTIAN HARDENING_CHECK
     deb_package "$2" "$3"
     ;;
   *)

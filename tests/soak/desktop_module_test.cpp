@@ -5,6 +5,7 @@
 #include "app/desktopmodule.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QLibrary>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -23,7 +24,39 @@ private Q_SLOTS:
     void displayThatCannotOpenPlaysInTheTerminal_data();
     void displayThatCannotOpenPlaysInTheTerminal();
     void aRequestToEndReachesTheWindows();
+    void aModuleWithoutItsEntryIsSaidSo();
 };
+
+namespace {
+
+// The executable alone in a directory of its own, with a module beside it
+// when one is given.
+struct LonelyGame {
+    QTemporaryDir dir;
+    QString executable;
+    QProcess process;
+
+    explicit LonelyGame(const QString &module = {})
+    {
+        executable = dir.filePath(u"tarnvale"_s);
+        QFile::copy(QStringLiteral(TARNVALE_EXECUTABLE), executable);
+        if (!module.isEmpty())
+            QFile::copy(module, dir.filePath(QFileInfo(module).fileName()));
+    }
+    // Runs it with a display, a command on standard input.
+    void play()
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+        process.setProcessEnvironment(env);
+        process.start(executable, {});
+        process.write("осмотреть урну\n");
+        process.closeWriteChannel();
+        process.waitForFinished();
+    }
+};
+
+} // namespace
 
 void DesktopModuleTest::terminalGameLoadsNoGuiLibrary()
 {
@@ -49,22 +82,35 @@ void DesktopModuleTest::moduleOffersItsEntry()
 
 void DesktopModuleTest::withoutTheModuleThePlayGoesOnInTheTerminal()
 {
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString lonely = dir.filePath(u"tarnvale"_s);
-    QVERIFY(QFile::copy(QStringLiteral(TARNVALE_EXECUTABLE), lonely));
+    LonelyGame game;
+    QVERIFY(QFileInfo::exists(game.executable));
+    game.play();
+    QCOMPARE(game.process.exitCode(), 0);
+    const QString err = QString::fromLocal8Bit(game.process.readAllStandardError());
+    QVERIFY2(err.contains(u"playing in the terminal instead"_s), qPrintable(err));
+    // It says where it looked: beside the executable and in the installed
+    // module directory.
+    const QString name = QFileInfo(QStringLiteral(TARNVALE_DESKTOP_MODULE)).fileName();
+    const QDir dir(game.dir.path());
+    QVERIFY2(err.contains(u"%1 not found; looked for %2 and "_s.arg(name, dir.filePath(name))), qPrintable(err));
+    QVERIFY2(err.contains(u"/lib/games/tarnvale/"_s + name), qPrintable(err));
+    QCOMPARE(err.count(u'\n'), 1);
+    QVERIFY(QString::fromUtf8(game.process.readAllStandardOutput()).contains(u"пустая пачка сигарет"_s));
+}
 
-    QProcess game;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
-    game.setProcessEnvironment(env);
-    game.start(lonely, {});
-    game.write("осмотреть урну\n");
-    game.closeWriteChannel();
-    QVERIFY(game.waitForFinished());
-    QCOMPARE(game.exitCode(), 0);
-    QVERIFY(game.readAllStandardError().contains("playing in the terminal instead"));
-    QVERIFY(QString::fromUtf8(game.readAllStandardOutput()).contains(u"пустая пачка сигарет"_s));
+void DesktopModuleTest::aModuleWithoutItsEntryIsSaidSo()
+{
+    LonelyGame game(QStringLiteral(TARNVALE_ENTRYLESS_MODULE));
+    const QString module = game.dir.filePath(QFileInfo(QStringLiteral(TARNVALE_ENTRYLESS_MODULE)).fileName());
+    QVERIFY(QFileInfo::exists(module));
+    game.play();
+    QCOMPARE(game.process.exitCode(), 0);
+    const QString err = QString::fromLocal8Bit(game.process.readAllStandardError());
+    QVERIFY2(err.contains(u"%1 has no entry point tarnvale_run_desktop ("_s.arg(module)), qPrintable(err));
+    QVERIFY2(err.contains(u"undefined symbol: tarnvale_run_desktop"_s), qPrintable(err));
+    QVERIFY2(!err.contains(u"Unknown error"_s), qPrintable(err));
+    QVERIFY2(err.contains(u"playing in the terminal instead"_s), qPrintable(err));
+    QVERIFY(QString::fromUtf8(game.process.readAllStandardOutput()).contains(u"пустая пачка сигарет"_s));
 }
 
 void DesktopModuleTest::displayThatCannotOpenPlaysInTheTerminal_data()
