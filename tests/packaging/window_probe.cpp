@@ -6,8 +6,10 @@
 #include <QApplication>
 #include <QEvent>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QTest>
+#include <QStyleHints>
 #include <QTextEdit>
 #include <QTimer>
 #include <QWidget>
@@ -30,8 +32,10 @@ protected:
         if (!m_dialogSeen && window->inherits("tarnvale::ui::frmNew")) {
             m_dialogSeen = true;
             say("painted " + QByteArray(window->metaObject()->className()));
-            // The click once the paint is over, as a player's would come.
-            QTimer::singleShot(0, window, [this, window] {
+            // The click once the paint is over and the dialog has been up
+            // longer than a double click takes, as a player's would come.
+            const int settle = QGuiApplication::styleHints()->mouseDoubleClickInterval() + 100;
+            QTimer::singleShot(settle, window, [this, window] {
                 auto *start = window->findChild<QLabel *>(QStringLiteral("lblStart"));
                 if (!start) {
                     say("no lblStart in the dialog");
