@@ -36,7 +36,7 @@ std::optional<int> runDesktopModule(int &argc, char **argv, GameSettings &settin
         // library, a missing symbol, a file that is no module.
         const QByteArray file = QFile::encodeName(path);
         dlerror();
-        void *module = dlopen(file.constData(), RTLD_NOW | RTLD_LOCAL);
+        void *module = dlopen(file.constData(), RTLD_LAZY | RTLD_LOCAL);
         if (!module) {
             problems << QString::fromLocal8Bit(dlerror());
             continue;
