@@ -7,10 +7,8 @@
 
 #include <QStringList>
 
-#include <cerrno>
 #include <csignal>
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <unistd.h>
 
@@ -33,21 +31,11 @@ void surviveClosedPipes()
     std::signal(SIGPIPE, SIG_IGN);
 }
 
-// Prints the help or the version; a standard output that cannot take it is
-// said on standard error, unless its reader has gone away.
+// Prints the help or the version.
 int printToStdout(const QString &text)
 {
     surviveClosedPipes();
-    const QByteArray bytes = text.toLocal8Bit();
-    errno = 0;
-    const bool written = std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) == size_t(bytes.size());
-    if (written && std::fflush(stdout) == 0)
-        return 0;
-    const int error = errno ? errno : EIO;
-    if (error == EPIPE)
-        return 0;
-    std::fprintf(stderr, "tarnvale: cannot write to standard output: %s\n", std::strerror(error));
-    return 1;
+    return writeOrSay(text.toLocal8Bit(), stdout, stderr);
 }
 
 int playInTerminal(const Options &options)

@@ -39,12 +39,12 @@ public:
     void write(QByteArrayView bytes)
     {
         if (std::fwrite(bytes.constData(), 1, size_t(bytes.size()), m_out) != size_t(bytes.size()))
-            throw WriteFailed{errno};
+            throw WriteFailed{errno ? errno : EIO};
     }
     void flush()
     {
         if (std::fflush(m_out) != 0)
-            throw WriteFailed{errno};
+            throw WriteFailed{errno ? errno : EIO};
     }
 
 private:
@@ -190,7 +190,29 @@ private:
     bool m_first = true;
 };
 
+// The exit status of a failed write, said on `err` unless the reader has
+// gone away: then nobody wants more, and that is no failure.
+int said(const WriteFailed &failure, std::FILE *err)
+{
+    if (failure.error == EPIPE)
+        return 0;
+    std::fprintf(err, "tarnvale: cannot write to standard output: %s\n", std::strerror(failure.error));
+    return 1;
+}
+
 } // namespace
+
+int writeOrSay(QByteArrayView bytes, std::FILE *out, std::FILE *err)
+{
+    Writer writer(out);
+    try {
+        writer.write(bytes);
+        writer.flush();
+    } catch (const WriteFailed &failure) {
+        return said(failure, err);
+    }
+    return 0;
+}
 
 int runTextGame(GameSettings &settings, const TextOptions &options,
                 const std::function<void()> &launchMusic,
@@ -235,11 +257,7 @@ int runTextGame(GameSettings &settings, const TextOptions &options,
             show();
         }
     } catch (const WriteFailed &failure) {
-        // A reader that went away is no failure: nobody wants more.
-        if (failure.error == EPIPE)
-            return 0;
-        std::fprintf(err, "tarnvale: cannot write to standard output: %s\n", std::strerror(failure.error));
-        return 1;
+        return said(failure, err);
     } catch (const ReadFailed &failure) {
         std::fprintf(err, "tarnvale: cannot read standard input: %s\n", std::strerror(failure.error));
         return 1;

@@ -2,6 +2,8 @@
 
 #include "engine/gamestate.h"
 
+#include <QByteArrayView>
+
 #include <cstdio>
 #include <functional>
 
@@ -18,5 +20,10 @@ struct TextOptions {
 int runTextGame(GameSettings &settings, const TextOptions &options,
                 const std::function<void()> &launchMusic,
                 std::FILE *in, std::FILE *out, std::FILE *err);
+
+// Writes `bytes` to `out` and flushes it, as the game writes its screens: a
+// reader that has gone away is no failure, any other failure is said on
+// `err`. Returns the exit status.
+int writeOrSay(QByteArrayView bytes, std::FILE *out, std::FILE *err);
 
 } // namespace tarnvale

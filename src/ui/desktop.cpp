@@ -38,32 +38,25 @@ void closeWindow(QPointer<Window> &window)
     window.clear();
 }
 
-// Shows a window, or brings an open one to the front, and gives it the
-// keyboard: after "начать" or "новая" pressed from the keyboard the player
-// goes on typing in the window that came up, whatever the window manager
-// would pick (or without one).
-void bringUp(Form *window)
-{
-    if (window->isVisible()) {
-        window->raise();
-        window->holdPresses();
-    } else {
-        window->show();
-    }
-    window->activateWindow();
-}
+// Shows a window, or brings an open one to the front. The dialog and the
+// game window take the keyboard: after "начать" or "новая" pressed from the
+// keyboard the player goes on typing in the window that came up, whatever the
+// window manager would pick (or without one). The help and author windows
+// come up beside the game without it: the player goes on typing in the game's
+// input box.
+enum class Keyboard { Take, Leave };
 
-// The help and author windows come up beside the game without the keyboard:
-// the player goes on typing in the game's input box.
-void bringUpBeside(Form *window)
+void bringUp(Form *window, Keyboard keyboard)
 {
     if (window->isVisible()) {
         window->raise();
         window->holdPresses();
     } else {
-        window->setAttribute(Qt::WA_ShowWithoutActivating);
+        window->setAttribute(Qt::WA_ShowWithoutActivating, keyboard == Keyboard::Leave);
         window->show();
     }
+    if (keyboard == Keyboard::Take)
+        window->activateWindow();
 }
 
 // The dialog and the game window, which take turns, open in the middle of
@@ -164,7 +157,7 @@ void Desktop::showNewGameDialog()
         centre(m_dialog);
         connect(m_dialog, &frmNew::startClicked, this, &Desktop::startGame);
     }
-    bringUp(m_dialog);
+    bringUp(m_dialog, Keyboard::Take);
     closeWindow(m_game);
 }
 
@@ -179,7 +172,7 @@ void Desktop::startGame()
         connect(m_game, &frmTargame::helpClicked, this, &Desktop::showHelp);
         connect(m_game, &frmTargame::authorClicked, this, &Desktop::showAuthor);
     }
-    bringUp(m_game);
+    bringUp(m_game, Keyboard::Take);
     closeWindow(m_dialog);
 }
 
@@ -189,7 +182,7 @@ void Desktop::showHelp()
         m_help = new frmHelp;
         openBeside(m_help, m_author);
     }
-    bringUpBeside(m_help);
+    bringUp(m_help, Keyboard::Leave);
 }
 
 void Desktop::showAuthor()
@@ -198,7 +191,7 @@ void Desktop::showAuthor()
         m_author = new frmAuthor;
         openBeside(m_author, m_help);
     }
-    bringUpBeside(m_author);
+    bringUp(m_author, Keyboard::Leave);
 }
 
 void Desktop::openBeside(Form *window, QWidget *other)
