@@ -81,6 +81,14 @@ struct Program {
     Desktop desktop;
 };
 
+// Starts a game from the dialog as a person does, and returns its window.
+frmTargame *openTheGame(Program &program)
+{
+    lookAtTheNewWindow();
+    firstClick(button(program.desktop.newGameDialog(), "lblStart"));
+    return program.desktop.gameWindow();
+}
+
 bool activeAndShown(QWidget *window)
 {
     window->activateWindow();
@@ -159,9 +167,7 @@ void PlayerFlowTest::aDoubleClickNeverPressesTheWindowItOpened()
 void PlayerFlowTest::aQuickSecondClickIsIgnoredAndALaterOneCounts()
 {
     Program program;
-    lookAtTheNewWindow();
-    firstClick(button(program.desktop.newGameDialog(), "lblStart"));
-    frmTargame *game = program.desktop.gameWindow();
+    frmTargame *game = openTheGame(program);
     lookAtTheNewWindow();
     firstClick(button(game, "lblNew"));
     frmNew *dialog = program.desktop.newGameDialog();
@@ -187,9 +193,7 @@ void PlayerFlowTest::helpAndAuthorLeaveTheKeyboardWithTheGame()
     if (QGuiApplication::platformName() == u"offscreen"_s)
         QSKIP("the offscreen platform makes every window it shows the active one; ui.playerflow.x11 runs this");
     Program program;
-    lookAtTheNewWindow();
-    firstClick(button(program.desktop.newGameDialog(), "lblStart"));
-    frmTargame *game = program.desktop.gameWindow();
+    frmTargame *game = openTheGame(program);
     QVERIFY(activeAndShown(game));
     auto *command = child<QLineEdit>(game, "txtCon");
     QCOMPARE(QApplication::focusWidget(), command);
@@ -241,9 +245,7 @@ void PlayerFlowTest::helpAndAuthorLeaveTheKeyboardWithTheGame()
 void PlayerFlowTest::helpAndAuthorOpenBesideTheGame()
 {
     Program program;
-    lookAtTheNewWindow();
-    firstClick(button(program.desktop.newGameDialog(), "lblStart"));
-    frmTargame *game = program.desktop.gameWindow();
+    frmTargame *game = openTheGame(program);
     const QRect screen = game->screen()->availableGeometry();
     lookAtTheNewWindow();
     firstClick(button(game, "lblHelp"));
@@ -312,9 +314,7 @@ void PlayerFlowTest::placeBesideKeepsClearOfTheGame()
 void PlayerFlowTest::aLostGameShowsItsClosingLines()
 {
     Program program;
-    lookAtTheNewWindow();
-    firstClick(button(program.desktop.newGameDialog(), "lblStart"));
-    frmTargame *game = program.desktop.gameWindow();
+    frmTargame *game = openTheGame(program);
     QVERIFY(activeAndShown(game));
     auto *command = child<QLineEdit>(game, "txtCon");
     for (const QString &line : {u"в переулок"_s, u"взять кирпич"_s, u"на улицу"_s, u"бросить кирпич в витрину"_s}) {
