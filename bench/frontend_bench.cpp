@@ -9,6 +9,8 @@
 //   frontend_bench [--runs N]
 //
 // The exit status is 1 when JSON costs more than twice the human layout.
+#include "process.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -52,14 +54,8 @@ Sample runOnce(const std::string &input, bool json)
             execl(TARNVALE_EXECUTABLE, TARNVALE_EXECUTABLE, "--text", nullptr);
         _exit(127);
     }
-    int status = 0;
     rusage usage{};
-    while (wait4(pid, &status, 0, &usage) < 0) {
-        if (errno != EINTR) {
-            std::perror("wait4");
-            std::exit(2);
-        }
-    }
+    const int status = waitForChild(pid, usage);
     const auto end = std::chrono::steady_clock::now();
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         std::fprintf(stderr, "tarnvale --text failed (status %d) on %s\n", status, input.c_str());
@@ -68,13 +64,6 @@ Sample runOnce(const std::string &input, bool json)
     const auto ms = [](const timeval &t) { return double(t.tv_sec) * 1e3 + double(t.tv_usec) / 1e3; };
     return {std::chrono::duration<double, std::milli>(end - start).count(),
             ms(usage.ru_utime) + ms(usage.ru_stime)};
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    const std::size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
 constexpr double kGoal = 2.0;

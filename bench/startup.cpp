@@ -14,6 +14,8 @@
 // library that quits it then (quit_after_paint.cpp). The windows run on the
 // Qt platform NAME (default offscreen). The exit status is 1 when a ratio
 // misses its goal of 1.2.
+#include "process.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -71,14 +73,8 @@ Sample runOnce(const Program &p)
         std::fprintf(stderr, "cannot run %s: %s\n", args[0], std::strerror(errno));
         _exit(127);
     }
-    int status = 0;
     rusage usage{};
-    while (wait4(pid, &status, 0, &usage) < 0) {
-        if (errno != EINTR) {
-            std::perror("wait4");
-            std::exit(2);
-        }
-    }
+    const int status = waitForChild(pid, usage);
     const auto end = std::chrono::steady_clock::now();
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         std::fprintf(stderr, "%s failed (status %d); run %s by hand to see why\n", p.name, status,
@@ -86,14 +82,6 @@ Sample runOnce(const Program &p)
         std::exit(2);
     }
     return {std::chrono::duration<double, std::milli>(end - start).count(), usage.ru_maxrss};
-}
-
-template <typename T>
-T median(std::vector<T> v)
-{
-    std::sort(v.begin(), v.end());
-    const std::size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
 struct Result {
