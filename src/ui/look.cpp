@@ -101,9 +101,7 @@ QPixmap titleImage(qreal devicePixelRatio)
     return pixmap;
 }
 
-namespace {
-
-QImage drawHand(qreal dpr)
+QImage handImage(qreal dpr)
 {
     // A white hand with a black outline, the index finger up; it shows on the
     // black windows and on anything else the pointer may cross. It is drawn
@@ -162,20 +160,13 @@ QImage drawHand(qreal dpr)
     return image;
 }
 
-} // namespace
-
-QImage handImage(qreal devicePixelRatio)
-{
-    return drawHand(devicePixelRatio);
-}
-
 QCursor buttonCursor()
 {
     // Every label button wears the hand: draw it once per pixel ratio.
     static QImage hand;
     const qreal dpr = qGuiApp ? qGuiApp->devicePixelRatio() : 1.0;
     if (hand.isNull() || !qFuzzyCompare(hand.devicePixelRatio(), dpr))
-        hand = drawHand(dpr);
+        hand = handImage(dpr);
     return QCursor(QPixmap::fromImage(hand), kHandHotSpot.x(), kHandHotSpot.y());
 }
 
