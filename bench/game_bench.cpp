@@ -1,6 +1,7 @@
 // What a player feels of the engine: a turn, a keystroke in an easy game with
 // its completion, the start of a game and a whole walkthrough.
-#include "engine/dictionary.h"
+#include "engine/completion.h"
+#include "story/dictionary.h"
 #include "engine/game.h"
 #include "story/story.h"
 
@@ -20,6 +21,7 @@
 #include <vector>
 
 using namespace tarnvale;
+using namespace tarnvale::story;
 using namespace std::string_literals;
 
 namespace {

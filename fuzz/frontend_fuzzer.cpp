@@ -6,7 +6,7 @@
 // lines call for; the human layout with the same notes and the same number of
 // screens. The lines are found and decoded here independently of the
 // front-end. A broken rule prints what was wrong and aborts.
-#include "app/qtstrings.h"
+#include "ui/qtstrings.h"
 #include "app/textfrontend.h"
 #include "engine/game.h"
 

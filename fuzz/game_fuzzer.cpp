@@ -4,7 +4,8 @@
 // was wrong and the steps that led there, and aborts.
 #include "actions.h"
 
-#include "engine/dictionary.h"
+#include "engine/completion.h"
+#include "story/dictionary.h"
 #include "engine/game.h"
 #include "story/items.h"
 #include "story/story.h"
@@ -25,6 +26,7 @@
 #include <vector>
 
 using namespace tarnvale;
+using namespace tarnvale::story;
 using namespace tarnvale::fuzz;
 using test::fromUtf8;
 using test::toUtf8;
@@ -462,8 +464,8 @@ private:
                 fail("a selection lies outside its text");
         }
         if (w.txtPwd.visible
-            && (s.location != kRoom || s.flags[std::size_t(Flag::atComputer)] != kTrue
-                || s.flags[std::size_t(Flag::loggedIn)] != kFalse))
+            && (s.location != kRoom || s.flags[Flag::atComputer] != kTrue
+                || s.flags[Flag::loggedIn] != kFalse))
             fail("the password box is shown away from the locked computer");
         if (!w.txtCon.enabled && !w.txtGame.ends_with(u"Игра Окончена."))
             fail("the command box is dead but the game is not over");
@@ -497,7 +499,7 @@ private:
         const auto count = [&w](View item) {
             return std::count_if(w.lblInv.begin(), w.lblInv.end(), [item](const Text &slot) { return slot == item; });
         };
-        const auto is = [&s](Flag f) { return s[f] == kTrue; };
+        const auto is = [&s](FlagIndex f) { return s[f] == kTrue; };
         for (View item : {kEmptyPack, kCheapCigs, kDearCigs, kBrick, kBaldKey, kDiskette}) {
             if (count(item) > 1)
                 fail("the inventory holds «%s» %d times", toUtf8(item).c_str(), int(count(item)));

@@ -4,7 +4,7 @@
 //
 //   make_seeds OUTPUT_DIR TRANSCRIPT...
 #include "actions.h"
-#include "app/qtstrings.h"
+#include "ui/qtstrings.h"
 #include "transcript_escape.h"
 #include "utf8.h"
 

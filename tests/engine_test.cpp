@@ -1,8 +1,10 @@
 // The engine on its own: counters, labels, the console keys, the completion,
 // the order in which rules run and the all-or-nothing turn. A small story made
 // up for the purpose stands in for the real one.
-#include "engine/dictionary.h"
+#include "engine/completion.h"
 #include "engine/game.h"
+#include "story/dictionary.h"
+#include "story/story.h"
 
 #include "qtcompare.h"
 
@@ -14,10 +16,13 @@ using namespace std::string_literals;
 
 namespace {
 
+// The made-up story's two flags.
+enum : FlagIndex { kLit, kRang };
+
 const RuleTable kFirstLocation = {
-    {"set a flag", {u"a"}, [](Game &g) { g.reply(u"first"); g.set(Flag::hasBrick); }},
+    {"set a flag", {u"a"}, [](Game &g) { g.reply(u"first"); g.set(kLit); }},
     {"sees the earlier rule", {u"a", u"b"}, [](Game &g) {
-         if (g.is(Flag::hasBrick))
+         if (g.is(kLit))
              g.reply(u"second");
      }},
     {"move on", {u"go"}, [](Game &g) { g.moveTo(1); g.reply(u"moved"); }},
@@ -32,16 +37,12 @@ const RuleTable kSecondLocation = {
     {"answer here", {u"a", u"go"}, [](Game &g) { g.reply(u"second location"); }},
 };
 const RuleTable kEverywhere = {
-    {"everywhere", {u"x", u"go"}, [](Game &g) { g.set(Flag::fileRead); }},
+    {"everywhere", {u"x", u"go"}, [](Game &g) { g.set(kRang); }},
 };
 
-void runLocation(Game &game, std::int16_t location, std::u16string_view command)
-{
-    if (location == 0)
-        runRules(kFirstLocation, game, command);
-    else if (location == 1)
-        runRules(kSecondLocation, game, command);
-}
+const RuleTable &firstLocation() { return kFirstLocation; }
+const RuleTable &secondLocation() { return kSecondLocation; }
+const LocationScript kLocations[] = {{firstLocation}, {secondLocation}};
 
 void checkPassword(Game &game, std::u16string_view attempt)
 {
@@ -53,7 +54,9 @@ void checkPassword(Game &game, std::u16string_view attempt)
     }
 }
 
-const Story kTestStory{runLocation, &kEverywhere, checkPassword};
+// The real story's words and dictionary: the machine says what it always says.
+const Story kTestStory{kLocations, &kEverywhere, checkPassword, tarnvaleStory().captions, story::kWords,
+                       story::kDictionary};
 
 struct TestGame {
     explicit TestGame(bool easy = false)
@@ -118,7 +121,7 @@ void EngineTest::newGameShowsTheStart()
             QVERIFY(slot.empty());
         QVERIFY(w.txtCon.visible && w.txtCon.enabled);
         QVERIFY(!w.txtPwd.visible);
-        QCOMPARE(w.txtGame, Game::kOpeningText);
+        QCOMPARE(w.txtGame, kTestStory.captions.txtGame);
         QVERIFY(w.txtGame.ends_with(u"урна.\r\n"s));
         QCOMPARE(t.game.state().money, std::int16_t(60));
         QCOMPARE(t.game.state().location, std::int16_t(0));
@@ -230,16 +233,16 @@ void EngineTest::rulesRunInOrderAndIndependently()
     // reply replaces the first one.
     enter(t.game, u"a"s);
     QCOMPARE(t.game.window().txtGame, u"second"s);
-    QVERIFY(t.game.is(Flag::hasBrick));
+    QVERIFY(t.game.is(kLit));
 
     TestGame u;
     enter(u.game, u"b"s); // the second rule alone, its guard not met
-    QCOMPARE(u.game.window().txtGame, Game::kDefaultReply);
+    QCOMPARE(u.game.window().txtGame, story::kWords.defaultReply);
 
     enter(u.game, u"A"s); // exact comparison: case matters
-    QCOMPARE(u.game.window().txtGame, Game::kDefaultReply);
+    QCOMPARE(u.game.window().txtGame, story::kWords.defaultReply);
     enter(u.game, u"a "s); // and so do blanks
-    QCOMPARE(u.game.window().txtGame, Game::kDefaultReply);
+    QCOMPARE(u.game.window().txtGame, story::kWords.defaultReply);
 }
 
 void EngineTest::aMoveTakesEffectNextTurn()
@@ -249,7 +252,7 @@ void EngineTest::aMoveTakesEffectNextTurn()
     // The first location's reply stands, the everywhere rule still ran.
     QCOMPARE(t.game.window().txtGame, u"moved"s);
     QCOMPARE(t.game.location(), std::int16_t(1));
-    QVERIFY(t.game.is(Flag::fileRead));
+    QVERIFY(t.game.is(kRang));
     enter(t.game, u"a"s);
     QCOMPARE(t.game.window().txtGame, u"second location"s);
 }
@@ -259,7 +262,7 @@ void EngineTest::everyEnterIsAMove()
     TestGame t;
     Game &g = t.game;
     g.pressConKey(kKeyEnter);
-    QCOMPARE(g.window().txtGame, Game::kDefaultReply);
+    QCOMPARE(g.window().txtGame, story::kWords.defaultReply);
     QCOMPARE(g.window().lblSteps, u"1 ходов"s);
     QCOMPARE(g.window().lblAction, std::u16string());
     enter(g, u"no such thing"s);
@@ -362,8 +365,8 @@ void EngineTest::overflowUndoesTheWholeTurn()
     GameWindow window = g.window();
     g.pressConKey(kKeyEnter);
     QCOMPARE(g.state(), state);
-    QCOMPARE(g.window().txtGame, Game::kOverflowNotice);
-    window.txtGame = Game::kOverflowNotice;
+    QCOMPARE(g.window().txtGame, story::kWords.overflow);
+    window.txtGame = story::kWords.overflow;
     QCOMPARE(g.window(), window); // labels, box and last command as before
 
     // A payment that overflows takes nothing and hands over nothing.
@@ -394,7 +397,7 @@ void EngineTest::movesCounterStopsAtItsLimit()
     g.typeCon(u"take"s);
     g.pressConKey(kKeyEnter);
     QCOMPARE(g.state().moveCount, std::int16_t(32767));
-    QCOMPARE(g.window().txtGame, Game::kOverflowNotice);
+    QCOMPARE(g.window().txtGame, story::kWords.overflow);
     QCOMPARE(g.window().lblInv[0], std::u16string());
     QCOMPARE(g.window().txtCon.text(), u"take"s);
 }
@@ -445,20 +448,20 @@ void EngineTest::passwordBox()
 
 void EngineTest::dictionaryOrder()
 {
-    QCOMPARE(kDictionary.size(), std::size_t(223));
-    QCOMPARE(kDictionary.front(), u"осм");
-    QCOMPARE(kDictionary.back(), u"пересыпать дешёвые сигареты");
-    for (std::size_t i = 0; i < kDictionary.size(); ++i) {
-        QVERIFY(kDictionary[i].size() >= 3 && kDictionary[i].size() <= 27);
-        for (std::size_t j = 0; j < kDictionary.size(); ++j) {
+    QCOMPARE(story::kDictionary.size(), std::size_t(223));
+    QCOMPARE(story::kDictionary.front(), u"осм");
+    QCOMPARE(story::kDictionary.back(), u"пересыпать дешёвые сигареты");
+    for (std::size_t i = 0; i < story::kDictionary.size(); ++i) {
+        QVERIFY(story::kDictionary[i].size() >= 3 && story::kDictionary[i].size() <= 27);
+        for (std::size_t j = 0; j < story::kDictionary.size(); ++j) {
             if (i == j)
                 continue;
-            const QString phrase = toQString(kDictionary[i]);
-            QVERIFY2(kDictionary[i].size() != kDictionary[j].size()
-                         || !startsWithFolded(kDictionary[j], kDictionary[i]),
+            const QString phrase = toQString(story::kDictionary[i]);
+            QVERIFY2(story::kDictionary[i].size() != story::kDictionary[j].size()
+                         || !startsWithFolded(story::kDictionary[j], story::kDictionary[i]),
                      qPrintable(phrase));
             // When one phrase begins another, the shorter stands first.
-            if (startsWithFolded(kDictionary[j], kDictionary[i]))
+            if (startsWithFolded(story::kDictionary[j], story::kDictionary[i]))
                 QVERIFY2(i < j, qPrintable(phrase));
         }
     }

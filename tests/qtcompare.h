@@ -3,7 +3,7 @@
 // QCOMPARE for the game's standard strings against Qt's: the values are
 // compared as they are and printed as Qt prints text when they differ.
 
-#include "app/qtstrings.h"
+#include "ui/qtstrings.h"
 
 #include <QTest>
 

@@ -3,7 +3,7 @@
 // commands run past the moves counter's limit, and heavy input into the
 // command box. Nothing may crash, memory must stay flat once the program has
 // warmed up, and every game must start like the first.
-#include "engine/dictionary.h"
+#include "story/dictionary.h"
 #include "engine/game.h"
 #include "story/story.h"
 #include "qtcompare.h"
@@ -156,8 +156,8 @@ void quietAboutRaise(QtMsgType type, const QMessageLogContext &context, const QS
         defaultMessages(type, context, message);
 }
 
-struct Program {
-    Program() : desktop(settings, tarnvaleStory(), [this] { ++musicLaunches; }) { desktop.start(); }
+struct Windows {
+    Windows() : desktop(settings, tarnvaleStory(), [this] { ++musicLaunches; }) { desktop.start(); }
     GameSettings settings;
     int musicLaunches = 0;
     ui::Desktop desktop;
@@ -188,7 +188,7 @@ void SoakTest::initTestCase()
 // difficulty showed, and the dialog and the game window never pile up.
 void SoakTest::thousandGamesThroughTheDialog()
 {
-    Program program;
+    Windows program;
     ui::Desktop &desktop = program.desktop;
     letTheEventLoopRun();
     const qsizetype windowsAtStart = QApplication::topLevelWidgets().size();
@@ -241,7 +241,7 @@ void SoakTest::thousandGamesThroughTheDialog()
 // thousand times each; the game goes on unharmed.
 void SoakTest::helpAndAuthorAThousandTimes()
 {
-    Program program;
+    Windows program;
     ui::Desktop &desktop = program.desktop;
     click(desktop.newGameDialog(), "lblStart");
     letTheEventLoopRun();
@@ -268,7 +268,7 @@ void SoakTest::helpAndAuthorAThousandTimes()
     QCOMPARE(QApplication::topLevelWidgets().size(), windowsAtStart);
     QCOMPARE(desktop.gameWindow(), window);
     typeLine(window->findChild<QLineEdit *>(u"txtCon"_s), u"осмотреть урну"_s);
-    QVERIFY(window->game().is(Flag::urnSearched));
+    QVERIFY(window->game().is(story::Flag::urnSearched));
     checkGrowth(warmKb, "1,000 help and author windows");
 }
 
@@ -303,7 +303,7 @@ void SoakTest::fortyThousandCommandsInOneGame()
         } else {
             // The move past the limit: nothing of the game changes.
             QCOMPARE(after, before);
-            QCOMPARE(g.window().txtGame, Game::kOverflowNotice);
+            QCOMPARE(g.window().txtGame, story::kWords.overflow);
             QCOMPARE(g.window().lblSteps, u"32767 ходов"_s);
             ++undone;
         }
@@ -311,7 +311,7 @@ void SoakTest::fortyThousandCommandsInOneGame()
         QVERIFY(g.window().txtCon.enabled);
         QVERIFY(!g.window().txtGame.empty());
         if (i == story.size() - 1)
-            QVERIFY2(g.is(Flag::fileRead), "the walkthrough did not reach the file");
+            QVERIFY2(g.is(story::Flag::fileRead), "the walkthrough did not reach the file");
         if (i == kWarmUp)
             warmKb = residentKb();
     }
@@ -342,7 +342,7 @@ void SoakTest::heavyInputInTheCommandBox()
     QCOMPARE(g.window().txtCon.text(), megabyte);   // begins no phrase: left as pasted
     QCOMPARE(g.window().lstItemsIndex, -1);
     g.pressConKey(kKeyEnter);
-    QCOMPARE(g.window().txtGame, Game::kDefaultReply);
+    QCOMPARE(g.window().txtGame, story::kWords.defaultReply);
     QCOMPARE(g.window().lblAction, megabyte);
     QCOMPARE(g.state().moveCount, std::int16_t(1));
     QVERIFY(g.window().txtCon.text().empty());
@@ -360,15 +360,15 @@ void SoakTest::heavyInputInTheCommandBox()
         g.typeCon(u16View(QStringView(&c, 1)));
     QCOMPARE(g.window().txtCon.text(), odd);
     g.pressConKey(kKeyEnter);
-    QCOMPARE(g.window().txtGame, Game::kDefaultReply);
+    QCOMPARE(g.window().txtGame, story::kWords.defaultReply);
     QCOMPARE(g.window().lblAction, odd);
 
     // The same phrase with a mark inside is not the phrase; without it, it is.
     QVERIFY(g.submit(u"осм\u200b урну"));
-    QCOMPARE(g.window().txtGame, Game::kDefaultReply);
-    QVERIFY(!g.is(Flag::urnSearched));
+    QCOMPARE(g.window().txtGame, story::kWords.defaultReply);
+    QVERIFY(!g.is(story::Flag::urnSearched));
     QVERIFY(g.submit(u"осм урну"));
-    QVERIFY(g.is(Flag::urnSearched));
+    QVERIFY(g.is(story::Flag::urnSearched));
 
     // Enter held down on an empty box: every press is a move and nothing else.
     const std::int16_t moves = g.state().moveCount;
@@ -376,7 +376,7 @@ void SoakTest::heavyInputInTheCommandBox()
     for (int i = 0; i < 5000; ++i)
         g.pressConKey(kKeyEnter);
     QCOMPARE(g.state().moveCount, std::int16_t(moves + 5000));
-    QCOMPARE(g.window().txtGame, Game::kDefaultReply);
+    QCOMPARE(g.window().txtGame, story::kWords.defaultReply);
     QVERIFY(g.window().lblAction.empty());
     QCOMPARE(g.window().lblInv, before.lblInv);
     QCOMPARE(g.window().lblPoints, before.lblPoints);

@@ -4,6 +4,8 @@
 #include "transcript_escape.h"
 #include "utf8.h"
 
+#include "story/story.h"
+
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -12,10 +14,12 @@
 namespace tarnvale::test {
 namespace {
 
+using namespace story;
+
 using Text = std::u16string;
 using View = std::u16string_view;
 
-const std::map<View, Flag> kFlagNames = {
+const std::map<View, FlagIndex> kFlagNames = {
     {u"urnSearched", Flag::urnSearched},       {u"hasEmptyPack", Flag::hasEmptyPack},
     {u"hasCheapCigs", Flag::hasCheapCigs},     {u"hasDearCigs", Flag::hasDearCigs},
     {u"baldDismissed", Flag::baldDismissed},   {u"hasBrick", Flag::hasBrick},
@@ -25,9 +29,9 @@ const std::map<View, Flag> kFlagNames = {
     {u"fileRead", Flag::fileRead},
 };
 
-const std::map<View, int> kKeyNames = {
-    {u"Enter", kKeyEnter},         {u"Esc", kKeyEscape},      {u"Up", kKeyUp},
-    {u"Backspace", kKeyBackspace}, {u"Delete", kKeyDelete},
+const std::map<View, Key> kKeyNames = {
+    {u"Enter", Key::Enter},         {u"Esc", Key::Escape},      {u"Up", Key::Up},
+    {u"Backspace", Key::Backspace}, {u"Delete", Key::Delete},
 };
 
 bool startsWith(View s, View prefix) { return s.substr(0, prefix.size()) == prefix; }
@@ -151,7 +155,6 @@ private:
         const std::size_t space = line.find(u' ');
         const View verb = line.substr(0, space);
         const Text arg = space == View::npos ? Text() : unescapeTranscript(line.substr(space + 1));
-        const bool password = game().window().txtPwd.visible;
         if (verb == u">") {
             game().submit(arg);
         } else if (verb == u"=") {
@@ -167,18 +170,10 @@ private:
             const auto key = kKeyNames.find(arg);
             if (key == kKeyNames.end())
                 return fail("unknown key " + toUtf8(arg));
-            if (password)
-                game().pressPwdKey(key->second);
-            else
-                game().pressConKey(key->second);
+            game().key(key->second);
         } else if (verb == u"type") {
-            for (std::size_t i = 0; i < arg.size(); ++i) {
-                const View c = View(arg).substr(i, 1);
-                if (game().window().txtPwd.visible)
-                    game().typePwd(c);
-                else
-                    game().typeCon(c);
-            }
+            for (std::size_t i = 0; i < arg.size(); ++i)
+                game().type(View(arg).substr(i, 1));
         } else if (verb == u"newgame") {
             game().newGame();
         } else if (verb == u"?") {

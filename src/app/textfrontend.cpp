@@ -1,6 +1,5 @@
 #include "app/textfrontend.h"
 
-#include "app/qtstrings.h"
 #include "engine/game.h"
 #include "story/story.h"
 
@@ -51,8 +50,8 @@ private:
     std::FILE *m_out;
 };
 
-// The window's text as Qt's JSON classes take it, without a copy of its own:
-// they copy it into their storage anyway.
+// The window's text as Qt takes it, without a copy of its own: Qt copies it
+// into its storage anyway when it keeps or changes it.
 QString borrowed(const std::u16string &text)
 {
     return QString::fromRawData(reinterpret_cast<const QChar *>(text.data()), qsizetype(text.size()));
@@ -108,7 +107,7 @@ void writeJsonScreen(Writer &writer, const GameWindow &w)
     };
     const QByteArray json = QJsonDocument(rest).toJson(QJsonDocument::Compact);
     writer.write("{\"lblAction\":");
-    writeJsonString(writer, qtView(w.lblAction));
+    writeJsonString(writer, borrowed(w.lblAction));
     writer.write(",");
     writer.write(QByteArrayView(json).sliced(1));   // the members and the closing brace
     writer.write("\n");
@@ -116,7 +115,7 @@ void writeJsonScreen(Writer &writer, const GameWindow &w)
 
 QByteArray humanScreen(const GameWindow &w)
 {
-    QString text = toQString(w.txtGame);
+    QString text = borrowed(w.txtGame);
     text.replace(u"\r\n"_s, u"\n"_s);
     if (!text.endsWith(u'\n'))
         text += u'\n';
@@ -124,10 +123,10 @@ QByteArray humanScreen(const GameWindow &w)
     QStringList items;
     for (const std::u16string &slot : w.lblInv) {
         if (!slot.empty())
-            items << toQString(slot);
+            items << borrowed(slot);
     }
     QString status = u"[ %1 | %2 | %3 | %4 | инвентарь: %5 ]"_s.arg(
-        toQString(w.lblMoney), toQString(w.lblPoints), toQString(w.lblSteps), toQString(w.lblDiff),
+        borrowed(w.lblMoney), borrowed(w.lblPoints), borrowed(w.lblSteps), borrowed(w.lblDiff),
         items.isEmpty() ? u"пусто"_s : items.join(u", "_s));
     if (w.txtPwd.visible)
         status += u"\n(введи пароль)"_s;
@@ -252,7 +251,7 @@ int runTextGame(GameSettings &settings, const TextOptions &options,
             ++lineNo;
             if (!clean)
                 std::fprintf(err, "tarnvale: line %ld is not valid UTF-8; the bad bytes were read as U+FFFD\n", lineNo);
-            if (!game.submit(u16View(line)))
+            if (!game.submit(std::u16string_view(QStringView(line).utf16(), std::size_t(line.size()))))
                 std::fprintf(err, "tarnvale: line %ld ignored: the game is over\n", lineNo);
             show();
         }

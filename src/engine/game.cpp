@@ -1,6 +1,7 @@
 #include "engine/game.h"
 
-#include "engine/dictionary.h"
+#include "engine/completion.h"
+#include "engine/rules.h"
 
 #include <algorithm>
 #include <cmath>
@@ -38,25 +39,11 @@ std::u16string counterLabel(std::int16_t value, std::u16string_view word)
     return label;
 }
 
-constexpr std::u16string_view kMovesWord = u" ходов";
-constexpr std::u16string_view kPointsWord = u" очков";
-constexpr std::u16string_view kMoneyWord = u" руб.";
-constexpr std::u16string_view kHardGame = u"сложная игра";
-constexpr std::u16string_view kEasyGame = u"простая игра";
-constexpr std::u16string_view kGameOverLines = u"Ха! Ты завершил игру раньше времени.\r\nИгра Окончена.";
-
 // The completion runs inside the command box's change event and re-enters it
 // once through its own change of the text; nothing legitimate goes deeper.
 constexpr int kMaxChangeDepth = 2;
 
 } // namespace
-
-const std::u16string_view Game::kOpeningText = u"Ты стоишь на улице. Мимо по дороге проносятся \r\n"
-                                              u"машины. Перед тобой магазин, слева тёмный \r\n"
-                                              u"переулок, а справа кучка отморозков. Около \r\n"
-                                              u"магазина стоит грязная урна.\r\n";
-const std::u16string_view Game::kDefaultReply = u"Это выражение не подходит.";
-const std::u16string_view Game::kOverflowNotice = u"Счётчик переполнен, команда не выполнена.";
 
 bool PhraseList::operator==(const PhraseList &other) const
 {
@@ -73,11 +60,12 @@ void Game::newGame()
 {
     // The window as it is designed, before its load handler runs.
     m_window = GameWindow{};
-    m_window.txtGame = kOpeningText;
-    m_window.lblSteps = u"0 ходов";
-    m_window.lblMoney = u"руб.";
-    m_window.lblPoints = u"очков";
-    m_window.lblDiff = u"сложность";
+    const GameCaptions &designed = m_story.captions;
+    m_window.txtGame = designed.txtGame;
+    m_window.lblSteps = designed.lblSteps;
+    m_window.lblMoney = designed.lblMoney;
+    m_window.lblPoints = designed.lblPoints;
+    m_window.lblDiff = designed.lblDiff;
     m_window.txtPwd.visible = false;
     m_state = GameState{};
     m_changeDepth = 0;
@@ -94,7 +82,7 @@ void Game::Form_Load()
     PointsCounter(0);
     m_window.txtPwd.visible = false;
     m_window.txtCon.visible = true;
-    m_window.lblDiff = kHardGame;
+    m_window.lblDiff = m_story.words.hardGame;
     m_window.txtCon.enabled = true;
     m_state = GameState{};
     m_window.lblAction.clear();
@@ -104,8 +92,8 @@ void Game::Form_Load()
     }
     MoneyCounter(60);
     if (m_settings.easyMode == kTrue) {
-        m_window.lstItems.fill(kDictionary);
-        m_window.lblDiff = kEasyGame;
+        m_window.lstItems.fill(m_story.dictionary);
+        m_window.lblDiff = m_story.words.easyGame;
     }
     if (m_settings.musicOn == kTrue && m_launchMusic)
         m_launchMusic();
@@ -121,13 +109,13 @@ void Game::PointsCounter(std::int16_t addpoints)
     } else {
         m_state.points = checkedCounter(m_state.points + addpoints);
     }
-    rewrite(m_window.lblPoints, &TurnUndo::lblPoints, counterLabel(m_state.points, kPointsWord));
+    rewrite(m_window.lblPoints, &TurnUndo::lblPoints, counterLabel(m_state.points, m_story.words.points));
 }
 
 void Game::MoneyCounter(std::int16_t addmoney)
 {
     m_state.money = checkedCounter(m_state.money + addmoney);
-    rewrite(m_window.lblMoney, &TurnUndo::lblMoney, counterLabel(m_state.money, kMoneyWord));
+    rewrite(m_window.lblMoney, &TurnUndo::lblMoney, counterLabel(m_state.money, m_story.words.money));
 }
 
 void Game::GameOver()
@@ -136,7 +124,7 @@ void Game::GameOver()
     std::u16string text = m_window.txtGame;
     if (!text.empty())
         text.append(u"\r\n\r\n");
-    text.append(kGameOverLines);
+    text.append(m_story.words.gameOver);
     rewrite(m_window.txtGame, &TurnUndo::txtGame, std::move(text));
     m_window.txtCon.enabled = false;
 }
@@ -146,13 +134,12 @@ void Game::GameOver()
 
 void Game::Action()
 {
-    reply(kDefaultReply);
+    reply(m_story.words.defaultReply);
     // Nothing in a turn changes the command box, so every rule compares the
     // same text.
     const std::u16string_view command = m_window.txtCon.text();
     const std::int16_t location = m_state.location;
-    if (m_story.runLocation)
-        m_story.runLocation(*this, location, command);
+    runLocation(m_story, *this, location, command);
     if (m_story.everywhere)
         runRules(*m_story.everywhere, *this, command);
 }
@@ -172,11 +159,11 @@ void Game::enterTurn()
         m_state.moveCount = checkedCounter(m_state.moveCount + 1);
     } catch (const CounterOverflow &) {
         undoTurn();
-        m_window.txtGame = kOverflowNotice;
+        m_window.txtGame = m_story.words.overflow;
         return;
     }
     m_turn.reset();
-    m_window.lblSteps = counterLabel(m_state.moveCount, kMovesWord);
+    m_window.lblSteps = counterLabel(m_state.moveCount, m_story.words.moves);
     m_window.lblAction = m_window.txtCon.text();
     setConText({});
 }
@@ -286,7 +273,7 @@ void Game::txtPwd_KeyDown(int &keyCode)
     switch (keyCode) {
     case kKeyEnter:
         // A password attempt is not a move: the label is only rewritten.
-        m_window.lblSteps = counterLabel(m_state.moveCount, kMovesWord);
+        m_window.lblSteps = counterLabel(m_state.moveCount, m_story.words.moves);
         m_window.lblAction = box.text();
         if (m_story.checkPassword)
             m_story.checkPassword(*this, box.text());
@@ -364,6 +351,104 @@ void Game::selectPwd(int start, int length)
 {
     m_window.txtPwd.setSelStart(start);
     m_window.txtPwd.setSelLength(length);
+}
+
+void Game::key(Key key)
+{
+    TextBox &box = visibleBoxForInput();
+    if (!box.acceptsInput())
+        return;
+    const bool password = passwordShown();
+    const auto press = [&](int code) {
+        if (password)
+            pressPwdKey(code);
+        else
+            pressConKey(code);
+    };
+    switch (key) {
+    case Key::Enter: press(kKeyEnter); break;
+    case Key::Escape: press(kKeyEscape); break;
+    case Key::Up: press(kKeyUp); break;
+    case Key::Backspace: press(kKeyBackspace); break;
+    case Key::Delete: press(kKeyDelete); break;
+    case Key::Left:
+        // A selection collapses to its start, else one character back.
+        box.setSelStart(box.selLength() ? box.selStart() : box.previousStop(box.selStart()));
+        break;
+    case Key::Right:
+        box.setSelStart(box.selLength() ? box.selStart() + box.selLength() : box.nextStop(box.selStart()));
+        break;
+    case Key::Home: box.setSelStart(0); break;
+    case Key::End: box.setSelStart(int(box.text().size())); break;
+    }
+}
+
+void Game::type(std::u16string_view text)
+{
+    if (passwordShown())
+        typePwd(text);
+    else
+        typeCon(text);
+}
+
+void Game::edit(std::u16string_view text, int caret)
+{
+    // Typing at the selection: what stands before it and after it is kept,
+    // and the caret follows what came in.
+    const TextBox &before = visibleBox();
+    const std::u16string_view was = before.text();
+    const std::size_t start = std::size_t(before.selStart());
+    const std::size_t end = start + std::size_t(before.selLength());
+    const std::size_t kept = was.size() - (end - start);
+    if (text.size() > kept && caret >= 0 && std::size_t(caret) == start + (text.size() - kept)
+        && text.substr(0, start) == was.substr(0, start) && text.substr(std::size_t(caret)) == was.substr(end)) {
+        type(firstLine(text.substr(start, text.size() - kept)));
+        return;
+    }
+    // Anything else: the box keeps the text up to a line break that came in.
+    const std::u16string_view line = firstLine(text);
+    caret = std::min(caret, int(line.size()));
+    if (passwordShown())
+        editPwd(line, caret);
+    else
+        editCon(line, caret);
+}
+
+void Game::select(int start, int length)
+{
+    const TextBox &box = visibleBox();
+    const int from = box.stopAtOrBefore(start);
+    const int to = box.stopAtOrAfter(start + std::max(0, length));
+    if (passwordShown())
+        selectPwd(from, to - from);
+    else
+        selectCon(from, to - from);
+}
+
+void Game::paste(std::u16string_view text)
+{
+    const std::u16string_view line = firstLine(text);
+    if (!line.empty())
+        type(line);
+}
+
+std::u16string_view Game::firstLine(std::u16string_view text)
+{
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        switch (text[i]) {
+        case u'\r':
+        case u'\n':
+        case u'\v':
+        case u'\f':
+        case u'\u0085':
+        case u'\u2028':
+        case u'\u2029':
+            return text.substr(0, i);
+        default:
+            break;
+        }
+    }
+    return text;
 }
 
 bool Game::submit(std::u16string_view line)

@@ -15,7 +15,7 @@
 
 namespace tarnvale {
 
-// Key codes the console reacts to.
+// Key codes the console's handlers react to.
 enum KeyCode : int {
     kKeyNone = 0,
     kKeyBackspace = 8,
@@ -24,6 +24,11 @@ enum KeyCode : int {
     kKeyUp = 38,
     kKeyDelete = 46,
 };
+
+// The keys a player presses in an input box, as every front-end names them.
+// The caret keys are for front-ends whose box is drawn by the game itself;
+// a platform's text widget moves its caret on its own and reports where to.
+enum class Key { Enter, Escape, Up, Backspace, Delete, Left, Right, Home, End };
 
 inline constexpr int kInventorySlots = 10;
 
@@ -92,7 +97,30 @@ public:
     void txtCon_Change();
     void txtPwd_KeyDown(int &keyCode);
 
-    // --- the player at the keyboard ---------------------------------------
+    // --- the player at the visible box ---------------------------------------
+    // What a player does reaches whichever input box is on screen (the
+    // command box, or the password box in its place) while it is enabled.
+    void key(Key key);
+    // Characters typed, replacing the selection.
+    void type(std::u16string_view text);
+    // An edit that a real text widget made on its own (dragging text, an
+    // input method, deleting a word, an undo): its new text and caret. An
+    // edit that is only typing at the selection counts as typing.
+    void edit(std::u16string_view text, int caret);
+    // The player moved the caret or selected text (no change of the text).
+    // Neither end stays inside a surrogate pair.
+    void select(int start, int length);
+    // A paste (or a drop) at the selection: the text up to its first line
+    // break goes in as typed; nothing is ever submitted by a paste.
+    void paste(std::u16string_view text);
+    // The input box on screen.
+    bool passwordShown() const { return m_window.txtPwd.visible; }
+    const TextBox &visibleBox() const { return passwordShown() ? m_window.txtPwd : m_window.txtCon; }
+    // The part of a pasted text that a one-line box keeps: up to the first
+    // line break (CR, LF, VT, FF, NEL, LS, PS).
+    static std::u16string_view firstLine(std::u16string_view text);
+
+    // --- the handlers behind it ------------------------------------------------
     // A key press in the command or password box: the handler first, then,
     // for a key it did not consume, the text box's own editing. Keys reach a
     // box only while it is visible and enabled.
@@ -119,9 +147,9 @@ public:
     bool holdsItem(std::u16string_view item) const;
     void addPoints(std::int16_t amount) { PointsCounter(amount); }
     void addMoney(std::int16_t amount) { MoneyCounter(amount); }
-    bool is(Flag f) const { return m_state[f] != kFalse; }
-    void set(Flag f) { m_state[f] = kTrue; }
-    void clear(Flag f) { m_state[f] = kFalse; }
+    bool is(FlagIndex f) const { return m_state[f] != kFalse; }
+    void set(FlagIndex f) { m_state[f] = kTrue; }
+    void clear(FlagIndex f) { m_state[f] = kFalse; }
     void moveTo(std::int16_t location) { m_state.location = location; }
     std::int16_t location() const { return m_state.location; }
     void showPasswordBox();   // the password box takes the command box's place
@@ -134,9 +162,7 @@ public:
     const GameWindow &window() const { return m_window; }
     const GameSettings &settings() const { return m_settings; }
 
-    static const std::u16string_view kOpeningText;
-    static const std::u16string_view kDefaultReply;
-    static const std::u16string_view kOverflowNotice;
+    const Story &story() const { return m_story; }
 
 private:
     // What the turn under way has changed so far, kept until it has gone
@@ -161,6 +187,7 @@ private:
                  std::u16string text);
     void keepInventory();   // before the inventory changes
     void setConText(std::u16string_view text);
+    TextBox &visibleBoxForInput() { return passwordShown() ? m_window.txtPwd : m_window.txtCon; }
     bool easyGame() const { return m_settings.easyMode != kFalse; }
 
     GameSettings &m_settings;

@@ -11,32 +11,9 @@ using Bool16 = std::int16_t;
 inline constexpr Bool16 kTrue = -1;
 inline constexpr Bool16 kFalse = 0;
 
-// The thirteen story flags, in the order of the game state record.
-enum class Flag : std::size_t {
-    urnSearched,
-    hasEmptyPack,
-    hasCheapCigs,
-    hasDearCigs,
-    baldDismissed,
-    hasBrick,
-    windowBroken,
-    keyNoticed,
-    hasDiskette,
-    atComputer,
-    loggedIn,
-    disketteInserted,
-    fileRead,
-};
+// The game state record keeps thirteen flags; the story names them.
 inline constexpr std::size_t kFlagCount = 13;
-
-// Locations of the story.
-enum Location : std::int16_t {
-    kStreet = 0,
-    kShop = 1,
-    kAlley = 2,
-    kCorner = 3,
-    kRoom = 4,
-};
+using FlagIndex = std::size_t;
 
 // Everything one game remembers, apart from the inventory (which lives in the
 // inventory captions). Every field is a signed 16-bit integer, zero at the
@@ -45,11 +22,11 @@ struct GameState {
     std::int16_t moveCount = 0;
     std::int16_t points = 0;
     std::int16_t money = 0;
-    std::int16_t location = kStreet;
+    std::int16_t location = 0;   // the story's first location
     std::array<Bool16, kFlagCount> flags{};
 
-    Bool16 &operator[](Flag f) { return flags[static_cast<std::size_t>(f)]; }
-    Bool16 operator[](Flag f) const { return flags[static_cast<std::size_t>(f)]; }
+    Bool16 &operator[](FlagIndex f) { return flags[f]; }
+    Bool16 operator[](FlagIndex f) const { return flags[f]; }
     bool operator==(const GameState &) const = default;
 };
 

@@ -1,5 +1,7 @@
 #include "engine/rules.h"
 
+#include "engine/game.h"
+
 #include <algorithm>
 
 namespace tarnvale {
@@ -16,6 +18,17 @@ void runRules(const RuleTable &rules, Game &game, std::u16string_view command)
         if (rule.accepts(command))
             rule.effects(game);
     }
+}
+
+void runLocation(const Story &story, Game &game, std::int16_t location, std::u16string_view command)
+{
+    if (location < 0 || std::size_t(location) >= story.locations.size())
+        return;
+    const LocationScript &script = story.locations[std::size_t(location)];
+    if (!(script.silentWhile && game.is(*script.silentWhile)))
+        runRules(script.rules(), game, command);
+    if (script.then)
+        runRules(script.then(), game, command);
 }
 
 } // namespace tarnvale

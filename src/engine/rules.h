@@ -1,6 +1,10 @@
 #pragma once
 
+#include "engine/gamestate.h"
+
 #include <cstdint>
+#include <optional>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -27,13 +31,51 @@ using RuleTable = std::vector<Rule>;
 
 void runRules(const RuleTable &rules, Game &game, std::u16string_view command);
 
-// The story the interpreter runs: the script of one location, then the rules
-// valid everywhere.
+struct Story;
+// Runs the script of `location`; a location the story does not have is silent.
+void runLocation(const Story &story, Game &game, std::int16_t location, std::u16string_view command);
+
+// The script of one location: its rules, then, where it has them, the rules
+// of what the location holds. The location's own rules are silent while the
+// flag `silentWhile` is set (read once, before the first rule).
+struct LocationScript {
+    const RuleTable &(*rules)();
+    const RuleTable &(*then)() = nullptr;
+    std::optional<FlagIndex> silentWhile = {};
+};
+
+// The game window's captions as it is designed, before a game's load
+// rewrites them.
+struct GameCaptions {
+    std::u16string_view txtGame;
+    std::u16string_view lblSteps;
+    std::u16string_view lblMoney;
+    std::u16string_view lblPoints;
+    std::u16string_view lblDiff;
+};
+
+// What the machine itself says, in the story's words.
+struct Wording {
+    std::u16string_view defaultReply;   // to a command that no rule accepts
+    std::u16string_view gameOver;       // the closing lines of a lost game
+    std::u16string_view overflow;       // a turn undone by a counter overflow
+    std::u16string_view moves;          // after the counters' numbers
+    std::u16string_view points;
+    std::u16string_view money;
+    std::u16string_view hardGame;       // the difficulty label
+    std::u16string_view easyGame;
+};
+
+// The story the interpreter runs: the script of the current location, then
+// the rules valid everywhere; the computer's answer to a password attempt;
+// its words and the easy game's dictionary.
 struct Story {
-    void (*runLocation)(Game &game, std::int16_t location, std::u16string_view command);
+    std::span<const LocationScript> locations;   // by location number
     const RuleTable *everywhere;
-    // The computer's answer to a password attempt typed into the password box.
     void (*checkPassword)(Game &game, std::u16string_view attempt);
+    GameCaptions captions;
+    Wording words;
+    std::span<const std::u16string_view> dictionary;
 };
 
 } // namespace tarnvale

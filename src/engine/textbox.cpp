@@ -8,6 +8,14 @@ namespace {
 bool isHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 bool isLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
+// The combining marks of the Basic Multilingual Plane's combining blocks:
+// they belong to the character before them.
+bool isCombiningMark(char16_t c)
+{
+    return (c >= 0x0300 && c <= 0x036F) || (c >= 0x1AB0 && c <= 0x1AFF) || (c >= 0x1DC0 && c <= 0x1DFF)
+        || (c >= 0x20D0 && c <= 0x20FF) || (c >= 0xFE20 && c <= 0xFE2F);
+}
+
 } // namespace
 
 bool TextBox::setText(std::u16string_view text)
@@ -88,6 +96,42 @@ bool TextBox::edit(std::u16string_view text, int caret)
     m_selStart = std::clamp(caret, 0, size());
     m_selLength = 0;
     return changed;
+}
+
+bool TextBox::isStop(int pos) const
+{
+    if (pos <= 0 || pos >= size())
+        return true;
+    const char16_t at = m_text[std::size_t(pos)];
+    if (isLowSurrogate(at) && isHighSurrogate(m_text[std::size_t(pos - 1)]))
+        return false;
+    return !isCombiningMark(at);
+}
+
+int TextBox::stopAtOrBefore(int pos) const
+{
+    pos = std::clamp(pos, 0, size());
+    while (!isStop(pos))
+        --pos;
+    return pos;
+}
+
+int TextBox::stopAtOrAfter(int pos) const
+{
+    pos = std::clamp(pos, 0, size());
+    while (!isStop(pos))
+        ++pos;
+    return pos;
+}
+
+int TextBox::previousStop(int pos) const
+{
+    return pos <= 0 ? 0 : stopAtOrBefore(pos - 1);
+}
+
+int TextBox::nextStop(int pos) const
+{
+    return pos >= size() ? size() : stopAtOrAfter(pos + 1);
 }
 
 } // namespace tarnvale

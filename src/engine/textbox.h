@@ -34,10 +34,20 @@ public:
     bool deleteForward();               // the selection, or the character after the caret
     bool edit(std::u16string_view text, int caret); // any other edit a real widget reports
 
+    // Where the caret may stand: never inside a surrogate pair, nor between
+    // a character and the combining marks that follow it. The stop before
+    // and after `pos`, and `pos` itself when it is one or else the nearest
+    // stop on that side.
+    int previousStop(int pos) const;
+    int nextStop(int pos) const;
+    int stopAtOrBefore(int pos) const;
+    int stopAtOrAfter(int pos) const;
+
     bool operator==(const TextBox &) const = default;
 
 private:
     bool removeSelection();
+    bool isStop(int pos) const;
     int size() const { return int(m_text.size()); }
 
     std::u16string m_text;

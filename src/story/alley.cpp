@@ -3,31 +3,29 @@
 #include "engine/game.h"
 #include "story/items.h"
 #include "story/scenery.h"
+#include "story/text.h"
 
 namespace tarnvale::story {
 
-using namespace std::string_literals;
-
 namespace {
 
-const std::u16string kAlleyDoor =
-    u"Деревянная дверь, краска на ней давно облупилась. Видимо, дверь выходит на улицу."s;
-const std::u16string kDoorLocked = u"Ты дёрнул за ручку, но ничего не произошло. Дверь заперта."s;
-const std::u16string kDoorUnlocked =
-    kDoorLocked
-    + u"\r\nТут ты вспомнил, что у тебя есть ключ лысого отморозка. Ты вставил его в замочную "
-      u"скважину, повернул, и замок со щелчком открылся.\r\n"
-      u"Ты заходишь внутрь, закрываешь за собой дверь."s;
-const std::u16string kBrickOnDoorstep = u"Самый обычный красный кирпич."s;
-const std::u16string kBrickInHand = u"Кирпич у тебя в руке! Красный такой, увесистый!"s;
-const std::u16string kBrickInShop = u"Кирпич в магазине..."s;
-const std::u16string kBrickTaken = u"Ты поднимаешь кирпич."s;
-const std::u16string kBrickAlreadyTaken = u"Кирпич уже у тебя в руке."s;
-const std::u16string kNoBricksHere = u"Здесь нет кирпичей."s;
-// The street view itself is appended when the reply is written: it lives in
-// another unit.
-const std::u16string kLeaveAlley =
-    u"Ты покидаешь этот мрачный переулок.\r\nТы опять стоишь на улице. "s;
+constexpr std::u16string_view kAlleyDoor =
+    u"Деревянная дверь, краска на ней давно облупилась. Видимо, дверь выходит на улицу.";
+constexpr Text kDoorLocked = u"Ты дёрнул за ручку, но ничего не произошло. Дверь заперта.";
+constexpr auto kDoorUnlocked =
+    join(kDoorLocked,
+         u"\r\nТут ты вспомнил, что у тебя есть ключ лысого отморозка. Ты вставил его в замочную "
+         u"скважину, повернул, и замок со щелчком открылся.\r\n"
+         u"Ты заходишь внутрь, закрываешь за собой дверь.");
+constexpr std::u16string_view kBrickOnDoorstep = u"Самый обычный красный кирпич.";
+constexpr std::u16string_view kBrickInHand = u"Кирпич у тебя в руке! Красный такой, увесистый!";
+constexpr std::u16string_view kBrickInShop = u"Кирпич в магазине...";
+constexpr std::u16string_view kBrickTaken = u"Ты поднимаешь кирпич.";
+constexpr std::u16string_view kBrickAlreadyTaken = u"Кирпич уже у тебя в руке.";
+constexpr std::u16string_view kNoBricksHere = u"Здесь нет кирпичей.";
+// Back in the street, which is described again.
+constexpr auto kLeaveAlley =
+    join(u"Ты покидаешь этот мрачный переулок.\r\nТы опять стоишь на улице. ", kStreetView);
 
 } // namespace
 
@@ -89,7 +87,7 @@ const RuleTable &alleyRules()
          {u"уйти из переулка", u"покинуть переулок", u"выйти из переулка", u"на улицу",
           u"выйти на улицу"},
          [](Game &g) {
-             g.reply(kLeaveAlley + kStreetView);
+             g.reply(kLeaveAlley);
              g.moveTo(kStreet);
          }},
     };

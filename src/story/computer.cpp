@@ -2,45 +2,44 @@
 
 #include "engine/game.h"
 #include "story/items.h"
+#include "story/text.h"
 
 namespace tarnvale::story {
-
-using namespace std::string_literals;
 
 namespace {
 
 // The password is the name on the bald man's key fob.
-const std::u16string kPassword = u"lyra"s;
+constexpr Text kPassword = u"lyra";
 
 // What the screen shows: the menu, and the line under a finished entry.
-const std::u16string kMenu = u"* записная книжка\r\n* дискета\r\n* выключить компьютер"s;
-const std::u16string kRuleLine =
-    u"--------------------------------- end ---------------------------------"s;
-const std::u16string kPasswordPrompt = u"Введите пароль:"s;
+constexpr Text kMenu = u"* записная книжка\r\n* дискета\r\n* выключить компьютер";
+constexpr Text kRuleLine =
+    u"--------------------------------- end ---------------------------------";
+constexpr Text kPasswordPrompt = u"Введите пароль:";
 
-const std::u16string kComputerIsOn = u"Компьютер включен."s;
-const std::u16string kSitDown = u"Ты сел за включеный компьютер.\r\n"s + kMenu;
-const std::u16string kBoot =
-    u"Ты нажал большую серую кнопку, и системный блок загудел. Грузился он минуты две, "
-    u"и тут, блин, надо вводить пароль.\r\n"s
-    + kPasswordPrompt;
-const std::u16string kNoDiskette = u"У тебя нет никакой дискеты."s;
-const std::u16string kDisketteAlreadyIn = u"Дискета уже вставлена.\r\n"s + kMenu;
-const std::u16string kDisketteInserted = u"Ты вставил дискету в дисковод.\r\n"s + kMenu;
-const std::u16string kNotebook =
-    u"Позвони Евграфу (его номер в файле на дискете), он подскажет дальнейшие действия.\r\n"s
-    + kRuleLine + u"\r\n"s + kMenu;
-const std::u16string kFileOpened =
-    u"Внутри один только файл: happyend.txt. Ты открываешь его:\r\n(729)58-14-30\r\n"s
-    + kRuleLine + u"\r\n"s + kMenu;
-const std::u16string kNoDiskInDrive =
-    u"диск в устройстве не обнаружен\r\n"s + kRuleLine + u"\r\n"s + kMenu;
-const std::u16string kStandUp = u"Ты решил не выключать компьютер, а просто встать из-за него."s;
-const std::u16string kNotSeated = u"Ты не за компьютером."s;
-const std::u16string kWrongPassword =
-    u"Пароль неверный. Попробуйте ещё раз.\r\n"s + kPasswordPrompt;
-const std::u16string kPasswordAccepted =
-    kPasswordPrompt + u"\r\n"s + kPassword + u"\r\nпринято\r\n\r\n"s + kMenu;
+constexpr std::u16string_view kComputerIsOn = u"Компьютер включен.";
+constexpr auto kSitDown = join(u"Ты сел за включеный компьютер.\r\n", kMenu);
+constexpr auto kBoot =
+    join(u"Ты нажал большую серую кнопку, и системный блок загудел. Грузился он минуты две, "
+         u"и тут, блин, надо вводить пароль.\r\n",
+         kPasswordPrompt);
+constexpr std::u16string_view kNoDiskette = u"У тебя нет никакой дискеты.";
+constexpr auto kDisketteAlreadyIn = join(u"Дискета уже вставлена.\r\n", kMenu);
+constexpr auto kDisketteInserted = join(u"Ты вставил дискету в дисковод.\r\n", kMenu);
+constexpr auto kNotebook =
+    join(u"Позвони Евграфу (его номер в файле на дискете), он подскажет дальнейшие действия.\r\n",
+         kRuleLine, u"\r\n", kMenu);
+constexpr auto kFileOpened =
+    join(u"Внутри один только файл: happyend.txt. Ты открываешь его:\r\n(729)58-14-30\r\n",
+         kRuleLine, u"\r\n", kMenu);
+constexpr auto kNoDiskInDrive =
+    join(u"диск в устройстве не обнаружен\r\n", kRuleLine, u"\r\n", kMenu);
+constexpr std::u16string_view kStandUp =
+    u"Ты решил не выключать компьютер, а просто встать из-за него.";
+constexpr std::u16string_view kNotSeated = u"Ты не за компьютером.";
+constexpr auto kWrongPassword = join(u"Пароль неверный. Попробуйте ещё раз.\r\n", kPasswordPrompt);
+constexpr auto kPasswordAccepted =
+    join(kPasswordPrompt, u"\r\n", kPassword, u"\r\nпринято\r\n\r\n", kMenu);
 
 } // namespace
 

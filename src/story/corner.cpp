@@ -3,40 +3,41 @@
 #include "engine/game.h"
 #include "story/items.h"
 #include "story/scenery.h"
+#include "story/text.h"
 
 namespace tarnvale::story {
 
-using namespace std::string_literals;
-
 namespace {
 
-const std::u16string kCornerWayBack =
-    u"Немного левее можно зайти в переулок, а не доходя до него стоит магазин."s;
-const std::u16string kCornerWithGang =
-    u"Ты стоишь на улице возле банды отморозков. "s + kCornerWayBack
-    + u"\r\nОтморозки пьют пиво и ржут. Очевидно, что лидер - лысый."s;
-const std::u16string kCornerEmpty = u"Никого вокруг. "s + kCornerWayBack;
-const std::u16string kCornerWithKey =
-    kCornerEmpty + u"\r\nУ тебя под ногами лежит ключ лысого отморозка с брелком \"lyra\"."s;
-const std::u16string kKeyLook = u"Обычный ключ жёлтого цвета с металлическим брелком \"lyra\"."s;
-const std::u16string kKeyTaken = u"Ты поднимаешь ключ."s;
-const std::u16string kKeyTooRisky = u"Лысый отморозок несколько крепче тебя, да и друзья его рядом..."s;
-const std::u16string kBaldTalk =
+constexpr Text kCornerWayBack =
+    u"Немного левее можно зайти в переулок, а не доходя до него стоит магазин.";
+constexpr auto kCornerWithGang =
+    join(u"Ты стоишь на улице возле банды отморозков. ", kCornerWayBack,
+         u"\r\nОтморозки пьют пиво и ржут. Очевидно, что лидер - лысый.");
+constexpr auto kCornerEmpty = join(u"Никого вокруг. ", kCornerWayBack);
+constexpr auto kCornerWithKey =
+    join(kCornerEmpty, u"\r\nУ тебя под ногами лежит ключ лысого отморозка с брелком \"lyra\".");
+constexpr std::u16string_view kKeyLook =
+    u"Обычный ключ жёлтого цвета с металлическим брелком \"lyra\".";
+constexpr std::u16string_view kKeyTaken = u"Ты поднимаешь ключ.";
+constexpr std::u16string_view kKeyTooRisky =
+    u"Лысый отморозок несколько крепче тебя, да и друзья его рядом...";
+constexpr std::u16string_view kBaldTalk =
     u"- Давно тут стоите?\r\n"
     u"- Да я вырос на этой улице! Всю жизнь тут! Пива хочешь?\r\n"
     u"\"Сейчас ещё и пиво с меня требовать начнут\" - подумал ты про себя и ответил:\r\n"
     u"- Нет, спасибо, я не пью.\r\n"
-    u"- Ну, нет так нет... Не отвлекай меня больше!"s;
-const std::u16string kBaldBusy =
+    u"- Ну, нет так нет... Не отвлекай меня больше!";
+constexpr std::u16string_view kBaldBusy =
     u"Лысый просил не отвлекать его больше. Ты не хочешь больше с ним разговаривать, "
-    u"а то мало ли что..."s;
-const std::u16string kBaldLook =
+    u"а то мало ли что...";
+constexpr std::u16string_view kBaldLook =
     u"Лысый оказался невысоким, крепко сбитым парнем в дешёвом спортивном костюме и чёрных "
     u"ботинках, покрытых пылью. В правой руке он держит бутылку пива из ближайшего магазина, "
-    u"а на указательном пальце левой лениво крутит ключ с металлическим брелком \"lyra\"."s;
-// The street view itself is appended when the reply is written: it lives in
-// another unit.
-const std::u16string kLeaveCorner = u"Ты отходишь от оторозков.\r\nТы снова стоишь на улице. "s;
+    u"а на указательном пальце левой лениво крутит ключ с металлическим брелком \"lyra\".";
+// Back in the street, which is described again.
+constexpr auto kLeaveCorner =
+    join(u"Ты отходишь от оторозков.\r\nТы снова стоишь на улице. ", kStreetView);
 
 } // namespace
 
@@ -103,7 +104,7 @@ const RuleTable &cornerRules()
           u"идти к магазину", u"идти от банды", u"отойти от банды", u"отойти от отморозков",
           u"идти от отморозков", u"шагать налево", u"налево"},
          [](Game &g) {
-             g.reply(kLeaveCorner + kStreetView);
+             g.reply(kLeaveCorner);
              g.moveTo(kStreet);
          }},
     };

@@ -6,13 +6,11 @@
 namespace tarnvale::story {
 namespace {
 
-using namespace std::string_literals;
-
 // --- What the pack swap says ---------------------------------------------------
 
-const std::u16string kPacksSwapped =
-    u"Ты переложил дешёвые сигареты в пачку от дорогих. Теперь у тебя пачка дорогих сигарет."s;
-const std::u16string kNothingToSwap = u"Что и куда перекладывать?"s;
+constexpr std::u16string_view kPacksSwapped =
+    u"Ты переложил дешёвые сигареты в пачку от дорогих. Теперь у тебя пачка дорогих сигарет.";
+constexpr std::u16string_view kNothingToSwap = u"Что и куда перекладывать?";
 
 } // namespace
 

@@ -2,38 +2,41 @@
 
 #include "engine/game.h"
 #include "story/items.h"
+#include "story/text.h"
 
 namespace tarnvale::story {
 
-using namespace std::string_literals;
-
 namespace {
 
-const std::u16string kRoomLook =
+constexpr std::u16string_view kRoomLook =
     u"Ты в крохотной однокомнатной квартирке. На обоих её маленьких окнах решётки.\r\n"
     u"У стены слева стоит не заправленная кровать, а рядом с ней тумбочка с дисковым "
     u"телефоном.\r\n"
     u"Напротив на столе стоит компьютер, жёлтый от старости.\r\n"
     u"Справа, рядом с дверью в ванную, куда ты не зайдёшь даже под угрозой расстрела из-за "
-    u"жуткой вони, которая оттуда идёт, стоит стол, а на нём на кирпичиках электроплитка."s;
-const std::u16string kBedLook = u"Не заправленная кровать с серыми от старости простынями."s;
-const std::u16string kUnderBed =
+    u"жуткой вони, которая оттуда идёт, стоит стол, а на нём на кирпичиках электроплитка.";
+constexpr std::u16string_view kBedLook =
+    u"Не заправленная кровать с серыми от старости простынями.";
+constexpr std::u16string_view kUnderBed =
     u"Под кроватью валяются носки, тапки и какие-то футболки, на которые страшно смотреть, "
     u"а нюхать ещё страшнее. Воняет оттуда мерзко. Ничего интересного там нет, зря только "
-    u"заглядывал."s;
-const std::u16string kNightstand =
-    u"В тумбочке лежат какие-то журналы и кассеты, в общем, ничего интересного."s;
-const std::u16string kDisketteFound =
-    u"Ты уже собирался закрыть тумбочку, как вдруг заметил, что из-под журнала что-то "
-    u"торчит. Ты приподнял журнал и увидел под ним чёрную дискету."s;
-const std::u16string kComputerLook =
+    u"заглядывал.";
+constexpr Text kNightstand =
+    u"В тумбочке лежат какие-то журналы и кассеты, в общем, ничего интересного.";
+// The first look into the nightstand: the same, and the diskette under a
+// magazine.
+constexpr auto kDisketteFound =
+    join(kNightstand, u"\r\n",
+         u"Ты уже собирался закрыть тумбочку, как вдруг заметил, что из-под журнала что-то "
+         u"торчит. Ты приподнял журнал и увидел под ним чёрную дискету.");
+constexpr std::u16string_view kComputerLook =
     u"Старенький маленький монитор, пожелтевший от времени, такой же жёлтый системный блок, "
-    u"клавиатура с грязными клавишами, а мышка - просто ужас. Колонок не видно."s;
-const std::u16string kPhoneLook =
+    u"клавиатура с грязными клавишами, а мышка - просто ужас. Колонок не видно.";
+constexpr std::u16string_view kPhoneLook =
     u"Телефон болотно-зелёного цвета с круглым наборным диском. В центре диска красуется "
-    u"советский знак качества - пятиугольник."s;
-const std::u16string kShortBeeps = u"Короткие гудки... Где ты взял этот номер?"s;
-const std::u16string kEnding =
+    u"советский знак качества - пятиугольник.";
+constexpr std::u16string_view kShortBeeps = u"Короткие гудки... Где ты взял этот номер?";
+constexpr std::u16string_view kEnding =
     u"- Алло, Евграф?\r\n"
     u"- Здравствуй, геймер! Это ведь ты, да? Я Евграф, создатель этой игры, слыхал про "
     u"такого? Поздравляю, ты прошёл эту игру до конца! Уж извини, что сюжета почти никакого: "
@@ -44,7 +47,7 @@ const std::u16string kEnding =
     u"Огромное спасибо собратьям, авторам текстовых квестов, за их игры: всё вдохновение "
     u"я черпал именно в них.\r\n"
     u"Остальные благодарности в чипдиске (zarnitune.exe идёт приложением к игре).\r\n"
-    u"http://tarnvale.example/"s;
+    u"http://tarnvale.example/";
 
 } // namespace
 
@@ -71,7 +74,7 @@ const RuleTable &roomRules()
              if (g.is(Flag::hasDiskette)) {
                  g.reply(kNightstand);
              } else {
-                 g.reply(kNightstand + u"\r\n"s + kDisketteFound);
+                 g.reply(kDisketteFound);
                  g.addPoints(50);
                  g.putItem(kDiskette);
                  g.set(Flag::hasDiskette);

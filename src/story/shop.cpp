@@ -7,38 +7,36 @@
 namespace tarnvale::story {
 namespace {
 
-using namespace std::string_literals;
-
 // --- What the shop says, in the order its rules use it ------------------------
 
-const std::u16string kSaleswomanTalk =
+constexpr std::u16string_view kSaleswomanTalk =
     u"- Не подскажите, а...\r\n"
     u"- Нет! - оборвала тебя продавщица. - Тут тебе не справочное бюро! Бери, что надо, "
     u"и проваливай!\r\n"
-    u"- Мммм... Понятно..."s;
+    u"- Мммм... Понятно...";
 
-const std::u16string kSaleswomanLook =
+constexpr std::u16string_view kSaleswomanLook =
     u"Странная женщина лет тридцати. Волосы какого-то неопределённого цвета, грязные, глаза красные. "
-    u"Перегаром от неё разит так, что кажется, будто по жилам у неё течёт не кровь, а спирт."s;
+    u"Перегаром от неё разит так, что кажется, будто по жилам у неё течёт не кровь, а спирт.";
 
-const std::u16string kPriceList =
+constexpr std::u16string_view kPriceList =
     u"Цены:\r\n"
     u" хлеб - 10.60руб.\r\n"
     u" шпроты - 16.00руб.\r\n"
     u" пиво 0,5л - 20.00руб.\r\n"
     u" сигареты - 10.00руб.\r\n"
     u"Довольно странный магазинчик... Один вид пива и сигарет чего стоит, да и хлеб "
-    u"явно не первой свежести..."s;
+    u"явно не первой свежести...";
 
-const std::u16string kNotForSale =
+constexpr std::u16string_view kNotForSale =
     u"Подумай ещё раз. Тебе это не нужно, а если и нужно было бы, то ты бы купил это в другом "
-    u"месте..."s;
+    u"месте...";
 
-const std::u16string kCigarettesBought =
+constexpr std::u16string_view kCigarettesBought =
     u"- Мне бы сигарет пачку.\r\n"
     u"- На, кури. Десять рублей.\r\n"
-    u"- Вот, возьмите. Спасибо."s;
-const std::u16string kCigarettesHeld = u"Зачем тебе столько сигарет? Ты не куришь!"s;
+    u"- Вот, возьмите. Спасибо.";
+constexpr std::u16string_view kCigarettesHeld = u"Зачем тебе столько сигарет? Ты не куришь!";
 
 } // namespace
 

@@ -1,42 +1,43 @@
 #include "story/story.h"
 
 #include "engine/game.h"
+#include "story/dictionary.h"
+#include "story/windows.h"
 
 namespace tarnvale {
+namespace story {
 namespace {
 
-void runLocation(Game &game, std::int16_t location, std::u16string_view command)
-{
-    switch (location) {
-    case kStreet:
-        runRules(story::streetRules(), game, command);
-        break;
-    case kShop:
-        runRules(story::shopRules(), game, command);
-        break;
-    case kAlley:
-        runRules(story::alleyRules(), game, command);
-        break;
-    case kCorner:
-        runRules(story::cornerRules(), game, command);
-        break;
-    case kRoom:
-        // The room is silent while the player sits at the computer; whether
-        // he does is read once, before the first rule.
-        if (!game.is(Flag::atComputer))
-            runRules(story::roomRules(), game, command);
-        runRules(story::computerRules(), game, command);
-        break;
-    default:
-        break;
-    }
-}
+// The scripts by location number. The room is silent while the player sits
+// at the computer, whose rules run there always.
+constexpr LocationScript kLocations[] = {
+    {streetRules},
+    {shopRules},
+    {alleyRules},
+    {cornerRules},
+    {roomRules, computerRules, Flag::atComputer},
+};
+static_assert(std::size(kLocations) == kRoom + 1);
 
 } // namespace
 
+const Wording kWords = {
+    .defaultReply = u"Это выражение не подходит.",
+    .gameOver = u"Ха! Ты завершил игру раньше времени.\r\nИгра Окончена.",
+    .overflow = u"Счётчик переполнен, команда не выполнена.",
+    .moves = u" ходов",
+    .points = u" очков",
+    .money = u" руб.",
+    .hardGame = u"сложная игра",
+    .easyGame = u"простая игра",
+};
+
+} // namespace story
+
 const Story &tarnvaleStory()
 {
-    static const Story story{runLocation, &story::everywhereRules(), story::checkPassword};
+    static const Story story{story::kLocations, &story::everywhereRules(), story::checkPassword,
+                             windows::openingCaptions(), story::kWords, story::kDictionary};
     return story;
 }
 

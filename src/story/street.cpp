@@ -3,82 +3,81 @@
 #include "engine/game.h"
 #include "story/items.h"
 #include "story/scenery.h"
+#include "story/text.h"
 
 namespace tarnvale::story {
 namespace {
 
-using namespace std::string_literals;
-
 // --- What the street says, in the order its rules use it ----------------------
 
-const std::u16string kUrnSearchedAgain = u"Грязная урна, вся в ржавчине. Внутри много всякого хлама."s;
-const std::u16string kUrnFirstSearch =
-    kUrnSearchedAgain
-    + u" Рядом с урной валяется пустая пачка из-под сигарет \"Parlament\". Ты подбираешь её."s;
+constexpr Text kUrnSearchedAgain = u"Грязная урна, вся в ржавчине. Внутри много всякого хлама.";
+constexpr auto kUrnFirstSearch =
+    join(kUrnSearchedAgain,
+         u" Рядом с урной валяется пустая пачка из-под сигарет \"Parlament\". Ты подбираешь её.");
 
-const std::u16string kShopEntered =
+constexpr std::u16string_view kShopEntered =
     u"По обстановке видно, что ремонта здесь не было с самого открытия, а убирают тут разве что "
     u"по большим праздникам.\r\n"
     u"За прилавком стоит подвыпившая продавщица лет тридцати и смотрит на тебя стеклянными глазами.\r\n"
-    u"Тут продают хлеб, спиртное, шпроты и дешёвые сигареты."s;
-const std::u16string kShopClosed = u"Продавщица закрыла магазин и туда уже не попасть."s;
+    u"Тут продают хлеб, спиртное, шпроты и дешёвые сигареты.";
+constexpr std::u16string_view kShopClosed = u"Продавщица закрыла магазин и туда уже не попасть.";
 
-const std::u16string kThugsApproach =
+constexpr Text kThugsApproach =
     u"Ты двигаешься прямо к стаду отморозков.\r\n"
-    u"- Закурить не найдётся? - спросил лысый хриплым голосом.\r\n"s;
-const std::u16string kThugsRefuse =
-    kThugsApproach
-    + u"- Нет, нету.\r\n"
-      u"- Ну так и вали отсюда, раз нету! - рявкнул лысоватый со шрамом на пол-лица.\r\n"
-      u"Ты, не долго думая, поскорее отправился обратно."s;
-const std::u16string kThugsDearCigs =
-    kThugsApproach
-    + u"- Да какие разговоры! Конечно есть!\r\n"
-      u"Ты достал пачку \"Парламента\", открыл её и протянул лысому.\r\n"
-      u"- Благодарю! - сказал хриплый, вынимая сигарету.\r\n"
-      u"Остальные тоже прихватили по сигарете, а кто и по парочке."s;
-const std::u16string kThugsCheapCigs =
-    kThugsApproach
-    + u"- Да какие разговоры! Конечно есть!\r\n"
-      u"Ты открыл пачку дешёвых сигарет и протянул лысому.\r\n"
-      u"- Благодарю! - сказал хриплый, вынимая сигарету. - Ну и дрянь же ты куришь! И такое "
-      u"приличным людям предлагаешь? Вали отсюда!\r\n"
-      u"Остальные тоже прихватили по сигарете, а кто и по парочке."s;
-const std::u16string kThugsGone = u"Ты стоишь на месте, где раньше стояли отморозки."s;
+    u"- Закурить не найдётся? - спросил лысый хриплым голосом.\r\n";
+constexpr auto kThugsRefuse =
+    join(kThugsApproach,
+         u"- Нет, нету.\r\n"
+         u"- Ну так и вали отсюда, раз нету! - рявкнул лысоватый со шрамом на пол-лица.\r\n"
+         u"Ты, не долго думая, поскорее отправился обратно.");
+constexpr auto kThugsDearCigs =
+    join(kThugsApproach,
+         u"- Да какие разговоры! Конечно есть!\r\n"
+         u"Ты достал пачку \"Парламента\", открыл её и протянул лысому.\r\n"
+         u"- Благодарю! - сказал хриплый, вынимая сигарету.\r\n"
+         u"Остальные тоже прихватили по сигарете, а кто и по парочке.");
+constexpr auto kThugsCheapCigs =
+    join(kThugsApproach,
+         u"- Да какие разговоры! Конечно есть!\r\n"
+         u"Ты открыл пачку дешёвых сигарет и протянул лысому.\r\n"
+         u"- Благодарю! - сказал хриплый, вынимая сигарету. - Ну и дрянь же ты куришь! И такое "
+         u"приличным людям предлагаешь? Вали отсюда!\r\n"
+         u"Остальные тоже прихватили по сигарете, а кто и по парочке.");
+constexpr std::u16string_view kThugsGone = u"Ты стоишь на месте, где раньше стояли отморозки.";
 
-// Followed by the alley with the brick on its doorstep (kAlleyLookWithBrick),
-// joined when the rule fires: the alley's text lives in another unit and may
-// not be initialised yet while these are.
-const std::u16string kAlleyTurn = u"Ты поворачиваешь налево и идёшь в переулок."s;
+// Turning into the alley, and the alley with the brick on its doorstep.
+constexpr auto kAlleyTurn =
+    join(u"Ты поворачиваешь налево и идёшь в переулок.", u"\r\n", kAlleyLookWithBrick);
 
-const std::u16string kWindowIntact =
+constexpr std::u16string_view kWindowIntact =
     u"Большая грязная стеклянная витрина. На ней корявыми буквами намалёвано красной краской "
-    u"\"У Саши\"."s;
-const std::u16string kWindowSmashed = u"От витрины ничего не осталось, она полностью разбита."s;
+    u"\"У Саши\".";
+constexpr std::u16string_view kWindowSmashed =
+    u"От витрины ничего не осталось, она полностью разбита.";
 
 // The throw, up to the moment the saleswoman threatens the gang.
-const std::u16string kThrowStart =
+constexpr Text kThrowStart =
     u"Ты размахнулся и бросил кирпич в витрину.\r\n"
     u"Витрина с грохотом разлетелась вдребезги, а ты как ни в чём не бывало прислонился к столбу. "
     u"Раздался визг, и из двери выглянула продавщица:\r\n"
     u"- Ах вы уроды! Что вы делаете, отморозки?!\r\n"
     u"- Да ты чё, внатуре, да это не...\r\n"
-    u"- Вечно вы тут ошиваетесь! Всё, хватит, сейчас милицию вызову!\r\n"s;
-const std::u16string kThrowSucceeded =
-    kThrowStart
-    + u"При этих словах отморозков как ветром сдуло, и куда они подевались, никто бы не сказал. "
-      u"Ты заметил, что лысый, удирая, выронил свой ключ, да так его и не подобрал.\r\n"
-      u"Продавщица опустила железные ставни, заперла дверь и куда-то ушла, может, домой."s;
-const std::u16string kThrowFailed =
-    kThrowStart
-    + u"При этих словах отморозки бросились наутёк со всех ног, а продавщица опустила железные "
-      u"ставни, заперла дверь и куда-то ушла, может, домой.\r\n"
-      u"Через пару минут к тебе подошли отморозки.\r\n"
-      u"- Ах ты гад! Ты зачем пацанов подставил?! - выругался лысый.\r\n"
-      u"Прежде чем отключиться, ты успел заметить, как лысоватый вытаскивает из-под куртки "
-      u"кусок арматуры..."s;
-const std::u16string kWindowAlreadyBroken = u"Витрина разбита."s;
-const std::u16string kNothingToThrow = u"Чем ты её собрался разбивать?"s;
+    u"- Вечно вы тут ошиваетесь! Всё, хватит, сейчас милицию вызову!\r\n";
+constexpr auto kThrowSucceeded =
+    join(kThrowStart,
+         u"При этих словах отморозков как ветром сдуло, и куда они подевались, никто бы не сказал. "
+         u"Ты заметил, что лысый, удирая, выронил свой ключ, да так его и не подобрал.\r\n"
+         u"Продавщица опустила железные ставни, заперла дверь и куда-то ушла, может, домой.");
+constexpr auto kThrowFailed =
+    join(kThrowStart,
+         u"При этих словах отморозки бросились наутёк со всех ног, а продавщица опустила железные "
+         u"ставни, заперла дверь и куда-то ушла, может, домой.\r\n"
+         u"Через пару минут к тебе подошли отморозки.\r\n"
+         u"- Ах ты гад! Ты зачем пацанов подставил?! - выругался лысый.\r\n"
+         u"Прежде чем отключиться, ты успел заметить, как лысоватый вытаскивает из-под куртки "
+         u"кусок арматуры...");
+constexpr std::u16string_view kWindowAlreadyBroken = u"Витрина разбита.";
+constexpr std::u16string_view kNothingToThrow = u"Чем ты её собрался разбивать?";
 
 } // namespace
 
@@ -151,7 +150,7 @@ const RuleTable &streetRules()
           u"идити налево", u"влево", u"зайти налево", u"зайти в переулок", u"идти в переулок",
           u"переулок"},
          [](Game &g) {
-             g.reply(kAlleyTurn + u"\r\n"s + kAlleyLookWithBrick);
+             g.reply(kAlleyTurn);
              g.moveTo(kAlley);
          }},
 

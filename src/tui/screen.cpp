@@ -2,7 +2,9 @@
 
 #include "tui/curses.h"
 #include "tui/text.h"
-#include "story/credits.h"
+#include "story/windows.h"
+
+#include <chrono>
 
 #include <algorithm>
 #include <string_view>
@@ -24,10 +26,49 @@ constexpr int kFrameWidth = 50;    // the dialog, help and author frames
 constexpr int kFrameHeight = 17;
 
 const std::u16string_view kHelpKeys = u"F1 помощь · F2 новая · F3 автор · F10 выход · PgUp/PgDn листают";
-const std::u16string_view kAuthorLines[] = {
-    credits::kAuthorCredit, credits::kAuthorName, u"",
-    credits::kAuthorMail, credits::kAuthorPhone, credits::kAuthorSite,
-};
+
+using windows::Kind;
+
+// The function key of each of the game window's buttons.
+int functionKey(Control control)
+{
+    switch (control) {
+    case Control::Help: return kHelpKey;
+    case Control::New: return kNewKey;
+    case Control::Author: return kAuthorKey;
+    default: return kExitKey;
+    }
+}
+
+// The dialog's items in the order the arrows walk them: the choices, then
+// "начать" and "выход".
+std::vector<const windows::Widget *> dialogItems()
+{
+    std::vector<const windows::Widget *> items;
+    for (const windows::Widget &w : windows::kNewGameDialog.widgets) {
+        if (w.kind == Kind::Choice || w.kind == Kind::Button)
+            items.push_back(&w);
+    }
+    return items;
+}
+
+// Where a widget of the dialog, help and author stands in the frame: its row
+// below the frame's top and its column, from its place in twips.
+int frameRow(const windows::Widget &w)
+{
+    return 2 + (w.rect.top - 240) / 240;
+}
+
+int frameColumn(const windows::Widget &w, int frameWidth)
+{
+    return 2 + (w.rect.left - 120) * (frameWidth - 4) / 4455;
+}
+
+Millis now()
+{
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
 
 // Attributes for the game's two text colours, set up once curses runs.
 attr_t whiteAttr()
@@ -74,9 +115,41 @@ bool isFunctionKey(unsigned ch, bool isKeyCode, int n)
 } // namespace
 
 Screen::Screen(GameSettings &settings, const Story &story, std::function<void()> launchMusic)
-    : m_settings(settings), m_story(story), m_launchMusic(std::move(launchMusic))
+    : m_program(settings, story, std::move(launchMusic))
 {
-    openDialog();
+    // The terminal reports clicks as they come (curses makes no double
+    // clicks of its own here).
+    m_program.setDoubleClickInterval(0);
+    m_program.start(now());
+}
+
+Screen::Page Screen::page() const
+{
+    if (m_program.isOpen(Window::Dialog))
+        return Page::Dialog;
+    const Window other = m_front == Window::Help ? Window::Author : Window::Help;
+    for (const Window info : {m_front, other}) {
+        if (m_program.isOpen(info))
+            return info == Window::Help ? Page::Help : Page::Author;
+    }
+    return Page::Game;
+}
+
+void Screen::press(Window window, Control control, bool byMouse)
+{
+    if (!m_program.press(window, control, now(), byMouse ? Program::By::Mouse : Program::By::Keyboard))
+        return;
+    if (control == Control::Help)
+        m_front = Window::Help;
+    else if (control == Control::Author)
+        m_front = Window::Author;
+    if (m_program.isOpen(Window::Game) && m_program.raises(Window::Game) != m_gameSeen) {
+        // A fresh game window.
+        m_gameSeen = m_program.raises(Window::Game);
+        m_scroll = 0;
+        m_conScroll = 0;
+        m_wrappedWidth = -1;
+    }
 }
 
 Screen::~Screen() = default;
@@ -102,12 +175,13 @@ void Screen::input(unsigned ch, bool isKeyCode)
     if (isKeyCode && ch == KEY_RESIZE)
         return;   // the next draw lays the page out again
     if (isFunctionKey(ch, isKeyCode, kExitKey)) {
-        m_finished = true;
+        press(Window::Game, Control::Exit);
+        press(Window::Dialog, Control::Exit);
         return;
     }
     if (COLS < kMinColumns || LINES < kMinRows)
         return;   // nothing is shown to type into
-    switch (m_page) {
+    switch (page()) {
     case Page::Dialog:
         dialogKey(ch, isKeyCode);
         break;
@@ -135,7 +209,7 @@ void Screen::click(int row, int column)
 
 void Screen::scrollOutput(int lines)
 {
-    if (m_page != Page::Game)
+    if (page() != Page::Game)
         return;
     const int most = std::max(0, int(m_lines.size()) - outputHeight());
     m_scroll = std::clamp(m_scroll + lines, 0, most);
@@ -143,58 +217,41 @@ void Screen::scrollOutput(int lines)
 
 void Screen::dialogKey(unsigned ch, bool isKeyCode)
 {
-    constexpr int kItems = 6;   // сложная, простая, включить, отключить, начать, выход
+    const std::vector<const windows::Widget *> items = dialogItems();
+    const int count = int(items.size());
+    const Control focused = items[std::size_t(m_dialogFocus)]->control;
     if (isKeyCode && (ch == KEY_UP || ch == KEY_BTAB)) {
-        m_dialogFocus = (m_dialogFocus + kItems - 1) % kItems;
+        m_dialogFocus = (m_dialogFocus + count - 1) % count;
     } else if ((isKeyCode && ch == KEY_DOWN) || (!isKeyCode && ch == L'\t')) {
-        m_dialogFocus = (m_dialogFocus + 1) % kItems;
+        m_dialogFocus = (m_dialogFocus + 1) % count;
     } else if (!isKeyCode && ch == L' ') {
-        switch (m_dialogFocus) {
-        case 0: m_settings.easyMode = kFalse; break;
-        case 1: m_settings.easyMode = kTrue; break;
-        case 2: m_settings.musicOn = kTrue; break;
-        case 3: m_settings.musicOn = kFalse; break;
-        case 4: startGame(); break;
-        default: m_finished = true; break;
-        }
+        press(Window::Dialog, focused);
     } else if (isEnter(ch, isKeyCode)) {
-        if (m_dialogFocus == 5)
-            m_finished = true;
-        else
-            startGame();
+        press(Window::Dialog, focused == Control::Exit ? Control::Exit : Control::Start);
     } else if (isEscape(ch, isKeyCode)) {
-        m_finished = true;
+        press(Window::Dialog, Control::Exit);
     }
 }
 
 void Screen::gameKey(unsigned ch, bool isKeyCode)
 {
-    if (isFunctionKey(ch, isKeyCode, kHelpKey)) {
-        m_page = Page::Help;
-        return;
+    for (const Control control : {Control::Help, Control::Author, Control::New}) {
+        if (isFunctionKey(ch, isKeyCode, functionKey(control))) {
+            press(Window::Game, control);
+            return;
+        }
     }
-    if (isFunctionKey(ch, isKeyCode, kAuthorKey)) {
-        m_page = Page::Author;
-        return;
-    }
-    if (isFunctionKey(ch, isKeyCode, kNewKey)) {
-        openDialog();
-        return;
-    }
-    const bool password = m_game->window().txtPwd.visible;
-    const auto press = [this, password](int key) {
-        if (password)
-            m_game->pressPwdKey(key);
-        else
-            m_game->pressConKey(key);
-    };
+    Game &game = *m_program.game();
     if (isKeyCode) {
         switch (ch) {
-        case KEY_ENTER: press(kKeyEnter); m_scroll = 0; break;
-        case KEY_UP: press(kKeyUp); break;
-        case KEY_BACKSPACE: press(kKeyBackspace); break;
-        case KEY_DC: press(kKeyDelete); break;
-        case KEY_LEFT: case KEY_RIGHT: case KEY_HOME: case KEY_END: moveCaret(int(ch)); break;
+        case KEY_ENTER: game.key(Key::Enter); m_scroll = 0; break;
+        case KEY_UP: game.key(Key::Up); break;
+        case KEY_BACKSPACE: game.key(Key::Backspace); break;
+        case KEY_DC: game.key(Key::Delete); break;
+        case KEY_LEFT: game.key(Key::Left); break;
+        case KEY_RIGHT: game.key(Key::Right); break;
+        case KEY_HOME: game.key(Key::Home); break;
+        case KEY_END: game.key(Key::End); break;
         case KEY_PPAGE: scrollOutput(-std::max(1, outputHeight() - 1)); break;
         case KEY_NPAGE: scrollOutput(std::max(1, outputHeight() - 1)); break;
         default: break;
@@ -202,86 +259,21 @@ void Screen::gameKey(unsigned ch, bool isKeyCode)
         return;
     }
     switch (ch) {
-    case L'\r': case L'\n': press(kKeyEnter); m_scroll = 0; return;
-    case 27: press(kKeyEscape); return;
-    case 8: case 127: press(kKeyBackspace); return;
+    case L'\r': case L'\n': game.key(Key::Enter); m_scroll = 0; return;
+    case 27: game.key(Key::Escape); return;
+    case 8: case 127: game.key(Key::Backspace); return;
     default: break;
     }
     if (ch < 0x20 || (ch >= 0x7F && ch < 0xA0))
         return;   // other control keys type nothing
-    const std::u16string typed = fromWide(wchar_t(ch));
-    if (password)
-        m_game->typePwd(typed);
-    else
-        m_game->typeCon(typed);
-}
-
-void Screen::moveCaret(int key)
-{
-    const TextBox &box = activeBox();
-    if (!box.acceptsInput())
-        return;
-    const std::u16string &text = box.text();
-    const int size = int(text.size());
-    const int start = box.selStart();
-    const int end = start + box.selLength();
-    const auto low = [&text](int i) { return text[std::size_t(i)] >= 0xDC00 && text[std::size_t(i)] <= 0xDFFF; };
-    int to = start;
-    switch (key) {
-    case KEY_LEFT:
-        // A selection collapses to its start; otherwise one character back,
-        // a surrogate pair as one.
-        if (box.selLength() == 0 && start > 0)
-            to = start - 1 - (start >= 2 && low(start - 1) ? 1 : 0);
-        break;
-    case KEY_RIGHT:
-        if (box.selLength() > 0)
-            to = end;
-        else if (start < size)
-            to = start + 1 + (start + 1 < size && low(start + 1) ? 1 : 0);
-        break;
-    case KEY_HOME: to = 0; break;
-    case KEY_END: to = size; break;
-    default: return;
-    }
-    if (m_game->window().txtPwd.visible)
-        m_game->selectPwd(to, 0);
-    else
-        m_game->selectCon(to, 0);
+    game.type(fromWide(wchar_t(ch)));
 }
 
 void Screen::infoKey(unsigned ch, bool isKeyCode)
 {
     if (isEnter(ch, isKeyCode) || isEscape(ch, isKeyCode) || (!isKeyCode && ch == L' ')
         || isFunctionKey(ch, isKeyCode, kHelpKey) || isFunctionKey(ch, isKeyCode, kAuthorKey))
-        m_page = Page::Game;
-}
-
-void Screen::startGame()
-{
-    // A fresh game window with the choices the dialog shows; its load runs now.
-    m_game = std::make_unique<Game>(m_settings, m_story, m_launchMusic);
-    m_page = Page::Game;
-    m_scroll = 0;
-    m_conScroll = 0;
-    m_wrappedWidth = -1;
-}
-
-void Screen::openDialog()
-{
-    // The game in progress is discarded; every load of the dialog chooses a
-    // hard game with music.
-    m_game.reset();
-    m_settings.musicOn = kTrue;
-    m_settings.easyMode = kFalse;
-    m_dialogFocus = 4;
-    m_page = Page::Dialog;
-}
-
-const TextBox &Screen::activeBox() const
-{
-    const GameWindow &w = m_game->window();
-    return w.txtPwd.visible ? w.txtPwd : w.txtCon;
+        press(page() == Page::Help ? Window::Help : Window::Author, Control::Close);
 }
 
 int Screen::outputHeight() const
@@ -291,16 +283,12 @@ int Screen::outputHeight() const
 
 // --- drawing -----------------------------------------------------------------
 
-void Screen::addButton(int row, int column, const std::wstring &text, int attrs,
-                       std::function<void()> action)
+void Screen::addButton(int row, int column, std::u16string_view text, int attrs, std::function<void()> action)
 {
     attrset(attr_t(attrs));
-    mvaddwstr(row, column, text.c_str());
+    mvaddwstr(row, column, toWide(text).c_str());
     attrset(whiteAttr());
-    int width = 0;
-    for (wchar_t c : text)
-        width += std::max(0, ::wcwidth(c));
-    m_buttons.push_back(Button{row, column, width, std::move(action)});
+    m_buttons.push_back(Button{row, column, displayWidth(text), std::move(action)});
 }
 
 void Screen::draw()
@@ -324,7 +312,7 @@ void Screen::drawPage()
 {
     const int top = std::max(0, (LINES - kFrameHeight) / 2);
     const int left = std::max(0, (COLS - kFrameWidth) / 2);
-    switch (m_page) {
+    switch (page()) {
     case Page::Dialog: drawDialog(top, left); break;
     case Page::Game: drawGame(); break;
     case Page::Help:
@@ -367,40 +355,38 @@ void Screen::drawFrame(int top, int left, int height, int width)
     mvhline(top + 1, left + 1, ' ', width - 2);
     mvaddstr(top + 1, left + (width - 8) / 2, "tarnvale");
     attrset(whiteAttr());
-    put(top + 2, left + 2, credits::kSubtitle, width - 4, whiteAttr());
-    put(top + 3, left + 2, credits::kTitle, width - 4, whiteAttr());
 }
 
 void Screen::drawDialog(int top, int left)
 {
     drawFrame(top, left, kFrameHeight, kFrameWidth);
-    const int x = left + 2;
-    const bool easy = m_settings.easyMode != kFalse;
-    const bool music = m_settings.musicOn != kFalse;
+    const std::vector<const windows::Widget *> items = dialogItems();
     // The chosen option of each pair is white with a mark, the other grey;
     // the highlighted item is in reverse video.
-    const auto item = [&](int index, int row, int column, std::wstring_view caption, bool chosen,
-                          std::function<void()> action) {
-        std::wstring text = index < 4 ? std::wstring(chosen ? L"• " : L"  ") : std::wstring();
-        text += caption;
-        attr_t attrs = index < 4 && !chosen ? greyAttr() : whiteAttr() | (index < 4 ? A_BOLD : 0);
-        if (index == m_dialogFocus)
-            attrs |= A_REVERSE;
-        addButton(row, column, text, int(attrs), [this, index, action] {
-            m_dialogFocus = index;
-            action();
-        });
-    };
-    put(top + 5, x, u"выбирите сложность", kFrameWidth - 4, whiteAttr());
-    item(0, top + 6, x, L"сложная (лучше сначала играть так)", !easy, [this] { m_settings.easyMode = kFalse; });
-    item(1, top + 7, x, L"простая (играть не интересно)", easy, [this] { m_settings.easyMode = kTrue; });
-    put(top + 9, x, u"музыка в игре", kFrameWidth - 4, whiteAttr());
-    item(2, top + 10, x, L"включить", music, [this] { m_settings.musicOn = kTrue; });
-    // The note says what the music needs; clicking it does nothing.
-    addButton(top + 10, left + kFrameWidth - 14, L"Win98 only", int(greyAttr()), [] {});
-    item(3, top + 11, x, L"отключить", !music, [this] { m_settings.musicOn = kFalse; });
-    item(4, top + 13, x, L"начать", false, [this] { startGame(); });
-    item(5, top + 13, left + kFrameWidth - 14, L"выход", false, [this] { m_finished = true; });
+    for (const windows::Widget &w : windows::kNewGameDialog.widgets) {
+        const int row = top + frameRow(w);
+        const int column = left + frameColumn(w, kFrameWidth);
+        const auto item = std::find(items.begin(), items.end(), &w);
+        if (w.kind == Kind::Label) {
+            put(row, column, w.caption, kFrameWidth - 4, whiteAttr());
+        } else if (w.kind == Kind::Note) {
+            // The note says what the music needs; clicking it does nothing.
+            addButton(row, column, w.caption, int(greyAttr()), [this, &w] { press(Window::Dialog, w.control, true); });
+        } else if (item != items.end()) {
+            const int index = int(item - items.begin());
+            const bool choice = w.kind == Kind::Choice;
+            const bool chosen = choice && m_program.chosen(w.control);
+            std::u16string text = choice ? std::u16string(chosen ? u"• " : u"  ") : std::u16string();
+            text += w.caption;
+            attr_t attrs = choice && !chosen ? greyAttr() : whiteAttr() | (choice ? A_BOLD : 0);
+            if (index == m_dialogFocus)
+                attrs |= A_REVERSE;
+            addButton(row, column, text, int(attrs), [this, index, &w] {
+                m_dialogFocus = index;
+                press(Window::Dialog, w.control, true);
+            });
+        }
+    }
     put(top + kFrameHeight, left, u"↑↓ выбор, пробел — отметить, Enter — начать",
         COLS - left, greyAttr());
 }
@@ -408,32 +394,38 @@ void Screen::drawDialog(int top, int left)
 void Screen::drawInfo(int top, int left)
 {
     drawFrame(top, left, kFrameHeight, kFrameWidth);
-    const int x = left + 2;
+    const Window window = page() == Page::Help ? Window::Help : Window::Author;
     const int width = kFrameWidth - 4;
-    int row = top + 5;
-    const auto paragraph = [&](std::u16string_view text) {
-        for (const std::wstring &line : wrapText(text, width))
-            mvaddwstr(row++, x, line.c_str());
-        ++row;
-    };
-    if (m_page == Page::Help) {
-        paragraph(credits::kHelpTip);
-        paragraph(credits::kHelpAdvice);
-        put(top + 14, x, credits::kHelpCredit, 24, whiteAttr());
-        put(top + kFrameHeight, left, kHelpKeys, COLS - left, greyAttr());
-    } else {
-        ++row;
-        for (std::u16string_view line : kAuthorLines)
-            put(row++, x, line, width, whiteAttr());
-        put(top + 14, x, u"(12-13).01.2007", 24, whiteAttr());
+    // The wrapped paragraphs take the rows they need, one after another.
+    int paragraphRow = 0;
+    for (const windows::Widget &w : windows::form(window).widgets) {
+        int row = top + frameRow(w);
+        const int column = left + frameColumn(w, kFrameWidth);
+        switch (w.kind) {
+        case Kind::Label:
+            put(row, column, w.caption, kFrameWidth - 2 - frameColumn(w, kFrameWidth), whiteAttr());
+            break;
+        case Kind::WrappedLabel:
+            row = std::max(row, paragraphRow);
+            for (const std::wstring &line : wrapText(w.caption, width))
+                mvaddwstr(row++, column, line.c_str());
+            paragraphRow = row + 1;
+            break;
+        case Kind::Button:
+            addButton(row, column, w.caption, int(whiteAttr() | A_REVERSE),
+                      [this, window, &w] { press(window, w.control, true); });
+            break;
+        default:
+            break;
+        }
     }
-    addButton(top + 14, left + kFrameWidth - 12, L"закрыть", int(whiteAttr() | A_REVERSE),
-              [this] { m_page = Page::Game; });
+    if (window == Window::Help)
+        put(top + kFrameHeight, left, kHelpKeys, COLS - left, greyAttr());
 }
 
 void Screen::drawGame()
 {
-    const GameWindow &w = m_game->window();
+    const GameWindow &w = m_program.game()->window();
     const int panel = COLS - kPanelWidth;
     const int outWidth = panel - 3;
     const int outHeight = outputHeight();
@@ -472,21 +464,14 @@ void Screen::drawGame()
     put(kCountersTop + 1, panel, w.lblMoney, kPanelWidth - 1, whiteAttr());
     put(kCountersTop + 2, panel, w.lblSteps, kPanelWidth - 1, whiteAttr());
     put(kCountersTop + 3, panel, w.lblPoints, kPanelWidth - 1, whiteAttr());
-    const struct {
-        const wchar_t *caption;
-        int key;
-        std::function<void()> action;
-    } buttons[] = {
-        {L"новая", kNewKey, [this] { openDialog(); }},
-        {L"автор", kAuthorKey, [this] { m_page = Page::Author; }},
-        {L"помощь", kHelpKey, [this] { m_page = Page::Help; }},
-        {L"выход", kExitKey, [this] { m_finished = true; }},
-    };
-    for (int i = 0; i < 4; ++i) {
-        addButton(kButtonsTop + i, panel, buttons[i].caption, int(whiteAttr()), buttons[i].action);
-        const std::wstring key = L"F" + std::to_wstring(buttons[i].key);
+    int buttonRow = kButtonsTop;
+    for (const windows::Widget &b : windows::kGameWindow.widgets) {
+        if (b.kind != Kind::Button)
+            continue;
+        addButton(buttonRow, panel, b.caption, int(whiteAttr()), [this, &b] { press(Window::Game, b.control, true); });
+        const std::wstring key = L"F" + std::to_wstring(functionKey(b.control));
         attrset(greyAttr());
-        mvaddwstr(kButtonsTop + i, COLS - 4, key.c_str());
+        mvaddwstr(buttonRow++, COLS - 4, key.c_str());
         attrset(whiteAttr());
     }
 
@@ -498,7 +483,7 @@ void Screen::drawGame()
 
 void Screen::drawConsole(int row, int left, int width)
 {
-    const TextBox &box = activeBox();
+    const TextBox &box = m_program.game()->visibleBox();
     const std::u16string &text = box.text();
     const std::vector<Cell> cells = toCells(text);
     const int selFrom = box.selStart();

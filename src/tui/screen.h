@@ -3,7 +3,7 @@
 // The full-screen terminal game: the new-game dialog, the game window, and
 // the help and author screens, drawn with curses over the engine.
 
-#include "engine/game.h"
+#include "engine/program.h"
 
 #include <functional>
 #include <memory>
@@ -43,9 +43,9 @@ public:
     // refreshes.
     void draw();
 
-    bool finished() const { return m_finished; }
-    Page page() const { return m_page; }
-    const Game *game() const { return m_game.get(); }
+    bool finished() const { return m_program.finished(); }
+    Page page() const;
+    const Game *game() const { return m_program.game(); }
 
 private:
     struct Button {
@@ -56,9 +56,8 @@ private:
     void dialogKey(unsigned ch, bool isKeyCode);
     void gameKey(unsigned ch, bool isKeyCode);
     void infoKey(unsigned ch, bool isKeyCode);
-    void startGame();
-    void openDialog();
-    void moveCaret(int key);
+    // A press of a button of a window, from the keyboard or the mouse.
+    void press(Window window, Control control, bool byMouse = false);
 
     void drawPage();
     void drawDialog(int top, int left);
@@ -67,19 +66,14 @@ private:
     void drawFrame(int top, int left, int height, int width);
     void drawTooSmall();
     void drawConsole(int row, int left, int width);
-    void addButton(int row, int column, const std::wstring &text, int attrs,
-                   std::function<void()> action);
+    void addButton(int row, int column, std::u16string_view text, int attrs, std::function<void()> action);
 
-    const TextBox &activeBox() const;
     int outputHeight() const;
 
-    GameSettings &m_settings;
-    const Story &m_story;
-    std::function<void()> m_launchMusic;
-    std::unique_ptr<Game> m_game;
-    Page m_page = Page::Dialog;
-    int m_dialogFocus = 4;          // the highlighted item of the dialog, "начать" first
-    bool m_finished = false;
+    Program m_program;
+    Window m_front = Window::Help;   // of help and author, the one brought up last
+    unsigned m_gameSeen = 0;         // the game window's openings drawn so far
+    int m_dialogFocus = 4;           // the highlighted item of the dialog, "начать" first
 
     // The output box, wrapped once per text and width.
     std::u16string m_wrappedText;

@@ -1,6 +1,6 @@
 #include "ui/consolebox.h"
 
-#include "app/qtstrings.h"
+#include "ui/qtstrings.h"
 #include "engine/game.h"
 
 #include <QKeyEvent>
@@ -8,7 +8,6 @@
 #include <QStyleOptionFrame>
 #include <QSignalBlocker>
 
-#include <algorithm>
 #include <utility>
 
 namespace tarnvale::ui {
@@ -32,22 +31,22 @@ ConsoleBox::ConsoleBox(QWidget *parent, Game &game, Which which, std::function<v
     });
 }
 
-int ConsoleBox::gameKey(int qtKey)
+std::optional<Key> ConsoleBox::gameKey(int qtKey)
 {
     switch (qtKey) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        return kKeyEnter;
+        return Key::Enter;
     case Qt::Key_Escape:
-        return kKeyEscape;
+        return Key::Escape;
     case Qt::Key_Up:
-        return kKeyUp;
+        return Key::Up;
     case Qt::Key_Backspace:
-        return kKeyBackspace;
+        return Key::Backspace;
     case Qt::Key_Delete:
-        return kKeyDelete;
+        return Key::Delete;
     default:
-        return kKeyNone;
+        return std::nullopt;
     }
 }
 
@@ -61,27 +60,6 @@ int ConsoleBox::textBaseline() const
                                .marginsRemoved(textMargins());
     constexpr int kLineEditMargin = 1;
     return contents.top() + kLineEditMargin + fontMetrics().ascent();
-}
-
-QStringView ConsoleBox::firstLine(QStringView inserted)
-{
-    // Carriage return, line feed, the vertical tab and form feed, the next
-    // line control and Unicode's line and paragraph separators.
-    for (qsizetype i = 0; i < inserted.size(); ++i) {
-        switch (inserted[i].unicode()) {
-        case u'\r':
-        case u'\n':
-        case u'\v':
-        case u'\f':
-        case 0x0085:
-        case 0x2028:
-        case 0x2029:
-            return inserted.first(i);
-        default:
-            break;
-        }
-    }
-    return inserted;
 }
 
 const TextBox &ConsoleBox::engineBox() const
@@ -138,15 +116,12 @@ bool ConsoleBox::event(QEvent *event)
 
 void ConsoleBox::keyPressEvent(QKeyEvent *event)
 {
-    const int key = gameKey(event->key());
-    if (key == kKeyNone) {
+    const std::optional<Key> key = gameKey(event->key());
+    if (!key) {
         QLineEdit::keyPressEvent(event);
         return;
     }
-    if (m_which == Which::Command)
-        m_game.pressConKey(key);
-    else
-        m_game.pressPwdKey(key);
+    m_game.key(*key);
     m_engineTouched = true;
     event->accept();
 }
@@ -159,48 +134,14 @@ void ConsoleBox::tellSelection()
     const int length = hasSelectedText() ? selectionLength() : 0;
     if (start == engineBox().selStart() && length == engineBox().selLength())
         return;
-    if (m_which == Which::Command)
-        m_game.selectCon(start, length);
-    else
-        m_game.selectPwd(start, length);
+    m_game.select(start, length);
 }
 
 void ConsoleBox::takeEdit(const QString &now)
 {
-    // Typing replaces the selection with the typed characters and leaves the
-    // caret after them; anything else (a drop elsewhere in the line, an undo,
-    // deleting a word) is handed over as the new text and caret.
-    const TextBox &before = engineBox();
-    const QStringView was = qtView(before.text());
-    const qsizetype start = before.selStart();
-    const qsizetype kept = was.size() - before.selLength();
-    const qsizetype inserted = now.size() - kept;
-    const bool typed = inserted > 0 && cursorPosition() == start + inserted
-                       && QStringView(now).left(start) == was.left(start)
-                       && QStringView(now).sliced(start + inserted) == was.sliced(start + before.selLength());
-    std::u16string_view text = u16View(now);
-    std::u16string_view insertion = text.substr(std::size_t(start), std::size_t(inserted > 0 ? inserted : 0));
-    int caret = cursorPosition();
-    // A pasted or dropped line break: the box keeps the text before it.
-    QString cut;
-    if (typed) {
-        insertion = u16View(firstLine(qtView(insertion)));
-    } else if (const QStringView line = firstLine(now); line.size() < now.size()) {
-        cut = line.toString();
-        text = u16View(cut);
-        caret = std::min(caret, int(cut.size()));
-    }
-    if (m_which == Which::Command) {
-        if (typed)
-            m_game.typeCon(insertion);
-        else
-            m_game.editCon(text, caret);
-    } else {
-        if (typed)
-            m_game.typePwd(insertion);
-        else
-            m_game.editPwd(text, caret);
-    }
+    // The engine tells typing from any other edit, and keeps a pasted or
+    // dropped text up to its first line break.
+    m_game.edit(u16View(now), cursorPosition());
     m_engineTouched = true;
     // An edit from outside an input event (the context menu's paste) is shown
     // once the widget has finished with it.

@@ -2,12 +2,10 @@
 
 #include <QLineEdit>
 
-#include <functional>
+#include "engine/game.h"
 
-namespace tarnvale {
-class Game;
-class TextBox;
-} // namespace tarnvale
+#include <functional>
+#include <optional>
 
 namespace tarnvale::ui {
 
@@ -29,15 +27,11 @@ public:
     // visibility and enabled state. Nothing is rewritten that already agrees.
     void showBox(const TextBox &box);
 
-    // The engine's key code of a key press, 0 for the keys the game ignores.
-    static int gameKey(int qtKey);
+    // The game's key for a key press, none for the keys the widget edits with.
+    static std::optional<Key> gameKey(int qtKey);
 
     // Where the baseline of the typed text lies, from the box's top edge.
     int textBaseline() const;
-
-    // The part of a text inserted into the one-line box that it keeps: up to
-    // the first line break, which is left out with everything after it.
-    static QStringView firstLine(QStringView inserted);
 
 protected:
     bool event(QEvent *event) override;

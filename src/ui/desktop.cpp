@@ -4,17 +4,20 @@
 #include "ui/frmnew.h"
 #include "ui/frmtargame.h"
 #include "ui/infowindows.h"
+#include "ui/form.h"
 
 #include <QApplication>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QScreen>
+#include <QStyleHints>
 #include <QTranslator>
 
 #include <algorithm>
 
 #include <utility>
+#include <vector>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -50,7 +53,6 @@ void bringUp(Form *window, Keyboard keyboard)
 {
     if (window->isVisible()) {
         window->raise();
-        window->holdPresses();
     } else {
         window->setAttribute(Qt::WA_ShowWithoutActivating, keyboard == Keyboard::Leave);
         window->show();
@@ -67,131 +69,146 @@ void centre(QWidget *window)
         window->move(screen->availableGeometry().center() - window->rect().center());
 }
 
-qint64 area(const QRect &rect)
-{
-    return rect.isEmpty() ? 0 : qint64(rect.width()) * rect.height();
-}
-
 } // namespace
 
 QPoint placeBeside(const QRect &game, const QSize &size, const QRect &screen, const QList<QRect> &taken)
 {
     constexpr int kGap = 8;
-    // Where a window manager would put a small window that belongs to the
-    // game: to its right, else to its left, at the game's top or below the
-    // windows already there; else above or below it.
-    QList<QPoint> places;
-    for (const int x : {game.right() + 1 + kGap, game.left() - kGap - size.width()}) {
-        places << QPoint(x, game.top());
-        for (const QRect &other : taken)
-            places << QPoint(x, other.bottom() + 1 + kGap);
-    }
-    places << QPoint(game.left(), game.bottom() + 1 + kGap) << QPoint(game.left(), game.top() - kGap - size.height());
-
-    // Each place kept on the screen; the first that covers least of the game,
-    // then least of the other windows, wins.
-    QPoint best;
-    qint64 bestGame = -1;
-    qint64 bestOthers = 0;
-    for (QPoint place : std::as_const(places)) {
-        if (!screen.isEmpty()) {
-            place.setX(std::clamp(place.x(), screen.left(), std::max(screen.left(), screen.right() + 1 - size.width())));
-            place.setY(std::clamp(place.y(), screen.top(), std::max(screen.top(), screen.bottom() + 1 - size.height())));
-        }
-        const QRect rect(place, size);
-        const qint64 onGame = area(rect & game);
-        qint64 onOthers = 0;
-        for (const QRect &other : taken)
-            onOthers += area(rect & other);
-        if (bestGame < 0 || onGame < bestGame || (onGame == bestGame && onOthers < bestOthers)) {
-            best = place;
-            bestGame = onGame;
-            bestOthers = onOthers;
-        }
-    }
-    return best;
+    const auto box = [](const QRect &r) { return Box{r.x(), r.y(), r.width(), r.height()}; };
+    std::vector<Box> others;
+    for (const QRect &other : taken)
+        others.push_back(box(other));
+    const Box place = Program::placeBeside(box(game), size.width(), size.height(), box(screen), others, kGap);
+    return QPoint(place.x, place.y);
 }
 
 Desktop::Desktop(GameSettings &settings, const Story &story, std::function<void()> launchMusic)
-    : m_settings(settings), m_story(story), m_launchMusic(std::move(launchMusic))
+    : m_program(settings, story, std::move(launchMusic))
 {
 }
 
 Desktop::~Desktop()
 {
-    delete m_game.data();
-    delete m_dialog.data();
-    delete m_help.data();
-    delete m_author.data();
+    for (QPointer<Form> &window : m_windows)
+        delete window.data();
+}
+
+Form *Desktop::shown(Window window) const
+{
+    return openWindow(m_windows[std::size_t(window)]);
 }
 
 frmTargame *Desktop::gameWindow() const
 {
-    return openWindow(m_game);
+    return static_cast<frmTargame *>(shown(Window::Game));
 }
 
 frmNew *Desktop::newGameDialog() const
 {
-    return openWindow(m_dialog);
+    return static_cast<frmNew *>(shown(Window::Dialog));
 }
 
 frmHelp *Desktop::helpWindow() const
 {
-    return openWindow(m_help);
+    return static_cast<frmHelp *>(shown(Window::Help));
 }
 
 frmAuthor *Desktop::authorWindow() const
 {
-    return openWindow(m_author);
+    return static_cast<frmAuthor *>(shown(Window::Author));
 }
 
 void Desktop::start()
 {
-    showNewGameDialog();
+    m_program.start(nowMillis());
+    sync();
 }
 
 void Desktop::showNewGameDialog()
 {
-    if (!newGameDialog()) {
-        m_dialog = new frmNew(m_settings);
-        centre(m_dialog);
-        connect(m_dialog, &frmNew::startClicked, this, &Desktop::startGame);
-    }
-    bringUp(m_dialog, Keyboard::Take);
-    closeWindow(m_game);
+    press(Window::Game, Control::New, nowMillis(), false);
 }
 
 void Desktop::startGame()
 {
-    if (!gameWindow()) {
-        // The new window's game starts at once, with the settings as the
-        // dialog left them.
-        m_game = new frmTargame(m_settings, m_story, m_launchMusic);
-        centre(m_game);
-        connect(m_game, &frmTargame::newGameClicked, this, &Desktop::showNewGameDialog);
-        connect(m_game, &frmTargame::helpClicked, this, &Desktop::showHelp);
-        connect(m_game, &frmTargame::authorClicked, this, &Desktop::showAuthor);
-    }
-    bringUp(m_game, Keyboard::Take);
-    closeWindow(m_dialog);
+    press(Window::Dialog, Control::Start, nowMillis(), false);
 }
 
 void Desktop::showHelp()
 {
-    if (!helpWindow()) {
-        m_help = new frmHelp;
-        openBeside(m_help, m_author);
-    }
-    bringUp(m_help, Keyboard::Leave);
+    press(Window::Game, Control::Help, nowMillis(), false);
 }
 
 void Desktop::showAuthor()
 {
-    if (!authorWindow()) {
-        m_author = new frmAuthor;
-        openBeside(m_author, m_help);
+    press(Window::Game, Control::Author, nowMillis(), false);
+}
+
+void Desktop::press(Window window, Control control, qint64 at, bool byMouse)
+{
+    m_program.setDoubleClickInterval(QGuiApplication::styleHints()->mouseDoubleClickInterval());
+    if (m_program.press(window, control, at, byMouse ? Program::By::Mouse : Program::By::Keyboard))
+        sync();
+}
+
+Form *Desktop::make(Window window)
+{
+    Form *made = nullptr;
+    switch (window) {
+    case Window::Dialog:
+        made = new frmNew(m_program);
+        centre(made);
+        break;
+    case Window::Game:
+        made = new frmTargame(*m_program.game());
+        centre(made);
+        break;
+    case Window::Help:
+        made = new frmHelp;
+        openBeside(made, shown(Window::Author));
+        break;
+    case Window::Author:
+        made = new frmAuthor;
+        openBeside(made, shown(Window::Help));
+        break;
     }
-    bringUp(m_author, Keyboard::Leave);
+    connect(made, &Form::pressed, this, [this, window](Control control, qint64 at, bool byMouse) {
+        press(window, control, at, byMouse);
+    });
+    connect(made, &Form::appeared, this, [this, window](qint64 at) { m_program.appeared(window, at); });
+    made->installEventFilter(this);
+    return made;
+}
+
+void Desktop::sync()
+{
+    if (m_program.finished()) {
+        endProgram();
+        return;
+    }
+    // The windows that come up first, then those that go: the keyboard
+    // passes straight from one to the other.
+    for (const Window window : {Window::Dialog, Window::Game, Window::Help, Window::Author}) {
+        if (!m_program.isOpen(window))
+            continue;
+        QPointer<Form> &form = slot(window);
+        const bool fresh = !shown(window);
+        if (fresh)
+            form = make(window);
+        const unsigned raises = m_program.raises(window);
+        if (fresh || m_raised[std::size_t(window)] != raises) {
+            m_raised[std::size_t(window)] = raises;
+            bringUp(form, Program::takesKeyboard(window) ? Keyboard::Take : Keyboard::Leave);
+            if (!fresh)
+                m_program.appeared(window, nowMillis());
+        }
+    }
+    for (const Window window : {Window::Dialog, Window::Game, Window::Help, Window::Author}) {
+        if (!m_program.isOpen(window))
+            closeWindow(slot(window));
+    }
+    if (frmNew *dialog = newGameDialog())
+        dialog->refresh();
 }
 
 void Desktop::openBeside(Form *window, QWidget *other)
@@ -204,14 +221,20 @@ void Desktop::openBeside(Form *window, QWidget *other)
         window->move(placeBeside(game->frameGeometry(), window->frameGeometry().size(),
                                  screen ? screen->availableGeometry() : QRect(), taken));
     }
-    // Closing it from its own window leaves the keyboard with the game.
-    window->installEventFilter(this);
 }
 
 bool Desktop::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::Hide && watched->isWidgetType() && static_cast<QWidget *>(watched)->isWindow())
-        giveTheGameTheKeyboard(static_cast<QWidget *>(watched));
+    if (event->type() == QEvent::Hide && watched->isWidgetType() && static_cast<QWidget *>(watched)->isWindow()) {
+        // A window closed from outside the program's buttons (the window
+        // manager) is closed in the program too.
+        for (const Window window : {Window::Dialog, Window::Game, Window::Help, Window::Author}) {
+            if (slot(window) == watched && m_program.isOpen(window))
+                m_program.close(window);
+        }
+        if (watched == slot(Window::Help) || watched == slot(Window::Author))
+            giveTheGameTheKeyboard(static_cast<QWidget *>(watched));
+    }
     return QObject::eventFilter(watched, event);
 }
 

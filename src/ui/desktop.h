@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/gamestate.h"
+#include "engine/program.h"
 
 #include <QIcon>
 #include <QList>
@@ -10,6 +10,7 @@
 #include <QRect>
 #include <QSize>
 
+#include <array>
 #include <functional>
 
 class QCoreApplication;
@@ -27,9 +28,7 @@ class frmNew;
 class frmTargame;
 
 // Where a help or author window of the given size opens beside the game
-// window: to its right, else to its left, else where it covers least of the
-// game, inside the screen, and covering as little as possible of the windows
-// already open beside it (taken).
+// window (Program::placeBeside), in the screen's pixels.
 QPoint placeBeside(const QRect &game, const QSize &size, const QRect &screen, const QList<QRect> &taken);
 
 // The windows' icon: the icon theme's, else the one built into the program
@@ -44,14 +43,9 @@ bool installQtTranslations(QCoreApplication &app);
 int runDesktop(int &argc, char **argv, GameSettings &settings, std::function<void()> launchMusic,
                const std::function<void()> &windowsUp = {});
 
-// The program's four windows and how they replace one another. Every window
-// is destroyed when it closes; the desktop remembers only the open ones.
-//
-// The new-game dialog and the game window take turns: "начать" shows a fresh
-// game window and closes the dialog, "новая" shows the dialog and closes the
-// game window, discarding its game. The help and author windows are made on
-// first use, brought to the front by a further click, and live on their own
-// until they are closed.
+// The program's four windows on the desktop: they show the program's flow
+// (Program) and hand it every press of their buttons. Every window is
+// destroyed when it closes; the desktop remembers only the open ones.
 class Desktop : public QObject {
     Q_OBJECT
 public:
@@ -61,6 +55,7 @@ public:
     // Opens the first window: the new-game dialog.
     void start();
 
+    // The buttons of the windows, pressed from the keyboard.
     void showNewGameDialog();
     void startGame();
     void showHelp();
@@ -72,20 +67,24 @@ public:
     frmHelp *helpWindow() const;
     frmAuthor *authorWindow() const;
 
+    const Program &program() const { return m_program; }
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void press(Window window, Control control, qint64 at, bool byMouse);
+    // Makes the windows show the program: opens, raises and closes them.
+    void sync();
+    Form *make(Window window);
     void openBeside(Form *window, QWidget *other);
     void giveTheGameTheKeyboard(const QWidget *closing);
+    QPointer<Form> &slot(Window window) { return m_windows[std::size_t(window)]; }
+    Form *shown(Window window) const;
 
-    GameSettings &m_settings;
-    const Story &m_story;
-    std::function<void()> m_launchMusic;
-    QPointer<frmTargame> m_game;
-    QPointer<frmNew> m_dialog;
-    QPointer<frmHelp> m_help;
-    QPointer<frmAuthor> m_author;
+    Program m_program;
+    std::array<QPointer<Form>, kWindowCount> m_windows;
+    std::array<unsigned, kWindowCount> m_raised{};
 };
 
 } // namespace tarnvale::ui

@@ -1,6 +1,7 @@
 #include "ui/form.h"
 
 #include "ui/accessible.h"
+#include "ui/qtstrings.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -12,6 +13,9 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <utility>
+
+#include <QElapsedTimer>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -19,7 +23,7 @@ namespace tarnvale::ui {
 
 // ---------------------------------------------------------------------------
 
-LabelButton::LabelButton(QWidget *parent) : QLabel(parent)
+LabelButton::LabelButton(QWidget *parent, Control control) : QLabel(parent), m_control(control)
 {
     setCursor(buttonCursor());
     // Tab only: a click leaves the keyboard with the box the player types in.
@@ -48,7 +52,7 @@ void LabelButton::setChosen(bool chosen)
 
 void LabelButton::click()
 {
-    Q_EMIT clicked();
+    Q_EMIT clicked(nowMillis(), false);
 }
 
 void LabelButton::keyPressEvent(QKeyEvent *event)
@@ -82,21 +86,19 @@ void LabelButton::mousePressEvent(QMouseEvent *event)
 {
     // A double click's second press arrives as a double-click event, which
     // comes here too.
-    if (event->button() == Qt::LeftButton) {
-        const auto *form = qobject_cast<const Form *>(window());
-        m_pressed = !form || form->takesPresses();
-    }
+    if (event->button() == Qt::LeftButton)
+        m_pressedAt = nowMillis();
     event->accept();
 }
 
 void LabelButton::mouseReleaseEvent(QMouseEvent *event)
 {
     event->accept();
-    if (event->button() != Qt::LeftButton || !m_pressed)
+    if (event->button() != Qt::LeftButton || m_pressedAt < 0)
         return;
-    m_pressed = false;
+    const qint64 at = std::exchange(m_pressedAt, -1);
     if (rect().contains(event->position().toPoint()))
-        click();
+        Q_EMIT clicked(at, true);
 }
 
 // ---------------------------------------------------------------------------
@@ -230,58 +232,127 @@ void TitleBar::MoveForm(Qt::MouseButtons buttons, const QPoint &globalPos)
 
 // ---------------------------------------------------------------------------
 
-Form::Form(const QString &name, QSize clientTwips, QRect outlineTwips, QWidget *parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
+qint64 nowMillis()
+{
+    static const QElapsedTimer clock = [] {
+        QElapsedTimer started;
+        started.start();
+        return started;
+    }();
+    return clock.elapsed();
+}
+
+Form::Form(const windows::Form &description, QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_description(description)
 {
     installAccessibility();
-    setObjectName(name);
+    setObjectName(QString::fromLatin1(description.name));
+    setWindowTitle(toQString(description.title));
+    describe(this, toQString(description.accessibleName), toQString(description.description));
     setAttribute(Qt::WA_DeleteOnClose);
-    setFixedSize(px(clientTwips.width()), px(clientTwips.height()));
+    setFixedSize(px(description.width), px(description.height));
     paintBlack(this);
     setFont(windowFont());
 
+    const windows::Rect outline = description.outline;
     m_outline = new Outline(this);
-    m_outline->setGeometry(twipRect(outlineTwips.x(), outlineTwips.y(), outlineTwips.width(),
-                                    outlineTwips.height()));
+    m_outline->setGeometry(twipRect(outline.left, outline.top, outline.width, outline.height));
+    describe(m_outline, toQString(windows::kFrameAccessibleName));
     m_titleBar = new TitleBar(this);
-    m_titleBar->setGeometry(twipRect(30, 30, clientTwips.width() - 60, 255));
-
-    describe(m_outline, u"рамка окна"_s);
-    describe(m_titleBar, u"заголовок окна"_s, u"потяни мышью, чтобы передвинуть окно"_s);
 }
 
-LabelButton *Form::addButton(const QString &name, const QRect &geometry, const QString &caption,
-                             const QColor &colour)
+namespace {
+
+QColor colourOf(windows::Colour c)
 {
-    auto *button = new LabelButton(this);
-    placeLabel(button, name, geometry, caption, colour);
-    return button;
+    return QColor(c.r, c.g, c.b);
 }
 
-WrappedLabel *Form::addWrappedLabel(const QString &name, const QRect &geometry, const QString &caption)
+QRect geometryOf(const windows::Rect &r)
 {
-    auto *label = new WrappedLabel(this);
-    placeLabel(label, name, geometry, caption);
-    return label;
+    return twipRect(r.left, r.top, r.width, r.height);
+}
+
+} // namespace
+
+void Form::build()
+{
+    using windows::Kind;
+    for (const windows::Widget &w : m_description.widgets) {
+        const QString name = QString::fromLatin1(w.name);
+        const QString caption = toQString(w.caption);
+        QWidget *made = nullptr;
+        switch (w.kind) {
+        case Kind::TitleStrip:
+            m_titleBar->setGeometry(geometryOf(w.rect));
+            made = m_titleBar;
+            break;
+        case Kind::Label:
+        case Kind::Counter:
+        case Kind::InventorySlot:
+            made = addLabel(this, name, geometryOf(w.rect), caption, colourOf(w.colour));
+            break;
+        case Kind::WrappedLabel: {
+            auto *label = new WrappedLabel(this);
+            placeLabel(label, name, geometryOf(w.rect), caption, colourOf(w.colour));
+            made = label;
+            break;
+        }
+        case Kind::Button:
+        case Kind::Choice:
+        case Kind::Note: {
+            auto *button = new LabelButton(this, w.control);
+            placeLabel(button, name, geometryOf(w.rect), caption, colourOf(w.colour));
+            button->setCheckable(w.kind == Kind::Choice);
+            if (w.kind == Kind::Note) {
+                // The note only explains; pressing it does nothing.
+                button->setFont(noteFont());
+                button->setPlainNote(true);
+            }
+            connect(button, &LabelButton::clicked, this, [this, control = w.control](qint64 at, bool byMouse) {
+                Q_EMIT pressed(control, at, byMouse);
+            });
+            m_buttons << button;
+            made = button;
+            break;
+        }
+        case Kind::Separator: {
+            auto *line = new Separator(this);
+            line->setObjectName(name);
+            line->setGeometry(px(w.rect.left), px(w.rect.top), px(w.rect.left + w.rect.width) - px(w.rect.left), 1);
+            made = line;
+            break;
+        }
+        case Kind::Output:
+        case Kind::Input:
+        case Kind::List:
+            made = makeWidget(w);
+            break;
+        }
+        if (made && (!w.accessibleName.empty() || !w.description.empty()))
+            describe(made, toQString(w.accessibleName.empty() ? w.caption : w.accessibleName), toQString(w.description));
+    }
+}
+
+QWidget *Form::makeWidget(const windows::Widget &)
+{
+    return nullptr;
+}
+
+LabelButton *Form::button(Control control) const
+{
+    for (LabelButton *b : m_buttons) {
+        if (b->control() == control)
+            return b;
+    }
+    return nullptr;
 }
 
 void Form::showEvent(QShowEvent *event)
 {
     m_outline->raise();
-    holdPresses();
+    Q_EMIT appeared(nowMillis());
     QWidget::showEvent(event);
-}
-
-void Form::holdPresses()
-{
-    m_appeared.start();
-}
-
-bool Form::takesPresses() const
-{
-    // A window that has never been shown takes presses (sent to it directly).
-    return !m_appeared.isValid()
-        || m_appeared.elapsed() >= QGuiApplication::styleHints()->mouseDoubleClickInterval();
 }
 
 void endProgram()

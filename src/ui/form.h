@@ -8,6 +8,8 @@
 #include <QSize>
 #include <QWidget>
 
+#include "engine/program.h"
+#include "story/windows.h"
 #include "ui/look.h"
 
 class QTextLayout;
@@ -23,12 +25,13 @@ namespace tarnvale::ui {
 // One of a pair of choices (the dialog's difficulty and music) is checkable:
 // screen readers learn which of the pair is chosen from its checked state.
 //
-// A press that comes too soon after its window appeared is not a press (see
-// Form::takesPresses): it finishes a double click begun in another window.
+// What a press does is the program's to decide (Program::press): a press of
+// the mouse that comes too soon after its window appeared is no press there.
 class LabelButton : public QLabel {
     Q_OBJECT
 public:
-    explicit LabelButton(QWidget *parent);
+    LabelButton(QWidget *parent, Control control);
+    Control control() const { return m_control; }
 
     // A button that only explains (the dialog's note) reports its clicks but
     // is no stop for the keyboard and no button for a screen reader.
@@ -42,11 +45,13 @@ public:
     bool isChosen() const { return m_chosen; }
 
 public Q_SLOTS:
-    // What a click, Enter, Space and a screen reader's press all come to.
+    // What Enter, Space and a screen reader's press come to.
     void click();
 
 Q_SIGNALS:
-    void clicked();
+    // `at` is when the button went down; a press from the keyboard is never
+    // held back.
+    void clicked(qint64 at, bool byMouse);
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
@@ -55,7 +60,8 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    bool m_pressed = false;
+    Control m_control;
+    qint64 m_pressedAt = -1;   // while the left button is down over it
     bool m_note = false;
     bool m_checkable = false;
     bool m_chosen = false;
@@ -122,38 +128,42 @@ private:
     QPixmap m_image;
 };
 
-// A window of the program: borderless and black, framed by a white outline,
-// with a title strip along its top edge. Every window is destroyed when it is
-// closed (unloaded).
+// The time on the clock that every window's presses are measured by.
+qint64 nowMillis();
+
+// A window of the program, built from its description: borderless and
+// black, framed by a white outline, with a title strip along its top edge,
+// and every widget of the description in its order (which is the tab
+// order). Every window is destroyed when it is closed (unloaded).
 class Form : public QWidget {
     Q_OBJECT
 public:
-    // The client area and the outline in twips; the title strip runs along
-    // the top inside the outline's corner, as wide as the outline allows.
-    Form(const QString &name, QSize clientTwips, QRect outlineTwips, QWidget *parent = nullptr);
+    explicit Form(const windows::Form &description, QWidget *parent = nullptr);
 
+    const windows::Form &description() const { return m_description; }
     TitleBar *titleBar() const { return m_titleBar; }
+    LabelButton *button(Control control) const;
 
-    // Whether the label buttons take a mouse press now. A window that has
-    // just appeared, or come to the front, may lie under the pointer of a
-    // double click or a quick second click begun in the window that opened
-    // it, and that second press must not land on one of its buttons. So for
-    // the platform's double-click interval after the window appeared its
-    // buttons ignore presses. The keyboard is not held back.
-    bool takesPresses() const;
-    // Starts that interval again: the window has come to the front.
-    void holdPresses();
+Q_SIGNALS:
+    // One of the window's buttons was pressed (see LabelButton::clicked).
+    void pressed(tarnvale::Control control, qint64 at, bool byMouse);
+    // The window came up on the screen.
+    void appeared(qint64 at);
 
 protected:
-    LabelButton *addButton(const QString &name, const QRect &geometry, const QString &caption,
-                           const QColor &colour = kWhite);
-    WrappedLabel *addWrappedLabel(const QString &name, const QRect &geometry, const QString &caption);
+    // Makes the widgets of the description in order. The kinds that only
+    // one window has (the output, input and list boxes) come from
+    // makeWidget, which the window's own constructor provides: build() runs
+    // from there.
+    void build();
+    virtual QWidget *makeWidget(const windows::Widget &widget);
     void showEvent(QShowEvent *event) override;
 
 private:
+    const windows::Form &m_description;
     TitleBar *m_titleBar;
     Outline *m_outline;
-    QElapsedTimer m_appeared;
+    QList<LabelButton *> m_buttons;
 };
 
 // Ends the program at once: every window closes, the event loop stops.

@@ -1,6 +1,6 @@
 #include "ui/frmtargame.h"
 
-#include "app/qtstrings.h"
+#include "ui/qtstrings.h"
 #include "ui/accessible.h"
 #include "ui/consolebox.h"
 
@@ -31,41 +31,85 @@ const QString kScrollBarStyle = u"QScrollBar:vertical { background: black; width
 
 } // namespace
 
+frmTargame::frmTargame(Game &game, QWidget *parent) : Form(windows::kGameWindow, parent), m_game(game)
+{
+    setUp();
+}
+
 frmTargame::frmTargame(GameSettings &settings, const Story &story, std::function<void()> launchMusic,
                        QWidget *parent)
-    : Form(u"frmTargame"_s, QSize(7815, 5655), QRect(15, 15, 7785, 5625), parent),
-      m_game(std::make_unique<Game>(settings, story, std::move(launchMusic)))
+    : Form(windows::kGameWindow, parent),
+      m_ownGame(std::make_unique<Game>(settings, story, std::move(launchMusic))), m_game(*m_ownGame)
 {
-    setWindowTitle(u"tarnvale"_s);
-    describe(this, u"tarnvale: игра"_s,
-             u"Текстовый квест: читай, что происходит, и вводи команды в командную строку."_s);
+    setUp();
+    // A window of its own, with no program around it: "выход" still ends
+    // the program at once.
+    connect(this, &Form::pressed, this, [](Control control) {
+        if (control == Control::Exit)
+            endProgram();
+    });
+}
 
-    describe(addLabel(this, u"Label2"_s, twipRect(120, 360, 375, 255), u">>"_s, kGrey),
-             u"знак последней команды"_s);
-    m_lblAction = addLabel(this, u"lblAction"_s, twipRect(480, 360, 4935, 255), QString(), kGrey);
-    describe(m_lblAction, u"последняя команда"_s);
+void frmTargame::setUp()
+{
+    build();
+    const auto label = [this](const char *name) { return findChild<QLabel *>(QString::fromLatin1(name)); };
+    m_lblAction = label("lblAction");
+    for (int i = 0; i < kInventorySlots; ++i) {
+        m_lblInv[std::size_t(i)] = label(windows::kInventoryNames[i].data());
+        m_lblInv[std::size_t(i)]->setProperty("index", i);
+    }
+    m_lblDiff = label("lblDiff");
+    m_lblMoney = label("lblMoney");
+    m_lblSteps = label("lblSteps");
+    m_lblPoints = label("lblPoints");
+    m_prompt = label("Label1");
+    // The prompt stands on the typed text's baseline.
+    m_prompt->move(m_prompt->x(),
+                   m_txtCon->y() + m_txtCon->textBaseline() - QFontMetrics(m_prompt->font()).ascent());
 
-    // The input boxes are made before the output box: the tab order follows
-    // the order of creation and runs from the command box.
-    const auto show = [this] { refresh(); };
-    m_txtCon = new ConsoleBox(this, *m_game, ConsoleBox::Which::Command, show);
-    m_txtCon->setObjectName(u"txtCon"_s);
-    m_txtCon->setGeometry(twipRect(450, 5265, 7335, 360));
-    describe(m_txtCon, u"командная строка"_s, u"Введи команду и нажми Enter."_s);
-    m_txtPwd = new ConsoleBox(this, *m_game, ConsoleBox::Which::Password, show);
-    m_txtPwd->setObjectName(u"txtPwd"_s);
-    m_txtPwd->setGeometry(twipRect(450, 5265, 7335, 360));
-    m_txtPwd->hide();
-    describe(m_txtPwd, u"пароль"_s, u"Пароль компьютера: введи его и нажми Enter."_s);
+    connect(this, &Form::pressed, this, [this](Control control) {
+        switch (control) {
+        case Control::New: Q_EMIT newGameClicked(); break;
+        case Control::Author: Q_EMIT authorClicked(); break;
+        case Control::Help: Q_EMIT helpClicked(); break;
+        default: break;
+        }
+    });
 
+    m_txtCon->setFocus();
+    refresh();
+}
+
+QWidget *frmTargame::makeWidget(const windows::Widget &widget)
+{
+    const QRect geometry = twipRect(widget.rect.left, widget.rect.top, widget.rect.width, widget.rect.height);
+    const QString name = QString::fromLatin1(widget.name);
+    if (widget.kind == windows::Kind::Input) {
+        const bool password = widget.name == "txtPwd";
+        auto *box = new ConsoleBox(this, m_game, password ? ConsoleBox::Which::Password : ConsoleBox::Which::Command,
+                                   [this] { refresh(); });
+        box->setObjectName(name);
+        box->setGeometry(geometry);
+        box->setVisible(!password);
+        (password ? m_txtPwd : m_txtCon) = box;
+        return box;
+    }
+    if (widget.kind == windows::Kind::List) {
+        m_lstItems = new QListWidget(this);
+        m_lstItems->setObjectName(name);
+        m_lstItems->setGeometry(geometry);
+        m_lstItems->setFocusPolicy(Qt::NoFocus);
+        m_lstItems->hide();
+        return m_lstItems;
+    }
     m_txtGame = new QTextEdit(this);
-    m_txtGame->setObjectName(u"txtGame"_s);
-    m_txtGame->setGeometry(twipRect(120, 600, 5295, 4575));
+    m_txtGame->setObjectName(name);
+    m_txtGame->setGeometry(geometry);
     m_txtGame->setReadOnly(true);
     // Read-only, but the caret walks through the text from the keyboard, so
     // that it can be read line by line.
     m_txtGame->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    describe(m_txtGame, u"что происходит"_s, u"Ответ игры на последнюю команду."_s);
     m_txtGame->setAcceptRichText(false);
     m_txtGame->setUndoRedoEnabled(false);
     m_txtGame->setFrameShape(QFrame::NoFrame);
@@ -79,64 +123,14 @@ frmTargame::frmTargame(GameSettings &settings, const Story &story, std::function
     // take the keyboard from the input box and gives it back if it was here.
     m_txtGame->setFocusPolicy(Qt::TabFocus);
     m_txtGame->viewport()->installEventFilter(this);
-
-    for (int i = 0; i < kInventorySlots; ++i) {
-        m_lblInv[std::size_t(i)] = addLabel(this, u"lblInv"_s + QString::number(i),
-                                            twipRect(5520, 600 + 240 * i, 2175, 255), QString());
-        m_lblInv[std::size_t(i)]->setProperty("index", i);
-        describe(m_lblInv[std::size_t(i)], u"инвентарь, ячейка "_s + QString::number(i + 1));
-    }
-
-    m_lstItems = new QListWidget(this);
-    m_lstItems->setObjectName(u"lstItems"_s);
-    m_lstItems->setGeometry(twipRect(5760, 480, 1935, 2010));
-    m_lstItems->setFocusPolicy(Qt::NoFocus);
-    m_lstItems->hide();
-    describe(m_lstItems, u"словарь команд"_s, u"Команды, которые простая игра дописывает сама."_s);
-
-    m_lblDiff = addLabel(this, u"lblDiff"_s, twipRect(5520, 3120, 2175, 375), u"сложность"_s);
-    m_lblMoney = addLabel(this, u"lblMoney"_s, twipRect(5520, 3360, 2175, 375), u"руб."_s);
-    m_lblSteps = addLabel(this, u"lblSteps"_s, twipRect(5520, 3600, 2175, 375), u"0 ходов"_s);
-    m_lblPoints = addLabel(this, u"lblPoints"_s, twipRect(5520, 3840, 2175, 375), u"очков"_s);
-    describe(m_lblDiff, u"сложность"_s);
-    describe(m_lblMoney, u"деньги"_s);
-    describe(m_lblSteps, u"ходы"_s);
-    describe(m_lblPoints, u"очки"_s);
-
-    auto *newGame = addButton(u"lblNew"_s, twipRect(5520, 4200, 2175, 255), u"новая"_s);
-    describe(newGame, u"новая игра"_s, u"Бросить эту игру и выбрать, как играть новую."_s);
-    connect(newGame, &LabelButton::clicked, this, &frmTargame::newGameClicked);
-    auto *author = addButton(u"lblAuthor"_s, twipRect(5520, 4440, 2175, 255), u"автор"_s);
-    describe(author, u"автор"_s, u"Окно об авторе игры."_s);
-    connect(author, &LabelButton::clicked, this, &frmTargame::authorClicked);
-    auto *help = addButton(u"lblHelp"_s, twipRect(5520, 4680, 2175, 255), u"помощь"_s);
-    describe(help, u"помощь"_s, u"Окно с советами, как играть."_s);
-    connect(help, &LabelButton::clicked, this, &frmTargame::helpClicked);
-    auto *exit = addButton(u"lbExit"_s, twipRect(5520, 4920, 2175, 255), u"выход"_s);
-    describe(exit, u"выход"_s, u"Закрыть игру; ничего не сохраняется."_s);
-    connect(exit, &LabelButton::clicked, this, &endProgram);
-
-    auto *line = new Separator(this);
-    line->setObjectName(u"Line1"_s);
-    line->setGeometry(px(15), px(5250), px(7800) - px(15), 1);
-    describe(line, u"разделитель"_s);
-
-    m_prompt = addLabel(this, u"Label1"_s, twipRect(120, 5280, 255, 255), u">>"_s);
-    describe(m_prompt, u"приглашение к вводу"_s);
-    // The prompt stands on the typed text's baseline.
-    m_prompt->move(m_prompt->x(),
-                   m_txtCon->y() + m_txtCon->textBaseline() - QFontMetrics(m_prompt->font()).ascent());
-
-    m_txtCon->setFocus();
-
-    refresh();
+    return m_txtGame;
 }
 
 frmTargame::~frmTargame() = default;
 
 void frmTargame::refresh()
 {
-    const GameWindow &shown = m_game->window();
+    const GameWindow &shown = m_game.window();
 
     if (shown.txtGame != m_shownOutput) {
         m_shownOutput = shown.txtGame;
@@ -202,7 +196,7 @@ void frmTargame::showOutput(const QString &text)
     cursor.setBlockFormat(lines);
     cursor.insertText(QString(text).replace(u"\r\n"_s, u"\n"_s));
     cursor.endEditBlock();
-    if (m_game->window().txtCon.enabled) {
+    if (m_game.window().txtCon.enabled) {
         // Every reply is read from its first line.
         m_txtGame->moveCursor(QTextCursor::Start);
         m_txtGame->verticalScrollBar()->setValue(0);

@@ -18,23 +18,21 @@ namespace tarnvale::ui {
 
 class ConsoleBox;
 
-// The game window: a view over one Game. Creating the window starts its game
-// (the engine runs the window's load); closing it discards the game.
+// The game window: a view over one Game, the program's game in progress
+// (or, made with a story, a game of its own that it starts at once).
 //
-// Widgets carry the names the game knows them by, as object names:
-// picTitlebar, Label2, lblAction, txtGame, lblInv0 .. lblInv9 (the inventory,
-// slot 0 at the top; each also has the property "index"), lstItems, lblDiff,
-// lblMoney, lblSteps, lblPoints, lblNew, lblAuthor, lblHelp, lbExit, Line1,
-// Label1, txtCon, txtPwd and Shape1.
+// Widgets carry the names the game knows them by, as object names (the
+// inventory labels lblInv0 .. lblInv9 also have the property "index").
 class frmTargame : public Form {
     Q_OBJECT
 public:
+    explicit frmTargame(Game &game, QWidget *parent = nullptr);
     frmTargame(GameSettings &settings, const Story &story, std::function<void()> launchMusic = {},
                QWidget *parent = nullptr);
     ~frmTargame() override;
 
-    Game &game() { return *m_game; }
-    const Game &game() const { return *m_game; }
+    Game &game() { return m_game; }
+    const Game &game() const { return m_game; }
 
     // Copies the engine's window into the widgets.
     void refresh();
@@ -44,8 +42,12 @@ Q_SIGNALS:
     void authorClicked();    // "автор"
     void helpClicked();      // "помощь"
 
+private:
+    void setUp();
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    QWidget *makeWidget(const windows::Widget &widget) override;
 
 private:
     void showOutput(const QString &text);
@@ -53,19 +55,20 @@ private:
     // in its place.
     ConsoleBox *visibleBox() const;
 
-    std::unique_ptr<Game> m_game;
+    std::unique_ptr<Game> m_ownGame;
+    Game &m_game;
     std::u16string m_shownOutput;
 
-    QLabel *m_lblAction;
-    QTextEdit *m_txtGame;
+    QLabel *m_lblAction = nullptr;
+    QTextEdit *m_txtGame = nullptr;
     std::array<QLabel *, kInventorySlots> m_lblInv{};
-    QListWidget *m_lstItems;
-    QLabel *m_lblDiff;
-    QLabel *m_lblMoney;
-    QLabel *m_lblSteps;
-    QLabel *m_lblPoints;
-    ConsoleBox *m_txtCon;
-    ConsoleBox *m_txtPwd;
+    QListWidget *m_lstItems = nullptr;
+    QLabel *m_lblDiff = nullptr;
+    QLabel *m_lblMoney = nullptr;
+    QLabel *m_lblSteps = nullptr;
+    QLabel *m_lblPoints = nullptr;
+    ConsoleBox *m_txtCon = nullptr;
+    ConsoleBox *m_txtPwd = nullptr;
     QLabel *m_prompt = nullptr;
 };
 

@@ -4,28 +4,18 @@
 
 namespace tarnvale::ui {
 
-// The frame shared by the help and author windows: the dialog's size and
-// outline, the two heading lines and "закрыть" (lblExit), which closes the
-// window. Object names: picTitlebar, lblSubtitle, lblTitle, lblExit, Shape1.
-class InfoForm : public Form {
+// "помощь" (how to play) and "автор" (who made the game): the dialog's frame,
+// the two heading lines, their text and "закрыть".
+class frmHelp : public Form {
     Q_OBJECT
 public:
-    InfoForm(const QString &name, const QString &title, QWidget *parent);
+    explicit frmHelp(QWidget *parent = nullptr) : Form(windows::kHelpWindow, parent) { build(); }
 };
 
-// "помощь": how to play. Further labels lblTip, lblAdvice, lblCredit.
-class frmHelp : public InfoForm {
+class frmAuthor : public Form {
     Q_OBJECT
 public:
-    explicit frmHelp(QWidget *parent = nullptr);
-};
-
-// "автор": who made the game and how to reach him. Further labels
-// lblCredit, lblName, lblMail, lblPhone, lblSite, lblDate.
-class frmAuthor : public InfoForm {
-    Q_OBJECT
-public:
-    explicit frmAuthor(QWidget *parent = nullptr);
+    explicit frmAuthor(QWidget *parent = nullptr) : Form(windows::kAuthorWindow, parent) { build(); }
 };
 
 } // namespace tarnvale::ui

@@ -3,6 +3,8 @@
 // output box's paging, the command line's scrolling, the labels' widths.
 
 #include "engine/game.h"
+#include "story/dictionary.h"
+#include "story/story.h"
 #include "tui/curses.h"
 #include "tui/run.h"
 #include "tui/screen.h"
@@ -25,22 +27,28 @@ std::u16string numbered(int n)
     return text;
 }
 
-void runLocation(Game &game, std::int16_t, std::u16string_view command)
+const RuleTable &longRules()
 {
-    if (command == u"длинно") {
-        std::u16string text;
-        for (int i = 1; i <= 60; ++i)
-            text += (i > 1 ? u"\r\n" : u"") + numbered(i);
-        game.reply(text);
-    } else if (command == u"предмет") {
-        game.putItem(u"очень-очень длинное название предмета");
-    }
+    static const RuleTable rules = {
+        {"a reply of sixty lines", {u"длинно"}, [](Game &game) {
+             std::u16string text;
+             for (int i = 1; i <= 60; ++i)
+                 text += (i > 1 ? u"\r\n" : u"") + numbered(i);
+             game.reply(text);
+         }},
+        {"an item with a long name", {u"предмет"}, [](Game &game) {
+             game.putItem(u"очень-очень длинное название предмета");
+         }},
+    };
+    return rules;
 }
 
 void checkPassword(Game &, std::u16string_view) {}
 
+const LocationScript kOnePlace[] = {{longRules}};
 const RuleTable kNothingEverywhere;
-const Story kLongStory{runLocation, &kNothingEverywhere, checkPassword};
+const Story kLongStory{kOnePlace, &kNothingEverywhere, checkPassword, tarnvaleStory().captions,
+                       story::kWords, story::kDictionary};
 
 std::wstring row(int r)
 {

@@ -80,8 +80,8 @@ void checkEveryWidgetIsNamed(QWidget *window)
     }
 }
 
-struct Program {
-    Program() : desktop(settings, tarnvaleStory(), {}) { desktop.start(); }
+struct Windows {
+    Windows() : desktop(settings, tarnvaleStory(), {}) { desktop.start(); }
 
     GameSettings settings;
     Desktop desktop;
@@ -150,7 +150,7 @@ void AccessibilityTest::initTestCase()
 
 void AccessibilityTest::everyWidgetHasARussianName()
 {
-    Program program;
+    Windows program;
     checkEveryWidgetIsNamed(program.desktop.newGameDialog());
     program.desktop.startGame();
     checkEveryWidgetIsNamed(program.desktop.gameWindow());
@@ -162,7 +162,7 @@ void AccessibilityTest::everyWidgetHasARussianName()
 
 void AccessibilityTest::gameWindowRoles()
 {
-    Program program;
+    Windows program;
     program.desktop.startGame();
     frmTargame *game = program.desktop.gameWindow();
 
@@ -175,7 +175,7 @@ void AccessibilityTest::gameWindowRoles()
     QVERIFY(output->state().focusable);
     QVERIFY(output->textInterface());
     const QString read = output->textInterface()->text(0, output->textInterface()->characterCount());
-    QCOMPARE(read, toQString(Game::kOpeningText).replace(u"\r\n"_s, u"\n"_s));
+    QCOMPARE(read, toQString(tarnvaleStory().captions.txtGame).replace(u"\r\n"_s, u"\n"_s));
 
     for (const char *name : {"txtCon", "txtPwd"}) {
         QAccessibleInterface *box = accessible(game, name);
@@ -271,7 +271,7 @@ void AccessibilityTest::countersAreReadWithTheirContent()
 
 void AccessibilityTest::dialogRolesAndChoices()
 {
-    Program program;
+    Windows program;
     frmNew *dialog = program.desktop.newGameDialog();
     QCOMPARE(accessible(dialog)->text(QAccessible::Name), u"tarnvale: новая игра"_s);
 
@@ -317,7 +317,7 @@ void AccessibilityTest::dialogRolesAndChoices()
 
 void AccessibilityTest::infoWindowRoles()
 {
-    Program program;
+    Windows program;
     program.desktop.startGame();
     program.desktop.showHelp();
     program.desktop.showAuthor();
@@ -343,7 +343,7 @@ void AccessibilityTest::infoWindowRoles()
 
 void AccessibilityTest::gameWindowTabOrder()
 {
-    Program program;
+    Windows program;
     program.desktop.startGame();
     frmTargame *game = program.desktop.gameWindow();
     QVERIFY(activate(game));
@@ -368,7 +368,7 @@ void AccessibilityTest::labelButtonsPressFromTheKeyboard_data()
 void AccessibilityTest::labelButtonsPressFromTheKeyboard()
 {
     QFETCH(int, key);
-    Program program;
+    Windows program;
     program.desktop.startGame();
     frmTargame *game = program.desktop.gameWindow();
     QVERIFY(activate(game));
@@ -392,7 +392,7 @@ void AccessibilityTest::labelButtonsPressFromTheKeyboard()
 
 void AccessibilityTest::otherKeysLeaveALabelButtonAlone()
 {
-    Program program;
+    Windows program;
     program.desktop.startGame();
     frmTargame *game = program.desktop.gameWindow();
     QSignalSpy newGame(game, &frmTargame::newGameClicked);
@@ -410,7 +410,7 @@ void AccessibilityTest::commandBoxKeepsItsKeys()
 {
     // Enter in the command box submits the command, however the focus came
     // back to it, and never presses a button.
-    Program program;
+    Windows program;
     program.desktop.startGame();
     frmTargame *game = program.desktop.gameWindow();
     QVERIFY(activate(game));
@@ -434,7 +434,7 @@ void AccessibilityTest::commandBoxKeepsItsKeys()
 
 void AccessibilityTest::clickLeavesTheFocusInTheCommandBox()
 {
-    Program program;
+    Windows program;
     program.desktop.startGame();
     frmTargame *game = program.desktop.gameWindow();
     QVERIFY(activate(game));
@@ -448,7 +448,7 @@ void AccessibilityTest::clickLeavesTheFocusInTheCommandBox()
 
 void AccessibilityTest::screenReaderPressesTheButtons()
 {
-    Program program;
+    Windows program;
     program.desktop.startGame();
     frmTargame *game = program.desktop.gameWindow();
     QSignalSpy help(game, &frmTargame::helpClicked);
@@ -466,7 +466,7 @@ void AccessibilityTest::screenReaderPressesTheButtons()
 
 void AccessibilityTest::focusIsMarked()
 {
-    Program program;
+    Windows program;
     program.desktop.startGame();
     frmTargame *game = program.desktop.gameWindow();
     QVERIFY(activate(game));
@@ -496,7 +496,7 @@ void AccessibilityTest::focusIsMarked()
 
 void AccessibilityTest::dialogFromTheKeyboard()
 {
-    Program program;
+    Windows program;
     frmNew *dialog = program.desktop.newGameDialog();
     QVERIFY(activate(dialog));
     // "начать" has the focus, the round goes past the note
@@ -528,7 +528,7 @@ void AccessibilityTest::dialogFromTheKeyboard()
 
 void AccessibilityTest::closingTheHelpFromTheKeyboard()
 {
-    Program program;
+    Windows program;
     program.desktop.startGame();
     program.desktop.showHelp();
     frmHelp *help = program.desktop.helpWindow();

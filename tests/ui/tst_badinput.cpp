@@ -21,8 +21,8 @@ using namespace tarnvale::ui::test;
 
 namespace {
 
-struct Program {
-    Program() : desktop(settings, tarnvaleStory(), {})
+struct Windows {
+    Windows() : desktop(settings, tarnvaleStory(), {})
     {
         desktop.start();
         click(desktop.newGameDialog(), "lblStart");
@@ -59,7 +59,7 @@ private Q_SLOTS:
 
 void BadInputTest::megabytePaste()
 {
-    Program p;
+    Windows p;
     QString big(1 << 20, u'ы');
     big[10] = u'\u202E';
     big[20] = QChar(7);
@@ -83,7 +83,7 @@ void BadInputTest::controlCharactersAndDirectionMarks()
     // Pasted, so that they reach the box whole; the game takes exactly what
     // the box shows, and a mark or a control character makes a phrase no
     // longer match.
-    Program p;
+    Windows p;
     int moves = 0;
     for (const QString &odd : {u"\u200Fосмотреться"_s, u"осмотреться\u202C"_s, u"осм\u0007"_s,
                                u"\u0000"_s, u"\uFEFFосм"_s, u"\t"_s}) {
@@ -104,7 +104,7 @@ void BadInputTest::controlCharactersAndDirectionMarks()
 
 void BadInputTest::enterHeldDown()
 {
-    Program p;
+    Windows p;
     typeText(p.commandBox(), u"осм урну"_s);
     for (int i = 0; i < 500; ++i) {
         QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QString(), i > 0);
@@ -117,19 +117,19 @@ void BadInputTest::enterHeldDown()
 
 void BadInputTest::buttonsClickedInQuickSuccession()
 {
-    Program p;
+    Windows p;
     for (int round = 0; round < 20; ++round) {
         // "новая" twice before the game window has gone...
         frmTargame *game = p.desktop.gameWindow();
         QVERIFY(game);
-        Program::click(game, "lblNew");
-        Program::click(game, "lblNew");
+        Windows::click(game, "lblNew");
+        Windows::click(game, "lblNew");
         // ...then "начать" twice before the dialog has gone.
         frmNew *dialog = p.desktop.newGameDialog();
         QVERIFY(dialog);
-        Program::click(dialog, "lblStart");
-        Program::click(dialog, "lblStart");
-        Program::settle();
+        Windows::click(dialog, "lblStart");
+        Windows::click(dialog, "lblStart");
+        Windows::settle();
         int games = 0, dialogs = 0;
         for (QWidget *w : QApplication::topLevelWidgets()) {
             games += qobject_cast<frmTargame *>(w) != nullptr;

@@ -2,6 +2,8 @@
 // the real command box, the completed phrase and its selection on screen.
 #include "uitest.h"
 
+#include "story/story.h"
+
 #include "ui/frmtargame.h"
 
 #include <QApplication>

@@ -32,8 +32,8 @@ namespace {
 const QColor kChosen(255, 255, 255);
 const QColor kOther(170, 170, 170);
 
-struct Program {
-    Program() : desktop(settings, tarnvaleStory(), [this] { ++musicLaunches; })
+struct Windows {
+    Windows() : desktop(settings, tarnvaleStory(), [this] { ++musicLaunches; })
     {
         // the settings as the program starts them, before any dialog
         desktop.start();
@@ -137,7 +137,7 @@ void DesktopTest::dialogLayout()
     QFETCH(QString, caption);
     QFETCH(bool, clickable);
 
-    Program program;
+    Windows program;
     frmNew *dialog = program.desktop.newGameDialog();
     QVERIFY(dialog);
     QCOMPARE(dialog->size(), QSize(317, 213));
@@ -183,7 +183,7 @@ void DesktopTest::dialogOpensFirstWithHardGameAndMusic()
 
 void DesktopTest::easyGameFromTheDialog()
 {
-    Program program;
+    Windows program;
     program.clickInDialog("lblEasy");
     QCOMPARE(program.settings.easyMode, kTrue);
     QCOMPARE(program.colour("lblEasy"), kChosen);
@@ -217,7 +217,7 @@ void DesktopTest::easyGameFromTheDialog()
 
 void DesktopTest::hardGameFromTheDialog()
 {
-    Program program;
+    Windows program;
     program.clickInDialog("lblStart");
     QCOMPARE(program.gameLabel("lblDiff"), u"сложная игра"_s);
     QCOMPARE(child<QListWidget>(program.desktop.gameWindow(), "lstItems")->count(), 0);
@@ -230,7 +230,7 @@ void DesktopTest::hardGameFromTheDialog()
 
 void DesktopTest::lastChoiceWins()
 {
-    Program program;
+    Windows program;
     program.clickInDialog("lblEasy");
     program.clickInDialog("lblHard");
     QCOMPARE(program.colour("lblHard"), kChosen);
@@ -249,7 +249,7 @@ void DesktopTest::lastChoiceWins()
 
 void DesktopTest::musicLaunchesOncePerStartWhenWanted()
 {
-    Program program;
+    Windows program;
     QCOMPARE(program.musicLaunches, 0);   // the dialog alone plays nothing
     program.clickInDialog("lblStart");
     QCOMPARE(program.musicLaunches, 1);
@@ -278,7 +278,7 @@ void DesktopTest::wholeStoryTheEasyWay()
         u"н"_s, u"н"_s, u"откры"_s, u"о"_s, u"открыть т"_s, u"вк"_s, u"lyra"_s, u"вставить диске"_s,
         u"дискета"_s, u"вык"_s, u"звонить Е"_s,
     };
-    Program program;
+    Windows program;
     program.clickInDialog("lblEasy");
     program.clickInDialog("lblStart");
     frmTargame *game = program.desktop.gameWindow();
@@ -306,7 +306,7 @@ void DesktopTest::wholeStoryTheEasyWay()
 
 void DesktopTest::newGameReturnsToAFreshDialog()
 {
-    Program program;
+    Windows program;
     program.clickInDialog("lblEasy");
     program.clickInDialog("lblMusOff");
     program.clickInDialog("lblStart");
@@ -329,14 +329,14 @@ void DesktopTest::newGameReturnsToAFreshDialog()
 
 void DesktopTest::newGameTwiceGivesFreshGames()
 {
-    Program program;
+    Windows program;
     program.clickInDialog("lblStart");
     for (int round = 0; round < 2; ++round) {
         QPointer<frmTargame> before = program.desktop.gameWindow();
         play(program.commandBox(), u"осмотреть урну"_s);
         play(program.commandBox(), u"в магазин"_s);
         QCOMPARE(program.gameLabel("lblInv0"), u"пустая пачка сигарет"_s);
-        QVERIFY(before->game().state().location != kStreet);
+        QVERIFY(before->game().state().location != story::kStreet);
 
         program.clickInGame("lblNew");
         program.clickInDialog("lblStart");
@@ -352,7 +352,7 @@ void DesktopTest::newGameTwiceGivesFreshGames()
         QCOMPARE(program.gameLabel("lblAction"), QString());
         for (int i = 0; i < kInventorySlots; ++i)
             QCOMPARE(child<QLabel>(game, qPrintable(u"lblInv"_s + QString::number(i)))->text(), QString());
-        QCOMPARE(shownOutput(game), Game::kOpeningText);
+        QCOMPARE(shownOutput(game), tarnvaleStory().captions.txtGame);
         QVERIFY(program.commandBox()->isEnabled());
     }
 }
@@ -381,7 +381,7 @@ void DesktopTest::helpAndAuthorWindows()
     QFETCH(QString, window);
     QFETCH(QStringList, captions);
 
-    Program program;
+    Windows program;
     program.clickInDialog("lblStart");
     const auto open = [&]() -> Form * {
         return window == u"frmHelp"_s ? static_cast<Form *>(program.desktop.helpWindow())
@@ -430,7 +430,7 @@ void DesktopTest::helpAndAuthorWindows()
 
 void DesktopTest::helpAndAuthorLiveBesideTheGame()
 {
-    Program program;
+    Windows program;
     program.clickInDialog("lblStart");
     program.clickInGame("lblHelp");
     program.clickInGame("lblAuthor");
@@ -477,7 +477,7 @@ void DesktopTest::everyWindowIsDraggedByItsStrip_data()
 void DesktopTest::everyWindowIsDraggedByItsStrip()
 {
     QFETCH(QString, window);
-    Program program;
+    Windows program;
     QWidget *form = program.desktop.newGameDialog();
     if (window != u"frmNew"_s) {
         program.clickInDialog("lblStart");
@@ -509,7 +509,7 @@ void DesktopTest::everyWindowIsDraggedByItsStrip()
 
 void DesktopTest::exitFromTheDialog()
 {
-    auto program = std::make_unique<Program>();
+    auto program = std::make_unique<Windows>();
     QPointer<frmNew> dialog = program->desktop.newGameDialog();
     auto *exit = child<QLabel>(dialog, "lblExit");
     QTimer::singleShot(0, exit, [exit] { QTest::mouseClick(exit, Qt::LeftButton); });
@@ -521,7 +521,7 @@ void DesktopTest::exitFromTheDialog()
 
 void DesktopTest::exitFromTheGameClosesEverything()
 {
-    Program program;
+    Windows program;
     program.clickInDialog("lblStart");
     program.clickInGame("lblHelp");
     program.clickInGame("lblAuthor");
@@ -540,7 +540,7 @@ void DesktopTest::exitFromTheGameClosesEverything()
 
 void DesktopTest::manyGamesLeaveNoWindowsBehind()
 {
-    Program program;
+    Windows program;
     program.clickInDialog("lblStart");
     program.clickInGame("lblHelp");
     QTest::mouseClick(child<QLabel>(program.desktop.helpWindow(), "lblExit"), Qt::LeftButton);

@@ -2,6 +2,8 @@
 // boxes, the password box, dragging by the title strip and "выход".
 #include "uitest.h"
 
+#include "story/story.h"
+
 #include "ui/consolebox.h"
 #include "ui/form.h"
 #include "ui/frmtargame.h"
@@ -32,13 +34,13 @@ using namespace tarnvale::ui::test;
 namespace {
 
 // The window deletes itself when closed; the fixture only keeps an eye on it.
-struct Window {
-    explicit Window(bool easy = false)
+struct TestWindow {
+    explicit TestWindow(bool easy = false)
     {
         settings.easyMode = easy ? kTrue : kFalse;
         form = new frmTargame(settings, windowTestStory());
     }
-    ~Window() { delete form.data(); }
+    ~TestWindow() { delete form.data(); }
     QLineEdit *con() const { return child<QLineEdit>(form, "txtCon"); }
     QLineEdit *pwd() const { return child<QLineEdit>(form, "txtPwd"); }
     QString label(const char *name) const { return child<QLabel>(form, name)->text(); }
@@ -130,7 +132,7 @@ void GameWindowTest::layout()
     QFETCH(QString, caption);
     QFETCH(QColor, colour);
 
-    Window w;
+    TestWindow w;
     auto *label = w.form->findChild<QLabel *>(name);
     QVERIFY(label);
     QCOMPARE(label->geometry(), QRect(twips.x() / 15, twips.y() / 15, twips.width() / 15, twips.height() / 15));
@@ -145,7 +147,7 @@ void GameWindowTest::layout()
 
 void GameWindowTest::windowLooksAsDesigned()
 {
-    Window w;
+    TestWindow w;
     frmTargame *form = w.form;
     QCOMPARE(form->objectName(), u"frmTargame"_s);
     QCOMPARE(form->windowTitle(), u"tarnvale"_s);
@@ -197,8 +199,8 @@ void GameWindowTest::windowLooksAsDesigned()
 
 void GameWindowTest::startsWithTheOpeningScene()
 {
-    Window w;
-    QCOMPARE(shownOutput(w.form), Game::kOpeningText);
+    TestWindow w;
+    QCOMPARE(shownOutput(w.form), tarnvaleStory().captions.txtGame);
     QCOMPARE(child<QTextEdit>(w.form, "txtGame")->toPlainText().split(u'\n').size(), 5);
 }
 
@@ -207,7 +209,7 @@ void GameWindowTest::fontFitsTheLayout()
     // The output was broken into lines by hand for the original face; the
     // face chosen here must keep those lines whole, and the longest item
     // name must fit its inventory slot.
-    Window w;
+    TestWindow w;
     const QFont font = child<QTextEdit>(w.form, "txtGame")->font();
     const QString family = QFontInfo(font).family().section(u" ["_s, 0, 0);   // without the foundry
     if (!font.families().contains(family))
@@ -217,7 +219,7 @@ void GameWindowTest::fontFitsTheLayout()
     auto *output = child<QTextEdit>(w.form, "txtGame");
     const int room = output->width() - output->verticalScrollBar()->sizeHint().width()
                      - 2 * int(output->document()->documentMargin());
-    for (const QString &line : toQString(Game::kOpeningText).split(u"\r\n"_s))
+    for (const QString &line : toQString(tarnvaleStory().captions.txtGame).split(u"\r\n"_s))
         QVERIFY2(metrics.horizontalAdvance(line) <= room, qPrintable(line));
     QVERIFY(metrics.horizontalAdvance(u"пустая пачка сигарет"_s) <= child<QLabel>(w.form, "lblInv0")->width());
 }
@@ -227,7 +229,7 @@ void GameWindowTest::fontFitsTheLayout()
 
 void GameWindowTest::enterSubmitsTheTypedCommand()
 {
-    Window w;
+    TestWindow w;
     typeText(w.con(), u"взять"_s);
     QCOMPARE(w.con()->text(), u"взять"_s);
     QCOMPARE(w.conBox().text(), u"взять"_s);
@@ -243,7 +245,7 @@ void GameWindowTest::enterSubmitsTheTypedCommand()
     // a phrase no rule knows, with the keypad's Enter
     typeText(w.con(), u"Взять"_s);
     pressKey(w.con(), Qt::Key_Enter, Qt::KeypadModifier);
-    QCOMPARE(shownOutput(w.form), Game::kDefaultReply);
+    QCOMPARE(shownOutput(w.form), story::kWords.defaultReply);
     QCOMPARE(w.label("lblSteps"), u"2 ходов"_s);
     QCOMPARE(w.label("lblAction"), u"Взять"_s);
 
@@ -256,7 +258,7 @@ void GameWindowTest::enterSubmitsTheTypedCommand()
 
 void GameWindowTest::outputShowsEveryReplyFromTheTop()
 {
-    Window w;
+    TestWindow w;
     auto *output = child<QTextEdit>(w.form, "txtGame");
     w.form->show();
     QVERIFY(QTest::qWaitForWindowExposed(w.form));
@@ -275,7 +277,7 @@ void GameWindowTest::outputShowsEveryReplyFromTheTop()
 
 void GameWindowTest::unchangedOutputIsNotRewritten()
 {
-    Window w;
+    TestWindow w;
     auto *output = child<QTextEdit>(w.form, "txtGame");
     QSignalSpy rewrites(output, &QTextEdit::textChanged);
     typeText(w.con(), u"абв"_s);
@@ -320,7 +322,7 @@ void GameWindowTest::backspaceAndDelete()
     QFETCH(QString, text);
     QFETCH(int, caret);
 
-    Window w;
+    TestWindow w;
     typeText(w.con(), u"привет"_s);
     if (selLength > 0)
         w.con()->setSelection(selStart, selLength);
@@ -347,7 +349,7 @@ void GameWindowTest::backspaceAndDelete()
 
 void GameWindowTest::escapeAndUpArrow()
 {
-    Window w;
+    TestWindow w;
     submit(w.con(), u"осмотреться"_s);
     QCOMPARE(w.con()->text(), QString());
 
@@ -371,7 +373,7 @@ void GameWindowTest::escapeAndUpArrow()
 
 void GameWindowTest::pasteGoesToTheEngine()
 {
-    Window w;
+    TestWindow w;
     QApplication::clipboard()->setText(u"взять"_s);
     typeText(w.con(), u"!"_s);
     w.con()->selectAll();
@@ -404,7 +406,7 @@ void GameWindowTest::pasteStopsAtTheFirstLineBreak()
     QFETCH(QString, clipboard);
     QFETCH(QString, expected);
     for (const char *name : {"txtCon", "txtPwd"}) {
-        Window w;
+        TestWindow w;
         if (name == QByteArrayView("txtPwd"))
             submit(w.con(), u"компьютер"_s);
         auto *box = child<QLineEdit>(w.form, name);
@@ -428,7 +430,7 @@ void GameWindowTest::promptAndTypedTextShareABaseline()
 {
     // The same two characters in the prompt and in each box: their ink
     // stands on the same rows.
-    Window w;
+    TestWindow w;
     const auto inkRows = [](const QImage &image, const QRect &area) {
         int top = -1;
         int bottom = -1;
@@ -467,7 +469,7 @@ void GameWindowTest::promptAndTypedTextShareABaseline()
 void GameWindowTest::textSetFromOutsideGoesToTheEngine()
 {
     // A screen reader or dictation sets the text without any key press.
-    Window w;
+    TestWindow w;
     w.con()->setText(u"взять"_s);
     QCOMPARE(w.conBox().text(), u"взять"_s);
     pressKey(w.con(), Qt::Key_Return);
@@ -477,7 +479,7 @@ void GameWindowTest::textSetFromOutsideGoesToTheEngine()
 
 void GameWindowTest::gameOverDisablesTheCommandBox()
 {
-    Window w;
+    TestWindow w;
     submit(w.con(), u"взять"_s);
     submit(w.con(), u"конец"_s);
     QVERIFY(!w.con()->isEnabled());
@@ -498,7 +500,7 @@ void GameWindowTest::gameOverDisablesTheCommandBox()
 
 void GameWindowTest::passwordBoxTakesTheCommandBoxPlace()
 {
-    Window w;
+    TestWindow w;
     w.form->show();
     QApplication::setActiveWindow(w.form);
     QVERIFY(QTest::qWaitForWindowActive(w.form));
@@ -550,7 +552,7 @@ void GameWindowTest::passwordBoxTakesTheCommandBoxPlace()
 
 void GameWindowTest::leftButtonDragsTheWindow()
 {
-    Window w;
+    TestWindow w;
     w.form->move(100, 100);
     w.form->show();
     QVERIFY(QTest::qWaitForWindowExposed(w.form));
@@ -586,7 +588,7 @@ void GameWindowTest::otherButtonsDoNotDrag()
 {
     QFETCH(int, pressed);
     QFETCH(int, held);
-    Window w;
+    TestWindow w;
     w.form->move(100, 100);
     w.form->show();
     QVERIFY(QTest::qWaitForWindowExposed(w.form));
@@ -607,7 +609,7 @@ void GameWindowTest::otherButtonsDoNotDrag()
 
 void GameWindowTest::exitEndsTheProgram()
 {
-    Window w;
+    TestWindow w;
     GameSettings otherSettings;
     QPointer<frmTargame> other = new frmTargame(otherSettings, windowTestStory());
     w.form->show();

@@ -74,15 +74,15 @@ void typeIntoTheActiveWindow(const QString &latinText)
     }
 }
 
-struct Program {
-    Program() : desktop(settings, tarnvaleStory(), {}) { desktop.start(); }
+struct Windows {
+    Windows() : desktop(settings, tarnvaleStory(), {}) { desktop.start(); }
 
     GameSettings settings;
     Desktop desktop;
 };
 
 // Starts a game from the dialog as a person does, and returns its window.
-frmTargame *openTheGame(Program &program)
+frmTargame *openTheGame(Windows &program)
 {
     lookAtTheNewWindow();
     firstClick(button(program.desktop.newGameDialog(), "lblStart"));
@@ -122,7 +122,7 @@ void PlayerFlowTest::initTestCase()
 
 void PlayerFlowTest::aDoubleClickNeverPressesTheWindowItOpened()
 {
-    Program program;
+    Windows program;
     lookAtTheNewWindow();
 
     // dialog → game: "начать" double-clicked; the second click lands on the
@@ -166,7 +166,7 @@ void PlayerFlowTest::aDoubleClickNeverPressesTheWindowItOpened()
 
 void PlayerFlowTest::aQuickSecondClickIsIgnoredAndALaterOneCounts()
 {
-    Program program;
+    Windows program;
     frmTargame *game = openTheGame(program);
     lookAtTheNewWindow();
     firstClick(button(game, "lblNew"));
@@ -192,7 +192,7 @@ void PlayerFlowTest::helpAndAuthorLeaveTheKeyboardWithTheGame()
 {
     if (QGuiApplication::platformName() == u"offscreen"_s)
         QSKIP("the offscreen platform makes every window it shows the active one; ui.playerflow.x11 runs this");
-    Program program;
+    Windows program;
     frmTargame *game = openTheGame(program);
     QVERIFY(activeAndShown(game));
     auto *command = child<QLineEdit>(game, "txtCon");
@@ -244,7 +244,7 @@ void PlayerFlowTest::helpAndAuthorLeaveTheKeyboardWithTheGame()
 
 void PlayerFlowTest::helpAndAuthorOpenBesideTheGame()
 {
-    Program program;
+    Windows program;
     frmTargame *game = openTheGame(program);
     const QRect screen = game->screen()->availableGeometry();
     lookAtTheNewWindow();
@@ -313,7 +313,7 @@ void PlayerFlowTest::placeBesideKeepsClearOfTheGame()
 
 void PlayerFlowTest::aLostGameShowsItsClosingLines()
 {
-    Program program;
+    Windows program;
     frmTargame *game = openTheGame(program);
     QVERIFY(activeAndShown(game));
     auto *command = child<QLineEdit>(game, "txtCon");
@@ -370,7 +370,7 @@ void PlayerFlowTest::wholeFlow()
 {
     // Dialog, an easy game with the help open beside it, a loss, a new hard
     // game, and "выход", at a person's pace, every step a real event.
-    Program program;
+    Windows program;
     frmNew *dialog = program.desktop.newGameDialog();
     QVERIFY(activeAndShown(dialog));
     lookAtTheNewWindow();

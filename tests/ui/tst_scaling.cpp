@@ -48,7 +48,7 @@ struct AllWindows {
         desktop.showHelp();
         desktop.showAuthor();
         game = desktop.gameWindow();
-        dialogAgain = new frmNew(settings);
+        dialogAgain = new frmNew(desktop.program());
         dialogAgain->show();
     }
     ~AllWindows() { delete dialogAgain; }

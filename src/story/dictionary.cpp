@@ -1,6 +1,6 @@
-#include "engine/dictionary.h"
+#include "story/dictionary.h"
 
-namespace tarnvale {
+namespace tarnvale::story {
 
 // The easy game's phrases, in the order the completion searches them. When
 // one phrase begins another (ignoring case) the shorter one stands first, so
@@ -64,15 +64,4 @@ const std::array<std::u16string_view, kDictionarySize> kDictionary = {
     u"набрать номер (729)58-14-30", u"переложить дешёвые сигареты", u"пересыпать дешёвые сигареты",
 };
 
-bool startsWithFolded(std::u16string_view text, std::u16string_view prefix)
-{
-    if (prefix.size() > text.size())
-        return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        if (text[i] != prefix[i] && foldCase(text[i]) != foldCase(prefix[i]))
-            return false;
-    }
-    return true;
-}
-
-} // namespace tarnvale
+} // namespace tarnvale::story

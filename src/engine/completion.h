@@ -6,9 +6,6 @@
 
 namespace tarnvale {
 
-inline constexpr std::size_t kDictionarySize = 223;
-extern const std::array<std::u16string_view, kDictionarySize> kDictionary;
-
 // The completion's case-insensitive comparison folds letters as the Windows
 // code page 1251 does: Latin A-Z onto a-z, Cyrillic А-Я onto а-я, and the
 // other capital letters of that code page (Ё, Ђ, Ѓ, Є, Ѕ, І, Ї, Ј, Љ, Њ, Ћ,
