@@ -14,6 +14,7 @@ int main(int argc, char **argv)
     QApplication::setApplicationName(QStringLiteral("tarnvale"));
     tarnvale::GameSettings settings;
     tarnvale::ui::Desktop desktop(settings, tarnvale::tarnvaleStory(), {});
-    desktop.startGame();
+    desktop.start();       // the dialog, closed again at once by
+    desktop.startGame();   // "начать", before anything is painted
     return QApplication::exec();
 }

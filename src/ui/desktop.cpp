@@ -12,6 +12,7 @@
 #include <QLocale>
 #include <QScreen>
 #include <QStyleHints>
+#include <QTimer>
 #include <QTranslator>
 
 #include <algorithm>
@@ -68,6 +69,27 @@ void centre(QWidget *window)
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         window->move(screen->availableGeometry().center() - window->rect().center());
 }
+
+// Once the window it watches has been painted, installs Qt's translations
+// and the program's icon, and goes.
+class AfterFirstPaint : public QObject {
+public:
+    explicit AfterFirstPaint(QCoreApplication *app) : QObject(app) {}
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            watched->removeEventFilter(this);
+            QTimer::singleShot(0, this, [this] {
+                installQtTranslations(*QCoreApplication::instance());
+                QApplication::setWindowIcon(programIcon());
+                deleteLater();
+            });
+        }
+        return false;
+    }
+};
 
 } // namespace
 
@@ -282,13 +304,16 @@ int runDesktop(int &argc, char **argv, GameSettings &settings, std::function<voi
     if (windowsUp)
         windowsUp();
     QApplication::setApplicationName(u"tarnvale"_s);
-    installQtTranslations(app);
-    // The launcher's name and the program's icon, so that the desktop shows
-    // the windows under it.
+    // The launcher's name, so that the desktop shows the windows under it.
     QGuiApplication::setDesktopFileName(u"org.example.tarnvale"_s);
-    QApplication::setWindowIcon(programIcon());
     Desktop desktop(settings, tarnvaleStory(), std::move(launchMusic));
     desktop.start();
+    // What the first window does not need for its first paint waits until
+    // it has been painted: Qt's own translations (the input boxes' context
+    // menu) and the program's icon (the window manager's frame and task
+    // bar; decoding it costs millions of instructions).
+    if (QWidget *first = desktop.newGameDialog())
+        first->installEventFilter(new AfterFirstPaint(&app));
     return QApplication::exec();
 }
 

@@ -162,12 +162,16 @@ QImage handImage(qreal dpr)
 
 QCursor buttonCursor()
 {
-    // Every label button wears the hand: draw it once per pixel ratio.
-    static QImage hand;
+    // Every label button wears the hand: draw it once per pixel ratio, and
+    // share the one pointer made of it.
+    static QCursor hand;
+    static qreal drawnFor = 0;
     const qreal dpr = qGuiApp ? qGuiApp->devicePixelRatio() : 1.0;
-    if (hand.isNull() || !qFuzzyCompare(hand.devicePixelRatio(), dpr))
-        hand = handImage(dpr);
-    return QCursor(QPixmap::fromImage(hand), kHandHotSpot.x(), kHandHotSpot.y());
+    if (drawnFor == 0 || !qFuzzyCompare(drawnFor, dpr)) {
+        hand = QCursor(QPixmap::fromImage(handImage(dpr)), kHandHotSpot.x(), kHandHotSpot.y());
+        drawnFor = dpr;
+    }
+    return hand;
 }
 
 int deviceLineWidth(qreal devicePixelRatio)
