@@ -3,6 +3,7 @@
 // up for the purpose stands in for the real one.
 #include "engine/completion.h"
 #include "engine/game.h"
+#include "engine/program.h"
 #include "story/dictionary.h"
 #include "story/story.h"
 
@@ -104,6 +105,12 @@ private Q_SLOTS:
     void completionAfterUpAndEsc();
     void submitLeavesNoPhraseSelected();
     void musicOncePerStart();
+    void inputGoesToTheVisibleBox();
+    void pasteKeepsTheFirstLine();
+    void caretStopsBetweenCharacters();
+    void programFlow();
+    void pressesJustAfterAWindowAppeared();
+    void placeBesideTheGame();
 };
 
 void EngineTest::newGameShowsTheStart()
@@ -670,6 +677,161 @@ void EngineTest::musicOncePerStart()
     settings.musicOn = kFalse;
     g.newGame();
     QCOMPARE(launches, 2);
+}
+
+void EngineTest::inputGoesToTheVisibleBox()
+{
+    TestGame t;
+    Game &g = t.game;
+    g.type(u"lock");
+    g.key(Key::Enter);
+    QVERIFY(g.passwordShown());
+    g.type(u"pw");
+    QCOMPARE(g.window().txtPwd.text(), u"pw");
+    QCOMPARE(g.window().txtCon.text(), u"");
+    g.key(Key::Enter);
+    QVERIFY(!g.passwordShown());
+    QCOMPARE(g.window().txtGame, u"welcome");
+    // a finished game takes nothing
+    g.type(u"lose");
+    g.key(Key::Enter);
+    g.type(u"x");
+    g.paste(u"y");
+    g.key(Key::Up);
+    QCOMPARE(g.window().txtCon.text(), u"");
+}
+
+void EngineTest::pasteKeepsTheFirstLine()
+{
+    for (const std::u16string_view pasted : {u"go\rx", u"go\nx", u"go\vx", u"go\fx", u"go\u0085x", u"go\u2028x", u"go\u2029x"}) {
+        TestGame t;
+        t.game.paste(pasted);
+        QCOMPARE(t.game.window().txtCon.text(), u"go");
+        QCOMPARE(t.game.state().moveCount, 0);   // a paste never submits
+    }
+    // An edit a widget made with a pasted line break in it keeps the text before the break.
+    TestGame t;
+    t.game.type(u"ab");
+    t.game.edit(u"ab12\n34", 7);
+    QCOMPARE(t.game.window().txtCon.text(), u"ab12");
+    QCOMPARE(t.game.window().txtCon.selStart(), 4);
+    t.game.edit(u"x\ny", 3);
+    QCOMPARE(t.game.window().txtCon.text(), u"x");
+    QCOMPARE(t.game.window().txtCon.selStart(), 1);
+}
+
+void EngineTest::caretStopsBetweenCharacters()
+{
+    // и + combining breve, an emoji (a surrogate pair), е + combining acute
+    TestGame t;
+    const std::u16string text = u"и\u0306\U0001F600е\u0301";
+    t.game.type(text);
+    const auto caret = [&] { return t.game.window().txtCon.selStart(); };
+    QCOMPARE(caret(), 6);
+    const int stops[] = {4, 2, 0, 0};
+    for (const int stop : stops) {
+        t.game.key(Key::Left);
+        QCOMPARE(caret(), stop);
+    }
+    t.game.key(Key::Right);
+    QCOMPARE(caret(), 2);
+    t.game.key(Key::End);
+    QCOMPARE(caret(), 6);
+    t.game.key(Key::Home);
+    QCOMPARE(caret(), 0);
+    // a selection asked for inside a pair or before a mark takes the whole character
+    t.game.select(3, 2);
+    QCOMPARE(t.game.window().txtCon.selStart(), 2);
+    QCOMPARE(t.game.window().txtCon.selLength(), 4);
+    t.game.select(1, 0);
+    QCOMPARE(caret(), 0);
+    t.game.key(Key::Backspace);   // at 0: nothing
+    QCOMPARE(t.game.window().txtCon.text(), text);
+}
+
+void EngineTest::programFlow()
+{
+    GameSettings settings;
+    int launches = 0;
+    Program p(settings, kTestStory, [&launches] { ++launches; });
+    QVERIFY(!p.isOpen(Window::Dialog) && !p.game());
+    p.start(0);
+    QVERIFY(p.isOpen(Window::Dialog));
+    QVERIFY(p.chosen(Control::Hard) && p.chosen(Control::MusicOn));
+    QVERIFY(p.press(Window::Dialog, Control::Easy, 0));
+    QVERIFY(p.press(Window::Dialog, Control::MusicOff, 0));
+    QVERIFY(p.chosen(Control::Easy) && !p.chosen(Control::Hard) && p.chosen(Control::MusicOff));
+    QVERIFY(p.press(Window::Dialog, Control::Note, 0));   // the note does nothing
+    QVERIFY(p.chosen(Control::Easy));
+    QVERIFY(p.press(Window::Dialog, Control::Start, 0));
+    QVERIFY(!p.isOpen(Window::Dialog) && p.isOpen(Window::Game));
+    QCOMPARE(p.game()->window().lblDiff, u"простая игра");
+    QCOMPARE(launches, 0);
+    // a window that is not open takes no press
+    QVERIFY(!p.press(Window::Dialog, Control::Start, 0));
+
+    p.press(Window::Game, Control::Help, 0);
+    p.press(Window::Game, Control::Author, 0);
+    const unsigned helpRaises = p.raises(Window::Help);
+    p.press(Window::Game, Control::Help, 0);   // only brought up again
+    QCOMPARE(p.raises(Window::Help), helpRaises + 1);
+    QVERIFY(p.isOpen(Window::Help) && p.isOpen(Window::Author));
+
+    // "новая": the dialog again, hard with music, the game discarded; help
+    // and author stay
+    p.press(Window::Game, Control::New, 0);
+    QVERIFY(p.isOpen(Window::Dialog) && !p.isOpen(Window::Game) && !p.game());
+    QVERIFY(p.chosen(Control::Hard) && p.chosen(Control::MusicOn));
+    QVERIFY(p.isOpen(Window::Help) && p.isOpen(Window::Author));
+    p.press(Window::Help, Control::Close, 0);
+    QVERIFY(!p.isOpen(Window::Help));
+    p.press(Window::Dialog, Control::Start, 0);
+    QCOMPARE(p.game()->window().lblDiff, u"сложная игра");
+    QCOMPARE(launches, 1);
+    QCOMPARE(p.game()->state().moveCount, 0);
+
+    // every "выход" ends the program, help and author open or not
+    QVERIFY(p.press(Window::Author, Control::Exit, 0) || p.press(Window::Game, Control::Exit, 0));
+    QVERIFY(p.finished());
+    for (const Window w : {Window::Dialog, Window::Game, Window::Help, Window::Author})
+        QVERIFY(!p.isOpen(w));
+}
+
+void EngineTest::pressesJustAfterAWindowAppeared()
+{
+    GameSettings settings;
+    Program p(settings, kTestStory);
+    p.setDoubleClickInterval(400);
+    p.start(1000);
+    // the second click of the double click that opened the program's dialog
+    QVERIFY(!p.press(Window::Dialog, Control::Start, 1200, Program::By::Mouse));
+    QVERIFY(!p.isOpen(Window::Game));
+    QVERIFY(p.press(Window::Dialog, Control::Start, 1400, Program::By::Mouse));
+    // the game appeared at 1400; its "новая" waits too, the keyboard does not
+    QVERIFY(!p.press(Window::Game, Control::New, 1500, Program::By::Mouse));
+    QVERIFY(p.press(Window::Game, Control::Help, 1500, Program::By::Keyboard));
+    // the front-end saw the window come up later than the press that opened it
+    p.appeared(Window::Game, 2000);
+    QVERIFY(!p.takesPresses(Window::Game, 2399));
+    QVERIFY(p.takesPresses(Window::Game, 2400));
+}
+
+void EngineTest::placeBesideTheGame()
+{
+    const Box game{100, 100, 500, 400};
+    const Box screen{0, 0, 1600, 900};
+    // to the right, at the game's top
+    Box at = Program::placeBeside(game, 300, 200, screen, {}, 8);
+    QCOMPARE(at.x, 608);
+    QCOMPARE(at.y, 100);
+    // the second one below the first
+    const Box taken[] = {at};
+    at = Program::placeBeside(game, 300, 200, screen, taken, 8);
+    QCOMPARE(at.x, 608);
+    QCOMPARE(at.y, 308);
+    // no room on the right: to the left, inside the screen
+    at = Program::placeBeside(Box{1200, 100, 390, 400}, 300, 200, screen, {}, 8);
+    QCOMPARE(at.x, 892);
 }
 
 QTEST_APPLESS_MAIN(EngineTest)
