@@ -1,37 +1,48 @@
-// The page: four windows over the game engine. The engine decides every key
-// the game handles; the page only shows the engine's window.
+// The page: the program's four windows over the engine. The windows come
+// written into the page from their description (make_page.cpp); the engine
+// decides which of them are open, what every press of a button does and
+// every key the game handles. The page shows what the engine says and
+// brings in what only a browser knows: the time, the screen, the pointer.
 'use strict';
 
 (function () {
   const Engine = self.TarnvaleEngine;
   const PX_PER_TWIP = 1 / 15;               // 96 dots per inch
-  const GAME_W = 7815 * PX_PER_TWIP, GAME_H = 5655 * PX_PER_TWIP;
-  const INFO_W = 4755 * PX_PER_TWIP, INFO_H = 3195 * PX_PER_TWIP;
   const GAP = 8;                            // between windows, in layout pixels
   const FONT_PX = 13;                       // the bold face at 9.75 points
-  const SETTLE_MS = 500;                    // a window's buttons wait this long after it opens
+  // The page's double-click interval: for this long after a window appears,
+  // a click in it finishes the double click that opened it.
+  const DOUBLE_CLICK_MS = 500;
 
   const $ = (id) => document.getElementById(id);
   const named = (form, name) => form.querySelector(`[data-name="${name}"]`);
-  const forms = { frmNew: $('frmNew'), frmTargame: $('frmTargame'), frmHelp: $('frmHelp'), frmAuthor: $('frmAuthor') };
-  const game = forms.frmTargame;
+  // The windows by the engine's names for them, in the page's order.
+  const forms = {};
+  for (const form of document.querySelectorAll('section.form[data-window]')) forms[form.dataset.window] = form;
+  const game = forms.Game;
   const txtCon = named(game, 'txtCon'), txtPwd = named(game, 'txtPwd');
   const txtGame = named(game, 'txtGame');
 
+  // A window's size in layout pixels.
+  const sizeOf = (form) => [Number(form.dataset.w) * PX_PER_TWIP, Number(form.dataset.h) * PX_PER_TWIP];
+  const [GAME_W, GAME_H] = sizeOf(game);
+  // The room help or author takes beside the game.
+  const besides = [forms.Help, forms.Author].map(sizeOf);
+  const BESIDE_W = Math.max(...besides.map(([w]) => w)), BESIDE_H = Math.max(...besides.map(([, h]) => h));
+
   let engine = null;
-  const engineReady = createTarnvale().then((m) => { engine = new Engine(m); });
-  const settings = { easy: false, music: false };
   let scale = 1;
   let zTop = 1;
   const where = new Map();                  // form -> {x, y} in layout pixels
+  const raised = new Map();                 // form -> the engine's count of its raises, as last shown
 
   // --- layout -------------------------------------------------------------
 
   function fitScale() {
     const w = window.innerWidth, h = window.innerHeight;
     // Landscape: room for help or author beside the game; portrait: below it.
-    const s = w >= h ? Math.min(w / (GAME_W + GAP + INFO_W + 2 * GAP), h / (GAME_H + 2 * GAP))
-                     : Math.min(w / GAME_W, h / (GAME_H + GAP + INFO_H));
+    const s = w >= h ? Math.min(w / (GAME_W + GAP + BESIDE_W + 2 * GAP), h / (GAME_H + 2 * GAP))
+                     : Math.min(w / GAME_W, h / (GAME_H + GAP + BESIDE_H));
     return Math.max(0.3, Math.min(2.5, s));
   }
 
@@ -41,39 +52,25 @@
     return Math.max(1, Math.round(px * dpr)) / dpr;
   }
 
+  const rectOf = (el) => el.dataset.r.split(',').map(Number);
+
   function placeWidgets(form) {
     const s = scale;
-    const W = Number(form.dataset.w), H = Number(form.dataset.h);
-    form.style.width = `${W * PX_PER_TWIP * s}px`;
-    form.style.height = `${H * PX_PER_TWIP * s}px`;
+    const [W, H] = sizeOf(form);
+    form.style.width = `${W * s}px`;
+    form.style.height = `${H * s}px`;
     form.style.fontSize = `${FONT_PX * s}px`;
     form.style.setProperty('--line', `${crisp(s)}px`);
-    const box = (el, l, t, w, h) => {
+    for (const el of form.querySelectorAll('[data-r]')) {
+      let [l, t, w, h] = rectOf(el);
+      // A label on an input box's line stands in the box's height, centred
+      // as the box centres its text, so that both share one baseline.
+      if (el.dataset.line) [, t, , h] = rectOf(named(form, el.dataset.line));
       el.style.left = `${l * PX_PER_TWIP * s}px`;
       el.style.top = `${t * PX_PER_TWIP * s}px`;
       el.style.width = `${w * PX_PER_TWIP * s}px`;
-      el.style.height = `${h * PX_PER_TWIP * s}px`;
-    };
-    for (const el of form.querySelectorAll('[data-r]')) {
-      const [l, t, w, h] = el.dataset.r.split(',').map(Number);
-      box(el, l, t, w, h);
-      if (el.classList.contains('line')) el.style.height = 'var(--line)';
+      el.style.height = el.classList.contains('line') ? 'var(--line)' : `${h * PX_PER_TWIP * s}px`;
     }
-    const big = form === game;
-    box(named(form, 'picTitlebar'), 30, 30, W - 60, 255);
-    let outline = form.querySelector('.outline');
-    if (!outline) {
-      outline = document.createElement('div');
-      outline.className = 'outline';
-      outline.setAttribute('aria-hidden', 'true');
-      form.append(outline);   // drawn over the widgets, as the frame is
-    }
-    if (big) box(outline, 15, 15, 7785, 5625);
-    else box(outline, 30, 30, 4695, 3135);
-  }
-
-  function sizeOf(form) {
-    return form === game ? [GAME_W, GAME_H] : [INFO_W, INFO_H];
   }
 
   function viewport() { return [window.innerWidth / scale, window.innerHeight / scale]; }
@@ -94,30 +91,23 @@
     const [w, h] = sizeOf(form);
     const portrait = window.innerWidth < window.innerHeight;
     // In landscape the game leaves room on its right for help or author.
-    const room = form === game && !portrait ? GAP + INFO_W : 0;
+    const room = form === game && !portrait ? GAP + BESIDE_W : 0;
     moveTo(form, Math.max(0, (vw - w - room) / 2), portrait ? 0 : Math.max(0, (vh - h) / 2));
   }
 
-  // Beside the game window, covering nothing of it (nor of the other open
-  // window) where the screen allows.
+  // Help or author beside the game window, where the engine finds room for
+  // it on the page, away from the other one.
   function placeBeside(form) {
     const [vw, vh] = viewport();
-    const g = where.get(game) || { x: 0, y: 0 };
-    const taken = [[g.x, g.y, GAME_W, GAME_H]];
-    for (const other of [forms.frmHelp, forms.frmAuthor])
-      if (other !== form && !other.hidden) taken.push([where.get(other).x, where.get(other).y, INFO_W, INFO_H]);
-    const spots = [
-      [g.x + GAME_W + GAP, g.y], [g.x + GAME_W + GAP, g.y + INFO_H + GAP],
-      [g.x - INFO_W - GAP, g.y], [g.x - INFO_W - GAP, g.y + INFO_H + GAP],
-      [g.x, g.y + GAME_H + GAP], [g.x + GAME_W - INFO_W, g.y + GAME_H + GAP],
-      [g.x, g.y - INFO_H - GAP],
-    ];
-    const fits = ([x, y]) => x >= 0 && y >= 0 && x + INFO_W <= vw + 0.5 && y + INFO_H <= vh + 0.5;
-    const free = ([x, y]) => taken.every(([tx, ty, tw, th]) =>
-      x >= tx + tw || x + INFO_W <= tx || y >= ty + th || y + INFO_H <= ty);
-    const spot = spots.find((p) => fits(p) && free(p))
-      || [Math.max(0, vw - INFO_W - (taken.length - 1) * 24), Math.max(0, vh - INFO_H - (taken.length - 1) * 24)];
-    moveTo(form, spot[0], spot[1]);
+    const boxOf = (f) => {
+      const at = where.get(f) || { x: 0, y: 0 };
+      const [width, height] = sizeOf(f);
+      return { x: at.x, y: at.y, width, height };
+    };
+    const taken = Object.values(forms).filter((f) => f !== game && f !== form && !f.hidden).map(boxOf);
+    const [w, h] = sizeOf(form);
+    const place = engine.placeBeside(boxOf(game), w, h, { x: 0, y: 0, width: vw, height: vh }, taken, GAP);
+    moveTo(form, place.x, place.y);
   }
 
   function layout() {
@@ -129,31 +119,106 @@
     }
   }
 
-  // --- windows ------------------------------------------------------------
+  // --- the windows, as the engine has them ------------------------------------
 
-  function show(form) {
-    form.hidden = false;
-    form.dataset.opened = String(performance.now());
-    form.style.zIndex = String(++zTop);
+  function startProgram() {
+    raised.clear();
+    engine.start(performance.now());
+    engine.setDoubleClickInterval(DOUBLE_CLICK_MS);
+    sync();
   }
 
-  function hide(form) { form.hidden = true; }
-
-  // A press that belongs to the click before, the second of a double click or
-  // one arriving while the window has just appeared under the pointer, never
-  // presses a button of the window that the first click opened.
-  function settled(form, event) {
-    if (event.detail >= 2) return false;
-    return performance.now() - Number(form.dataset.opened || 0) >= SETTLE_MS;
+  // A window that comes up where it belongs: the dialog and the game in the
+  // middle (the game where it was before), help and author beside the game.
+  function bringUp(form) {
+    if (form === game) {
+      shown.clear();   // a fresh game
+      const at = where.get(game);
+      if (at) moveTo(game, at.x, at.y);
+      else centre(game);
+    } else if (form === forms.Dialog) {
+      centre(form);
+    } else {
+      placeBeside(form);
+    }
   }
 
-  function onButton(form, name, action) {
-    const button = named(form, name);
-    // A click leaves the keyboard where it was (Tab still reaches the button).
-    button.addEventListener('mousedown', (e) => e.preventDefault());
-    button.addEventListener('click', (e) => {
-      if (settled(form, e)) action(e);
-    });
+  // Shows the engine's windows: those it opened or brought up come to the
+  // front, those it closed go. The dialog and the game take the keyboard as
+  // they come up; help and author leave it where it was.
+  function sync() {
+    const now = performance.now();
+    const hadKeyboard = Object.values(forms).find((f) => f.contains(document.activeElement));
+    let takesKeyboard = null;
+    for (const [name, form] of Object.entries(forms)) {
+      if (!engine.isOpen(name)) continue;
+      const fresh = form.hidden;
+      const raises = engine.raises(name);
+      if (!fresh && raised.get(form) === raises) continue;
+      raised.set(form, raises);
+      if (fresh) {
+        form.hidden = false;
+        bringUp(form);
+      }
+      form.style.zIndex = String(++zTop);
+      engine.appeared(name, now);
+      if (engine.takesKeyboard(name)) takesKeyboard = form;
+    }
+    for (const [name, form] of Object.entries(forms)) {
+      if (!engine.isOpen(name)) form.hidden = true;
+    }
+    showChoices();
+    if (!game.hidden) render();
+
+    // Every "выход" ends the program, as does closing its last window.
+    const over = engine.finished() || Object.values(forms).every((f) => f.hidden);
+    $('ended').hidden = !over;
+    if (over) {
+      $('restart').focus();
+    } else if (takesKeyboard) {
+      keyboardTo(takesKeyboard);
+    } else if (hadKeyboard && hadKeyboard.hidden && !game.hidden) {
+      keyboardTo(game);
+    }
+  }
+
+  // The game's keyboard is its input box; the dialog's, the button that goes on.
+  function keyboardTo(form) {
+    const target = form === game ? visibleBox() : form.querySelector('[data-control="Start"]');
+    if (target && !target.disabled) target.focus({ preventScroll: true });
+  }
+
+  // The dialog's choices: the chosen one of each pair white, the other grey.
+  function showChoices() {
+    for (const choice of forms.Dialog.querySelectorAll('[role="radio"][data-control]')) {
+      const chosen = engine.chosen(choice.dataset.control);
+      choice.setAttribute('aria-checked', String(chosen));
+      choice.classList.toggle('off', !chosen);
+    }
+  }
+
+  $('restart').addEventListener('click', () => { if (engine) startProgram(); });
+
+  // Every button of every window: the press goes to the engine, with the
+  // event's time and whether a pointer made it (a button pressed from the
+  // keyboard clicks with no count).
+  for (const [name, form] of Object.entries(forms)) {
+    for (const button of form.querySelectorAll('[data-control]')) {
+      // A click leaves the keyboard where it was (Tab still reaches the button).
+      button.addEventListener('mousedown', (e) => e.preventDefault());
+      button.addEventListener('click', (e) => {
+        if (engine && engine.press(name, button.dataset.control, e.timeStamp, e.detail > 0)) sync();
+      });
+    }
+    // Esc closes help or author from the keyboard, as a window manager would.
+    if (name === 'Help' || name === 'Author') {
+      form.addEventListener('keydown', (e) => {
+        if (e.key !== 'Escape' || !engine || !engine.isOpen(name)) return;
+        e.preventDefault();
+        engine.close(name);
+        sync();
+      });
+    }
   }
 
   function dragBy(form) {
@@ -177,80 +242,14 @@
     strip.addEventListener('pointercancel', drop);
   }
 
-  // --- the new-game dialog ------------------------------------------------
-
-  const dialog = forms.frmNew;
-  function choose(on, off, value) {
-    named(dialog, on).classList.remove('off');
-    named(dialog, off).classList.add('off');
-    named(dialog, on).setAttribute('aria-checked', 'true');
-    named(dialog, off).setAttribute('aria-checked', 'false');
-    return value;
-  }
-
-  function openDialog() {
-    settings.music = choose('lblMusOn', 'lblMusOff', true);
-    settings.easy = choose('lblHard', 'lblEasy', false);
-    $('ended').hidden = true;
-    show(dialog);
-    centre(dialog);
-    named(dialog, 'lblStart').focus({ preventScroll: true });
-  }
-
-  onButton(dialog, 'lblHard', () => { settings.easy = choose('lblHard', 'lblEasy', false); });
-  onButton(dialog, 'lblEasy', () => { settings.easy = choose('lblEasy', 'lblHard', true); });
-  onButton(dialog, 'lblMusOn', () => { settings.music = choose('lblMusOn', 'lblMusOff', true); });
-  onButton(dialog, 'lblMusOff', () => { settings.music = choose('lblMusOff', 'lblMusOn', false); });
-  onButton(dialog, 'lblNote', () => {});
-  onButton(dialog, 'lblStart', () => { engineReady.then(openGame); });
-  onButton(dialog, 'lblExit', endProgram);
-
-  // --- the game window ------------------------------------------------------
-
-  function openGame() {
-    // A page cannot start the music program: the choice is kept and no more.
-    engine.start(settings.easy, settings.music);
-    shown.clear();
-    show(game);
-    if (!where.has(game)) centre(game);
-    else moveTo(game, where.get(game).x, where.get(game).y);
-    hide(dialog);
-    render();
-    visibleBox().focus({ preventScroll: true });
-  }
-
-  function endProgram() {
-    for (const form of Object.values(forms)) hide(form);
-    $('ended').hidden = false;
-    $('restart').focus();
-  }
-  $('restart').addEventListener('click', openDialog);
-
-  onButton(game, 'lblNew', () => { openDialog(); hide(game); });
-  onButton(game, 'lbExit', endProgram);
-  for (const [button, form] of [['lblHelp', forms.frmHelp], ['lblAuthor', forms.frmAuthor]]) {
-    onButton(game, button, () => {
-      if (form.hidden) {
-        show(form);
-        placeBeside(form);
-      } else {
-        form.style.zIndex = String(++zTop);
-      }
-    });
-    onButton(form, 'lblExit', () => {
-      const hadFocus = form.contains(document.activeElement);
-      hide(form);
-      if (hadFocus && !game.hidden) visibleBox().focus({ preventScroll: true });
-    });
-  }
-
   // A press anywhere in a window but an input box or the output box (where
   // text can be selected) leaves the keyboard where it was.
-  for (const form of Object.values(forms)) {
+  for (const [name, form] of Object.entries(forms)) {
     form.addEventListener('mousedown', (e) => {
-      // In the output box only a fresh press starts a selection; the second
-      // press of a double click there belongs to the window it opened.
-      const selecting = e.target.closest('.output') && settled(form, e);
+      // In the output box only a press the window takes starts a selection;
+      // one just after the window appeared belongs to the double click that
+      // opened it.
+      const selecting = e.target.closest('.output') && engine && engine.takesPresses(name, e.timeStamp);
       if (!selecting && !e.target.closest('input')) e.preventDefault();
     });
   }
@@ -262,7 +261,7 @@
     if (!selected && !game.hidden) visibleBox().focus({ preventScroll: true });
   });
 
-  // --- showing the engine's window --------------------------------------------
+  // --- showing the engine's game window -----------------------------------------
 
   const shown = new Map();   // element -> the text it shows
   function setText(el, text) {
@@ -273,7 +272,8 @@
   }
 
   const labels = ['lblAction', 'lblSteps', 'lblMoney', 'lblPoints', 'lblDiff'].map((n) => [n, named(game, n)]);
-  const slots = Array.from({ length: 10 }, (_, i) => named(game, 'lblInv' + i));
+  const slots = Array.from(game.querySelectorAll('[data-name^="lblInv"]'), (_, i) => named(game, 'lblInv' + i));
+  const slotNames = slots.map((el) => el.getAttribute('aria-label'));
 
   function visibleBox() { return txtPwd.hidden ? txtCon : txtPwd; }
 
@@ -290,10 +290,10 @@
     const reply = engine.text('txtGame').replace(/\r\n/g, '\n');
     if (setText(txtGame, reply)) txtGame.scrollTop = 0;
     for (const [name, el] of labels) setText(el, engine.text(name));
-    for (let i = 0; i < 10; ++i) {
+    slots.forEach((el, i) => {
       const item = engine.inv(i);
-      if (setText(slots[i], item)) slots[i].setAttribute('aria-label', item ? item : `слот ${i + 1} пуст`);
-    }
+      if (setText(el, item)) el.setAttribute('aria-label', item ? `${slotNames[i]}: ${item}` : slotNames[i]);
+    });
     showBox(txtCon, engine.box(Engine.CON));
     showBox(txtPwd, engine.box(Engine.PWD));
     // The closing lines of a lost game stand at the end of the reply.
@@ -303,25 +303,32 @@
   }
 
   // --- the input boxes ---------------------------------------------------------
+  // Whatever the player does in a box reaches the engine's visible box, which
+  // is the one on screen; the box then shows the engine's answer.
 
-  const GAME_KEYS = { Enter: 13, Escape: 27, ArrowUp: 38, Backspace: 8, Delete: 46 };
-  const which = (el) => (el === txtPwd ? Engine.PWD : Engine.CON);
+  // The keys the game handles itself. The caret keys are the box's own: it
+  // moves the caret and the engine hears where to (selectionchange).
+  const GAME_KEYS = { Enter: 'Enter', Escape: 'Escape', ArrowUp: 'Up', Backspace: 'Backspace', Delete: 'Delete' };
+
+  const inGame = (el) => engine && !game.hidden && el === visibleBox();
 
   // The engine learns where the player has put the caret before an edit, so
   // that the edit starts from the same selection in both.
   function tellSelection(el) {
-    const box = engine.box(which(el));
+    const box = engine.visibleBox();
     if (el.value !== box.text) return;
     const start = el.selectionStart, length = el.selectionEnd - el.selectionStart;
-    if (start !== box.start || length !== box.length) engine.select(which(el), start, length);
+    if (start !== box.start || length !== box.length) engine.select(start, length);
   }
 
+  // The edits an on-screen keyboard sends without key codes that are the
+  // game's keys all the same.
   function inputKey(e) {
     switch (e.inputType) {
-      case 'deleteContentBackward': return 8;
-      case 'deleteContentForward': return 46;
-      case 'insertLineBreak': case 'insertParagraph': return 13;
-      default: return 0;
+      case 'deleteContentBackward': return 'Backspace';
+      case 'deleteContentForward': return 'Delete';
+      case 'insertLineBreak': case 'insertParagraph': return 'Enter';
+      default: return null;
     }
   }
 
@@ -329,59 +336,54 @@
   // engine as it moves, so that an edit reported only afterwards starts from it.
   document.addEventListener('selectionchange', () => {
     const el = document.activeElement;
-    if (engine && (el === txtCon || el === txtPwd)) tellSelection(el);
+    if ((el === txtCon || el === txtPwd) && inGame(el)) tellSelection(el);
   });
 
-  function gameKey(el, code) {
+  function gameKey(el, key) {
     tellSelection(el);
-    engine.key(which(el), code);
+    engine.key(key);
     render();
   }
 
-  // An edit the input made on its own: typing replaces the selection with the
-  // typed characters; anything else goes over as the new text and caret.
+  // An edit the box made on its own (an input method, a drop, deleting a
+  // word, an undo): its new text and caret. The engine tells typing from the rest.
   function takeEdit(el) {
-    const before = engine.box(which(el));
-    const was = before.text, now = el.value;
-    const start = before.start;
-    const kept = was.length - before.length;
-    const inserted = now.length - kept;
-    const caret = el.selectionStart;
-    const typed = inserted > 0 && caret === start + inserted
-      && now.slice(0, start) === was.slice(0, start)
-      && now.slice(start + inserted) === was.slice(start + before.length);
-    if (typed) engine.type(which(el), now.substr(start, inserted));
-    else engine.edit(which(el), now, caret);
+    engine.edit(el.value, el.selectionStart);
     render();
   }
 
   for (const el of [txtCon, txtPwd]) {
     let composing = false;
     el.addEventListener('keydown', (e) => {
-      if (e.isComposing || composing || e.keyCode === 229 || !engine) return;
-      const code = GAME_KEYS[e.key];
-      if (code === undefined) return;
+      if (e.isComposing || composing || e.keyCode === 229 || !inGame(el)) return;
+      const key = GAME_KEYS[e.key];
+      if (key === undefined) return;
       e.preventDefault();
-      gameKey(el, code);
+      gameKey(el, key);
     });
-    // An on-screen keyboard sends its edits as input events without key codes:
-    // its deletions are the game's Backspace and Delete all the same.
     el.addEventListener('beforeinput', (e) => {
-      if (composing || e.isComposing || !engine) return;
-      const code = inputKey(e);
-      if (!code) return;
+      if (composing || e.isComposing || !inGame(el)) return;
       tellSelection(el);
       if (!e.cancelable) return;   // the input event below takes it
-      e.preventDefault();
-      gameKey(el, code);
+      // An on-screen keyboard's deletions are the game's Backspace and Delete.
+      const key = inputKey(e);
+      if (key) {
+        e.preventDefault();
+        gameKey(el, key);
+      } else if (e.inputType === 'insertText' && e.data) {
+        // Characters typed go to the engine, which fills the box.
+        e.preventDefault();
+        engine.type(e.data);
+        render();
+      }
     });
     el.addEventListener('input', (e) => {
-      if (composing || e.isComposing || !engine) return;
-      const code = inputKey(e);
-      if (code) {
+      if (composing || e.isComposing || !inGame(el)) return;
+      const key = inputKey(e);
+      if (key) {
         // The box has deleted already: the engine decides from the text it
         // had, and the box then shows the engine's answer.
-        engine.key(which(el), code);
+        engine.key(key);
         render();
       } else {
         takeEdit(el);
@@ -392,16 +394,15 @@
     // the engine takes the committed text once it has.
     el.addEventListener('compositionend', () => {
       composing = false;
-      setTimeout(() => { if (engine && !composing) takeEdit(el); }, 0);
+      setTimeout(() => { if (!composing && inGame(el)) takeEdit(el); }, 0);
     });
-    // A paste into the one-line box takes the text up to its first line break.
+    // A paste goes to the engine whole: the one-line box keeps the text up
+    // to its first line break.
     el.addEventListener('paste', (e) => {
-      if (!engine) return;
+      if (!inGame(el)) return;
       e.preventDefault();
-      const text = (e.clipboardData ? e.clipboardData.getData('text/plain') : '').split(/\r|\n/)[0];
-      if (!text) return;
       tellSelection(el);
-      engine.type(which(el), text);
+      engine.paste(e.clipboardData ? e.clipboardData.getData('text/plain') : '');
       render();
     });
   }
@@ -411,9 +412,14 @@
   for (const form of Object.values(forms)) dragBy(form);
   window.addEventListener('resize', layout);
   layout();
-  openDialog();
-  engineReady.catch((err) => {
-    setText(txtGame, 'Игра не загрузилась: ' + err);
+  createTarnvale().then((m) => {
+    engine = new Engine(m);
+    startProgram();
+  }).catch((err) => {
+    const ended = $('ended');
+    ended.querySelector('p').textContent = 'Игра не загрузилась: ' + err;
+    $('restart').hidden = true;
+    ended.hidden = false;
   });
 
   if ('serviceWorker' in navigator && location.protocol !== 'file:') {

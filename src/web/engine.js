@@ -1,5 +1,6 @@
-// The game engine in the module's memory, seen from JavaScript: the page and
-// the node transcript runner both play through this class.
+// The game engine in the module's memory, seen from JavaScript: the program's
+// windows and the game in progress. The page and the node transcript runner
+// both play through this class.
 'use strict';
 
 (function (root) {
@@ -12,8 +13,20 @@
   const FLAGS = ['urnSearched', 'hasEmptyPack', 'hasCheapCigs', 'hasDearCigs', 'baldDismissed',
                  'hasBrick', 'windowBroken', 'keyNoticed', 'hasDiskette', 'atComputer',
                  'loggedIn', 'disketteInserted', 'fileRead'];
-  const KEYS = { Backspace: 8, Enter: 13, Escape: 27, Up: 38, Delete: 46 };
-  const CON = 0, PWD = 1;
+  // The engine's enumerations by name, each in its order there: the windows,
+  // what their buttons do, and the keys of an input box.
+  const WINDOWS = ['Dialog', 'Game', 'Help', 'Author'];
+  const CONTROLS = ['None', 'Hard', 'Easy', 'MusicOn', 'MusicOff', 'Note', 'Start',
+                    'New', 'Author', 'Help', 'Exit', 'Close'];
+  const KEYS = ['Enter', 'Escape', 'Up', 'Backspace', 'Delete', 'Left', 'Right', 'Home', 'End'];
+  const CON = 0, PWD = 1;   // the game window's two input boxes
+
+  // A name's place in its enumeration; an unknown name is a fault of the caller's.
+  function indexOf(names, name, what) {
+    const i = names.indexOf(name);
+    if (i < 0) throw new Error(`no ${what} ${name}`);
+    return i;
+  }
 
   class Engine {
     constructor(module) {
@@ -34,13 +47,64 @@
       return text.length;
     }
 
-    start(easy, music) { this.check(this.m._tv_start(easy ? 1 : 0, music ? 1 : 0)); }
-    newGame() { this.check(this.m._tv_new_game()); }
-    key(box, code) { this.check(this.m._tv_key(box, code)); }
-    type(box, text) { this.check(this.m._tv_type(box, this.put(text))); }
-    edit(box, text, caret) { this.check(this.m._tv_edit(box, this.put(text), caret)); }
-    select(box, start, length) { this.check(this.m._tv_select(box, start, length)); }
+    // --- the program's windows ------------------------------------------------
+    // Times are milliseconds on the page's clock (performance.now(), an
+    // event's timeStamp).
+
+    // A fresh program: the new-game dialog opens.
+    start(now = 0) { this.check(this.m._tv_start(now)); }
+    // A press of a window's button; whether the program took it. A press of
+    // the mouse just after its window appeared finishes the double click
+    // that opened it, and is no press.
+    press(window, control, now, byMouse = false) {
+      return this.check(this.m._tv_press(indexOf(WINDOWS, window, 'window'),
+                                         indexOf(CONTROLS, control, 'control'), now, byMouse ? 1 : 0)) === 1;
+    }
+    close(window) { this.check(this.m._tv_close(indexOf(WINDOWS, window, 'window'))); }
+    appeared(window, now) { this.check(this.m._tv_appeared(indexOf(WINDOWS, window, 'window'), now)); }
+    takesPresses(window, now) { return this.m._tv_takes_presses(indexOf(WINDOWS, window, 'window'), now) !== 0; }
+    setDoubleClickInterval(ms) { this.m._tv_set_double_click_interval(ms); }
+    isOpen(window) { return this.m._tv_is_open(indexOf(WINDOWS, window, 'window')) !== 0; }
+    // Changes whenever the window is opened or brought up again.
+    raises(window) { return this.m._tv_raises(indexOf(WINDOWS, window, 'window')); }
+    takesKeyboard(window) { return this.m._tv_takes_keyboard(indexOf(WINDOWS, window, 'window')) !== 0; }
+    chosen(control) { return this.m._tv_chosen(indexOf(CONTROLS, control, 'control')) !== 0; }
+    finished() { return this.m._tv_finished() !== 0; }
+
+    // Where a window of width x height opens beside the game window `game`,
+    // inside `screen`, away from the windows in `taken`; every box is
+    // {x, y, width, height} in whole units of one kind.
+    placeBeside(game, width, height, screen, taken, gap) {
+      const boxes = [game, screen, ...taken];
+      const at = this.m._tv_boxes(boxes.length) >> 2;
+      const heap = this.m.HEAP32;
+      boxes.forEach((b, i) => heap.set([b.x, b.y, b.width, b.height].map(Math.round), at + 4 * i));
+      this.check(this.m._tv_place_beside(boxes.length, Math.round(width), Math.round(height), Math.round(gap)));
+      const place = this.m.HEAP32.subarray(at, at + 4);
+      return { x: place[0], y: place[1], width: place[2], height: place[3] };
+    }
+
+    // The dialog's way to a game with the given settings, pressed from the
+    // keyboard: a fresh program, the two choices, "начать".
+    play(easy, music, now = 0) {
+      this.start(now);
+      for (const control of [easy ? 'Easy' : 'Hard', music ? 'MusicOn' : 'MusicOff', 'Start'])
+        this.press('Dialog', control, now);
+      if (!this.isOpen('Game')) throw new Error('the game did not start');
+    }
+
+    // --- the player at the game's visible input box -----------------------------
+
+    key(name) { this.check(this.m._tv_key(indexOf(KEYS, name, 'key'))); }
+    type(text) { this.check(this.m._tv_type(this.put(text))); }
+    // Any edit the page's box made on its own: the engine tells typing from the rest.
+    edit(text, caret) { this.check(this.m._tv_edit(this.put(text), caret)); }
+    select(start, length) { this.check(this.m._tv_select(start, length)); }
+    paste(text) { this.check(this.m._tv_paste(this.put(text))); }
     submit(line) { return this.check(this.m._tv_submit(this.put(line))) === 1; }
+    newGame() { this.check(this.m._tv_new_game()); }
+
+    // --- what the game window shows (nothing while it is closed) -----------------
 
     text(field) {
       const id = typeof field === 'number' ? field : TEXT[field];
@@ -51,11 +115,8 @@
     }
     int(field) { return this.m._tv_int(INT[field]); }
     inv(slot) { return this.text(TEXT.lblInv0 + slot); }
-    flag(name) {
-      const i = FLAGS.indexOf(name);
-      if (i < 0) throw new Error('no flag ' + name);
-      return this.m._tv_int(INT.flag0 + i) !== 0;
-    }
+    flag(name) { return this.m._tv_int(INT.flag0 + indexOf(FLAGS, name, 'flag')) !== 0; }
+    passwordShown() { return this.int('pwdVisible') !== 0; }
 
     // One input box as the page shows it.
     box(which) {
@@ -64,10 +125,14 @@
                start: this.int(p + 'Start'), length: this.int(p + 'Length'),
                visible: this.int(p + 'Visible') !== 0, enabled: this.int(p + 'Enabled') !== 0 };
     }
+    // The box on screen: the command box, or the password box in its place.
+    visibleBox() { return this.box(this.passwordShown() ? PWD : CON); }
   }
 
   Engine.CON = CON;
   Engine.PWD = PWD;
+  Engine.WINDOWS = WINDOWS;
+  Engine.CONTROLS = CONTROLS;
   Engine.KEYS = KEYS;
   Engine.FLAGS = FLAGS;
 

@@ -11,7 +11,7 @@ async function main() {
   const site = process.argv[2];
   const Engine = require(path.resolve(site, 'engine.js'));
   const engine = new Engine(await require(path.resolve(site, 'tarnvale.js'))());
-  engine.start(false, false);
+  engine.play(false, false);
   for (let i = 0; i < 32767; ++i) engine.submit('');
   assert.strictEqual(engine.int('moves'), 32767);
   assert.strictEqual(engine.text('lblSteps'), '32767 ходов');

@@ -236,6 +236,115 @@ class DialogAndConsole(PageTest):
         self.keys(Keys.ENTER)
         self.assertTrue(self.shown('frmAuthor'))
 
+    def test_the_keyboard_is_never_held_back(self):
+        self.start()
+        # Tab from the command box reaches "новая"; the dialog it opens has the
+        # keyboard on "начать", which Enter presses at once.
+        self.keys(Keys.TAB)
+        self.assertEqual(self.js('return document.activeElement.dataset.name;'), 'lblNew')
+        self.keys(Keys.ENTER)
+        self.assertTrue(self.shown('frmNew'))
+        self.assertEqual(self.js('return document.activeElement.dataset.name;'), 'lblStart')
+        self.keys(Keys.ENTER)
+        self.assertTrue(self.shown('frmTargame'))
+        self.assertFalse(self.shown('frmNew'))
+        self.assertTrue(self.box('txtCon')['focused'])
+        self.command('осмотреть урну')
+        self.assertIn('пустая пачка', self.output())
+
+    def test_a_click_just_after_a_window_opens_is_no_press(self):
+        self.start()
+        time.sleep(SETTLE)
+        self.click('frmTargame', 'lblNew')
+        self.click('frmNew', 'lblExit')
+        self.assertTrue(self.shown('frmNew'), 'the dialog had only just appeared')
+        self.assertFalse(self.d.find_element(By.ID, 'ended').is_displayed())
+        time.sleep(SETTLE)
+        # The note beside the music explains and does nothing.
+        checked = lambda: [self.el('frmNew', n).get_attribute('aria-checked')
+                           for n in ('lblHard', 'lblEasy', 'lblMusOn', 'lblMusOff')]
+        before = checked()
+        self.click('frmNew', 'lblNote')
+        self.assertEqual(checked(), before)
+        self.assertTrue(self.shown('frmNew'))
+        self.click('frmNew', 'lblExit')
+        self.assertTrue(self.d.find_element(By.ID, 'ended').is_displayed())
+
+    def test_help_and_author_beside_the_game_and_esc_closes_them(self):
+        self.start()
+        time.sleep(SETTLE)
+        self.click('frmTargame', 'lblHelp')
+        self.click('frmTargame', 'lblAuthor')
+        rect = lambda f: self.js('return document.getElementById(arguments[0]).getBoundingClientRect().toJSON();', f)
+        boxes = {f: rect(f) for f in ('frmTargame', 'frmHelp', 'frmAuthor')}
+        apart = lambda a, b: (a['right'] <= b['left'] or b['right'] <= a['left']
+                              or a['bottom'] <= b['top'] or b['bottom'] <= a['top'])
+        self.assertTrue(apart(boxes['frmHelp'], boxes['frmTargame']), boxes)
+        self.assertTrue(apart(boxes['frmAuthor'], boxes['frmTargame']), boxes)
+        self.assertTrue(apart(boxes['frmAuthor'], boxes['frmHelp']), boxes)
+        for b in boxes.values():
+            self.assertTrue(b['left'] >= 0 and b['top'] >= 0 and b['right'] <= self.width + 0.5
+                            and b['bottom'] <= self.height + 0.5, boxes)
+        # The last one opened is in front.
+        z = lambda f: int(self.js('return getComputedStyle(document.getElementById(arguments[0])).zIndex;', f))
+        self.assertGreater(z('frmAuthor'), z('frmHelp'))
+        self.assertTrue(self.box('txtCon')['focused'], 'help and author leave the keyboard with the game')
+        # Tab goes on from the game's buttons into help; Esc there closes it
+        # and the keyboard is back in the command box.
+        for _ in range(10):
+            self.keys(Keys.TAB)
+            if self.js('return document.getElementById("frmHelp").contains(document.activeElement);'):
+                break
+        self.assertEqual(self.js('return document.activeElement.dataset.name;'), 'lblExit')
+        self.keys(Keys.ESCAPE)
+        self.assertFalse(self.shown('frmHelp'))
+        self.assertTrue(self.shown('frmAuthor'))
+        self.assertTrue(self.box('txtCon')['focused'])
+        # A press of "помощь" opens it again where there is room.
+        self.click('frmTargame', 'lblHelp')
+        self.assertTrue(apart(rect('frmHelp'), rect('frmAuthor')))
+
+    def test_caret_keys_decide_where_typing_goes(self):
+        self.start()
+        self.keys('урну', Keys.HOME, 'осм ')
+        b = self.box('txtCon')
+        self.assertEqual((b['value'], b['start'], b['end']), ('осм урну', 4, 4))
+        self.keys(Keys.END, Keys.LEFT, Keys.LEFT, Keys.SHIFT, Keys.LEFT, Keys.LEFT, Keys.NULL, 'ур')
+        b = self.box('txtCon')
+        self.assertEqual((b['value'], b['start'], b['end']), ('осм урну', 6, 6))
+        self.keys(Keys.ENTER)
+        self.assertEqual(self.text('lblAction'), 'осм урну')
+        self.assertIn('пустая пачка', self.output())
+
+    def test_paste_stops_at_any_line_break(self):
+        self.start()
+        self.d.execute_cdp_cmd('Browser.grantPermissions', {
+            'origin': self.site.url.rstrip('/'), 'permissions': ['clipboardReadWrite', 'clipboardSanitizedWrite']})
+        self.keys('осмотреть ', 'шкаф')
+        self.keys(Keys.SHIFT, Keys.LEFT, Keys.LEFT, Keys.LEFT, Keys.LEFT, Keys.NULL)
+        self.js('return navigator.clipboard.writeText(arguments[0]);', 'урну\u2028взять урну')
+        self.keys(Keys.CONTROL, 'v', Keys.NULL)
+        b = self.box('txtCon')
+        self.assertEqual((b['value'], b['start'], b['end']), ('осмотреть урну', 14, 14))
+        self.assertEqual(self.text('lblSteps'), '0 ходов', 'a paste submits nothing')
+
+    def test_screen_readers_get_the_windows_roles_and_names(self):
+        tree = [n for n in self.d.execute_cdp_cmd('Accessibility.getFullAXTree', {})['nodes'] if not n.get('ignored')]
+        value = lambda n, key: (n.get(key) or {}).get('value')
+        groups = [n for n in tree if value(n, 'role') == 'radiogroup']
+        headings = [self.el('frmNew', n).text for n in ('lblDiffHeading', 'lblMusHeading')]
+        self.assertEqual([value(g, 'name') for g in groups], headings)
+        by_id = {n['nodeId']: n for n in tree}
+        for group in groups:
+            radios = [by_id[c] for c in group.get('childIds', []) if c in by_id and value(by_id[c], 'role') == 'radio']
+            self.assertEqual(len(radios), 2)
+            checked = [p['value']['value'] for r in radios for p in r.get('properties', []) if p['name'] == 'checked']
+            self.assertEqual(sorted(checked), ['false', 'true'], 'one of each pair is chosen')
+        dialog = [n for n in tree if value(n, 'role') == 'dialog']
+        self.assertEqual([value(n, 'name') for n in dialog],
+                         [self.js('return document.getElementById("frmNew").getAttribute("aria-label");')])
+        self.assertTrue(value(dialog[0], 'description'), 'the dialog says what it is for')
+
 
 class Walkthrough(PageTest):
     def test_hard_walkthrough_to_the_ending(self):

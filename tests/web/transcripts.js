@@ -7,7 +7,8 @@
 const fs = require('fs');
 const path = require('path');
 
-const KEYS = { Enter: 13, Esc: 27, Up: 38, Backspace: 8, Delete: 46 };
+// The transcripts' key names, as the engine names the keys.
+const KEYS = { Enter: 'Enter', Esc: 'Escape', Up: 'Up', Backspace: 'Backspace', Delete: 'Delete' };
 
 function unescape(s) {
   let out = '';
@@ -49,7 +50,7 @@ class Runner {
   }
 
   run() {
-    this.engine.start(this.mode === 'easy', this.music);
+    this.engine.play(this.mode === 'easy', this.music);
     for (this.lineNo = 1; this.lineNo <= this.lines.length; ++this.lineNo) {
       let line = this.lines[this.lineNo - 1];
       if (line.endsWith('\r')) line = line.slice(0, -1);
@@ -83,14 +84,11 @@ class Runner {
     this.expected = null;
   }
 
-  pwdVisible() { return this.engine.int('pwdVisible') !== 0; }
-
   step(line) {
     const e = this.engine;
     const space = line.indexOf(' ');
     const verb = space < 0 ? line : line.slice(0, space);
     const arg = space < 0 ? '' : unescape(line.slice(space + 1));
-    const password = this.pwdVisible();
     switch (verb) {
       case '>': e.submit(arg); break;
       case '=':
@@ -103,10 +101,10 @@ class Runner {
         break;
       case 'key':
         if (!(arg in KEYS)) return this.fail('unknown key ' + arg);
-        e.key(password ? 1 : 0, KEYS[arg]);
+        e.key(KEYS[arg]);
         break;
       case 'type':
-        for (const c of arg.split('')) e.type(this.pwdVisible() ? 1 : 0, c);
+        for (const c of arg.split('')) e.type(c);
         break;
       case 'newgame': e.newGame(); break;
       case '?': this.check(arg); break;
