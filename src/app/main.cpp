@@ -65,7 +65,7 @@ int playFullScreen(const Options &options)
     }
     std::string why;
     if (!tui::canRunFullScreen(why)) {
-        std::fprintf(stderr, "tarnvale: %s; playing line by line instead\n", why.c_str());
+        std::fprintf(stderr, "tarnvale: %s; playing line by line instead, writing UTF-8\n", why.c_str());
         return playInTerminal(options);
     }
     return tui::runFullScreen(mdlVariables, launchMusic);

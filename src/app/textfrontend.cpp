@@ -11,6 +11,12 @@
 #include <QStringList>
 
 #include <cerrno>
+#include <clocale>
+#include <optional>
+#include <utility>
+
+#include <editline/readline.h>
+#include <langinfo.h>
 #include <cstdlib>
 #include <cstring>
 #include <stdio.h>
@@ -189,6 +195,65 @@ private:
     bool m_first = true;
 };
 
+// Reads the player's lines at the terminal with line editing: the caret
+// keys, Home, End, Backspace and Delete edit the line, and Up recalls the
+// last command the game took, as the game window's Up does.
+class EditedReader {
+public:
+    EditedReader(std::FILE *in, std::FILE *out)
+    {
+        // The lines are UTF-8 whatever the locale says: the editor reads
+        // them so too.
+        const char *locale = std::setlocale(LC_CTYPE, "");
+        const char *codeset = locale ? nl_langinfo(CODESET) : nullptr;
+        if (codeset == nullptr || std::strcmp(codeset, "UTF-8") != 0)
+            std::setlocale(LC_CTYPE, "C.UTF-8");
+        rl_instream = in;
+        rl_outstream = out;
+    }
+
+    bool next(QString &line, bool &clean, std::u16string_view lastCommand)
+    {
+        clear_history();
+        if (!lastCommand.empty())
+            add_history(QString::fromRawData(reinterpret_cast<const QChar *>(lastCommand.data()),
+                                             qsizetype(lastCommand.size()))
+                            .toUtf8()
+                            .constData());
+        char *read = readline(">> ");
+        if (read == nullptr)
+            return false;
+        QStringDecoder decode(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        line = decode(QByteArrayView(read, qsizetype(std::strlen(read))));
+        clean = !decode.hasError();
+        std::free(read);
+        return true;
+    }
+};
+
+// A line as the player would type it into the command box of an easy game:
+// a character at a time, each completed from the dictionary, then Enter.
+// Once the text begins no phrase, nothing typed after it can, and the rest
+// goes in at once.
+bool typeLine(Game &game, std::u16string_view line)
+{
+    if (!game.visibleBox().acceptsInput())
+        return false;
+    std::size_t i = 0;
+    while (i < line.size()) {
+        const bool pair = i + 1 < line.size() && QChar::isHighSurrogate(line[i]) && QChar::isLowSurrogate(line[i + 1]);
+        const std::size_t n = pair ? 2 : 1;
+        game.type(line.substr(i, n));
+        i += n;
+        if (game.window().lstItemsIndex < 0 && !game.passwordShown())
+            break;
+    }
+    if (i < line.size())
+        game.type(line.substr(i));
+    game.key(Key::Enter);
+    return true;
+}
+
 // The exit status of a failed write, said on `err` unless the reader has
 // gone away: then nobody wants more, and that is no failure.
 int said(const WriteFailed &failure, std::FILE *err)
@@ -231,15 +296,17 @@ int runTextGame(GameSettings &settings, const TextOptions &options,
         show();
 
         LineReader reader(in);
+        std::optional<EditedReader> edited;
+        if (options.prompt)
+            edited.emplace(in, out);
         QString line;
         bool clean = true;
         long lineNo = 0;
+        bool overSaid = false;
         for (;;) {
-            if (options.prompt) {
-                writer.write(">> ");
-                writer.flush();
-            }
-            if (!reader.next(line, clean)) {
+            writer.flush();
+            const bool got = edited ? edited->next(line, clean, game.window().lblAction) : reader.next(line, clean);
+            if (!got) {
                 // The player ended the input at the prompt: the shell's own
                 // prompt goes on a line of its own.
                 if (options.prompt) {
@@ -251,9 +318,26 @@ int runTextGame(GameSettings &settings, const TextOptions &options,
             ++lineNo;
             if (!clean)
                 std::fprintf(err, "tarnvale: line %ld is not valid UTF-8; the bad bytes were read as U+FFFD\n", lineNo);
-            if (!game.submit(std::u16string_view(QStringView(line).utf16(), std::size_t(line.size()))))
+            const std::u16string_view command(QStringView(line).utf16(), std::size_t(line.size()));
+            if (options.prompt && !game.visibleBox().acceptsInput()) {
+                // The game is over: an empty line starts a new one with the
+                // same choices, anything else waits for it.
+                if (command.empty()) {
+                    game.newGame();
+                    overSaid = false;
+                    show();
+                }
+                continue;
+            }
+            const bool taken = settings.easyMode != kFalse ? typeLine(game, command) : game.submit(command);
+            if (!taken)
                 std::fprintf(err, "tarnvale: line %ld ignored: the game is over\n", lineNo);
             show();
+            if (options.prompt && !game.visibleBox().acceptsInput() && !std::exchange(overSaid, true)) {
+                writer.write(u"Игра окончена. Пустая строка начнёт новую игру с теми же настройками, "
+                             u"Ctrl+D — выход.\n"_s.toUtf8());
+                writer.flush();
+            }
         }
     } catch (const WriteFailed &failure) {
         return said(failure, err);

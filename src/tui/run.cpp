@@ -21,6 +21,11 @@ namespace tarnvale::tui {
 
 namespace {
 
+// Bracketed paste: the terminal marks the start and the end of a paste, so
+// that a pasted line break is text rather than Enter.
+const char kPasteOn[] = "\033[?2004h";
+const char kPasteOff[] = "\033[?2004l";
+
 // What a signal handler needs to give the terminal back, prepared while
 // curses runs: the terminal modes from before it started and the bytes that
 // leave the alternate screen, show the cursor and switch the mouse off.
@@ -66,6 +71,7 @@ void prepareRestore(bool mouse)
     appendReset(tigetstr(const_cast<char *>("sgr0")));
     if (mouse)
         appendReset("\033[?1000l\033[?1002l\033[?1006l");
+    appendReset(kPasteOff);
     appendReset(tigetstr(const_cast<char *>("rmkx")));
     appendReset(tigetstr(const_cast<char *>("cnorm")));
     appendReset(tigetstr(const_cast<char *>("rmcup")));
@@ -146,6 +152,31 @@ void knowCommonKeys()
         if (key_defined(k.sequence) == 0)
             define_key(k.sequence, k.key);
     }
+    define_key("\033[200~", kPasteStart);
+    define_key("\033[201~", kPasteEnd);
+    // Alt and a letter, digit or sign comes as Esc and that character at
+    // once: one key that means nothing here, not Esc and then the
+    // character. ('[' and 'O' begin the terminal's own sequences.)
+    char alt[8] = "\033";
+    for (int c = 0x21; c < 0x7F; ++c) {
+        if (c == '[' || c == 'O')
+            continue;
+        alt[1] = char(c);
+        alt[2] = '\0';
+        define_key(alt, kAltKey);
+    }
+    for (char32_t c = U'Ё'; c <= U'ё'; ++c) {   // the Cyrillic letters, in UTF-8
+        alt[1] = char(0xC0 | (c >> 6));
+        alt[2] = char(0x80 | (c & 0x3F));
+        alt[3] = '\0';
+        define_key(alt, kAltKey);
+    }
+}
+
+void writeOut(const char *bytes)
+{
+    std::fputs(bytes, stdout);
+    std::fflush(stdout);
 }
 
 } // namespace
@@ -156,8 +187,7 @@ bool canRunFullScreen(std::string &why)
     const char *codeset = nl_langinfo(CODESET);
     if (codeset == nullptr || std::strcmp(codeset, "UTF-8") != 0) {
         why = std::string("the terminal's locale uses ") + (codeset ? codeset : "an unknown character set")
-              + ", not UTF-8, so the full-screen game cannot show its Russian text "
-                "(set LANG, for example LANG=C.UTF-8)";
+              + ", not UTF-8, which the full-screen game needs (set LANG, for example LANG=C.UTF-8)";
         return false;
     }
     // The terminal has to be known and able to place the cursor.
@@ -193,6 +223,11 @@ bool setUpTerminal()
         if (COLORS >= 16)
             init_pair(2, 8, COLOR_BLACK);   // the grey of the last command and the hints
     }
+    // GNU screen holds back a lone Esc while the window inside it has the
+    // mouse reported, until the next key comes; there the keyboard matters
+    // more than the mouse.
+    if (std::getenv("STY") != nullptr)
+        return false;
     mouseinterval(0);
     mmask_t events = BUTTON1_PRESSED | BUTTON4_PRESSED;
 #ifdef BUTTON5_PRESSED
@@ -211,6 +246,7 @@ int runFullScreen(GameSettings &settings, const std::function<void()> &launchMus
     set_term(terminal);
     const bool mouse = setUpTerminal();
     prepareRestore(mouse);
+    writeOut(kPasteOn);
 
     int status = 0;
     {
@@ -229,6 +265,7 @@ int runFullScreen(GameSettings &settings, const std::function<void()> &launchMus
             screen.input(unsigned(ch), got == KEY_CODE_YES);
         }
     }
+    writeOut(kPasteOff);
     endwin();
     forgetRestore();
     delscreen(terminal);

@@ -7,6 +7,7 @@
 #include <chrono>
 
 #include <algorithm>
+#include <utility>
 #include <string_view>
 
 namespace tarnvale::tui {
@@ -22,12 +23,15 @@ constexpr int kInventoryTop = 2;
 constexpr int kCountersTop = 13;
 constexpr int kButtonsTop = 18;
 
+constexpr int kMeasure = 100;      // the output box's widest line
 constexpr int kFrameWidth = 50;    // the dialog, help and author frames
 constexpr int kFrameHeight = 17;
 
 const std::u16string_view kHelpKeys = u"F1 помощь · F2 новая · F3 автор · F10 выход · PgUp/PgDn листают";
 
 using windows::Kind;
+
+constexpr int kStartItem = 4;   // "начать" among the dialog's items, after the four choices
 
 // The function key of each of the game window's buttons.
 int functionKey(Control control)
@@ -121,6 +125,7 @@ Screen::Screen(GameSettings &settings, const Story &story, std::function<void()>
     // clicks of its own here).
     m_program.setDoubleClickInterval(0);
     m_program.start(now());
+    m_dialogSeen = m_program.raises(Window::Dialog);
 }
 
 Screen::Page Screen::page() const
@@ -143,6 +148,11 @@ void Screen::press(Window window, Control control, bool byMouse)
         m_front = Window::Help;
     else if (control == Control::Author)
         m_front = Window::Author;
+    if (m_program.isOpen(Window::Dialog) && m_program.raises(Window::Dialog) != m_dialogSeen) {
+        // A fresh dialog: "начать" is highlighted, so that Enter starts.
+        m_dialogSeen = m_program.raises(Window::Dialog);
+        m_dialogFocus = kStartItem;
+    }
     if (m_program.isOpen(Window::Game) && m_program.raises(Window::Game) != m_gameSeen) {
         // A fresh game window.
         m_gameSeen = m_program.raises(Window::Game);
@@ -174,6 +184,28 @@ void Screen::input(unsigned ch, bool isKeyCode)
     }
     if (isKeyCode && ch == KEY_RESIZE)
         return;   // the next draw lays the page out again
+    // A paste comes between brackets: it is gathered whole, and the game
+    // keeps it up to its first line break; nothing in it is a key.
+    if (isKeyCode && ch == unsigned(kPasteStart)) {
+        m_pasting = true;
+        m_pasted.clear();
+        return;
+    }
+    if (isKeyCode && ch == unsigned(kPasteEnd)) {
+        m_pasting = false;
+        if (page() == Page::Game)
+            m_program.game()->paste(m_pasted);
+        return;
+    }
+    if (m_pasting) {
+        if (!isKeyCode)
+            m_pasted += fromWide(wchar_t(ch));
+        return;
+    }
+    if (!isKeyCode && ch == 12) {   // Ctrl+L
+        m_repaint = true;
+        return;
+    }
     if (isFunctionKey(ch, isKeyCode, kExitKey)) {
         press(Window::Game, Control::Exit);
         press(Window::Dialog, Control::Exit);
@@ -217,19 +249,29 @@ void Screen::scrollOutput(int lines)
 
 void Screen::dialogKey(unsigned ch, bool isKeyCode)
 {
+    // The arrows walk the four choices, Tab every item; Space marks a choice
+    // or starts from "начать"; Enter starts, or leaves from "выход". No key
+    // that chooses leaves the program: Esc has no game to go back to.
     const std::vector<const windows::Widget *> items = dialogItems();
     const int count = int(items.size());
+    int choices = 0;
+    while (choices < count && items[std::size_t(choices)]->kind == Kind::Choice)
+        ++choices;
     const Control focused = items[std::size_t(m_dialogFocus)]->control;
-    if (isKeyCode && (ch == KEY_UP || ch == KEY_BTAB)) {
+    const bool onChoice = m_dialogFocus < choices;
+    if (isKeyCode && ch == KEY_UP) {
+        m_dialogFocus = onChoice ? (m_dialogFocus + choices - 1) % choices : choices - 1;
+    } else if (isKeyCode && ch == KEY_DOWN) {
+        m_dialogFocus = onChoice ? (m_dialogFocus + 1) % choices : 0;
+    } else if (isKeyCode && ch == KEY_BTAB) {
         m_dialogFocus = (m_dialogFocus + count - 1) % count;
-    } else if ((isKeyCode && ch == KEY_DOWN) || (!isKeyCode && ch == L'\t')) {
+    } else if (!isKeyCode && ch == L'\t') {
         m_dialogFocus = (m_dialogFocus + 1) % count;
     } else if (!isKeyCode && ch == L' ') {
-        press(Window::Dialog, focused);
+        if (focused != Control::Exit)
+            press(Window::Dialog, focused);
     } else if (isEnter(ch, isKeyCode)) {
         press(Window::Dialog, focused == Control::Exit ? Control::Exit : Control::Start);
-    } else if (isEscape(ch, isKeyCode)) {
-        press(Window::Dialog, Control::Exit);
     }
 }
 
@@ -294,6 +336,8 @@ void Screen::addButton(int row, int column, std::u16string_view text, int attrs,
 void Screen::draw()
 {
     m_buttons.clear();
+    if (std::exchange(m_repaint, false))
+        clearok(stdscr, TRUE);
     bkgdset(whiteAttr() | L' ');
     erase();
     m_showCursor = false;
@@ -387,8 +431,8 @@ void Screen::drawDialog(int top, int left)
             });
         }
     }
-    put(top + kFrameHeight, left, u"↑↓ выбор, пробел — отметить, Enter — начать",
-        COLS - left, greyAttr());
+    const std::u16string_view hint = u"↑↓ выбор, пробел — отметить, Tab — к кнопкам, Enter — начать, F10 — выход";
+    put(top + kFrameHeight, std::max(0, (COLS - displayWidth(hint)) / 2), hint, COLS, greyAttr());
 }
 
 void Screen::drawInfo(int top, int left)
@@ -427,7 +471,9 @@ void Screen::drawGame()
 {
     const GameWindow &w = m_program.game()->window();
     const int panel = COLS - kPanelWidth;
-    const int outWidth = panel - 3;
+    // The output wraps at a readable measure, a blank column before the
+    // separator however wide the terminal is.
+    const int outWidth = std::min(panel - 4, kMeasure);
     const int outHeight = outputHeight();
 
     // The title strip.
@@ -438,7 +484,9 @@ void Screen::drawGame()
 
     // The last command.
     put(1, 1, u">>", 2, greyAttr());
-    put(1, 4, w.lblAction, outWidth - 3, greyAttr());
+    attrset(greyAttr());
+    mvaddwstr(1, 4, fitWidthMarked(w.lblAction, panel - 7).c_str());
+    attrset(whiteAttr());
 
     // The output box, wrapped again only when its text or width changed.
     if (m_wrappedWidth != outWidth || m_wrappedText != w.txtGame) {
@@ -477,7 +525,8 @@ void Screen::drawGame()
 
     // The separator and the command line (or the password box in its place).
     drawRule(LINES - 2, 0, COLS);
-    put(LINES - 1, 1, u">>", 2, whiteAttr());
+    // A box that takes no input looks it: its prompt goes grey with its text.
+    put(LINES - 1, 1, u">>", 2, m_program.game()->visibleBox().enabled ? whiteAttr() : greyAttr());
     drawConsole(LINES - 1, 4, COLS - 5);
 }
 
@@ -512,9 +561,9 @@ void Screen::drawConsole(int row, int left, int width)
             continue;
         const bool selected = c.unit >= selFrom && c.unit < selTo;
         const attr_t attrs = base | (selected ? A_REVERSE : 0);
-        const wchar_t wide[2] = {c.ch, 0};
+        const std::wstring wide = cellText(text, c);
         cchar_t cell;
-        setcchar(&cell, wide, attrs & ~A_COLOR, short(PAIR_NUMBER(attrs)), nullptr);
+        setcchar(&cell, wide.c_str(), attrs & ~A_COLOR, short(PAIR_NUMBER(attrs)), nullptr);
         mvadd_wch(row, left + at - m_conScroll, &cell);
     }
     attrset(whiteAttr());

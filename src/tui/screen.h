@@ -4,6 +4,7 @@
 // the help and author screens, drawn with curses over the engine.
 
 #include "engine/program.h"
+#include "tui/curses.h"
 
 #include <functional>
 #include <memory>
@@ -15,6 +16,12 @@ namespace tarnvale::tui {
 // The smallest terminal the game window fits in.
 inline constexpr int kMinColumns = 80;
 inline constexpr int kMinRows = 24;
+
+// The key codes curses gives the start and the end of a bracketed paste.
+inline constexpr int kPasteStart = KEY_MAX + 1;
+inline constexpr int kPasteEnd = KEY_MAX + 2;
+// Alt and a character: a key the game has no use for.
+inline constexpr int kAltKey = KEY_MAX + 3;
 
 // The function keys of the game window's four label buttons.
 inline constexpr int kHelpKey = 1;      // "помощь"
@@ -73,6 +80,7 @@ private:
     Program m_program;
     Window m_front = Window::Help;   // of help and author, the one brought up last
     unsigned m_gameSeen = 0;         // the game window's openings drawn so far
+    unsigned m_dialogSeen = 0;       // and the dialog's
     int m_dialogFocus = 4;           // the highlighted item of the dialog, "начать" first
 
     // The output box, wrapped once per text and width.
@@ -83,6 +91,10 @@ private:
 
     // The command line's first shown cell, kept so that the caret stays in view.
     int m_conScroll = 0;
+
+    bool m_repaint = false;         // the whole screen is drawn anew (Ctrl+L)
+    bool m_pasting = false;         // between the brackets of a paste
+    std::u16string m_pasted;
 
     bool m_showCursor = false;      // wanted by the page being drawn
     bool m_cursorShown = true;      // as the terminal has it (curses starts with it shown)

@@ -85,6 +85,13 @@ std::wstring cellsText(std::u16string_view text, const std::vector<Cell> &cells,
 
 } // namespace
 
+std::wstring cellText(std::u16string_view text, const Cell &cell)
+{
+    std::wstring out;
+    appendCell(text, cell, out);
+    return out;
+}
+
 std::wstring toWide(std::u16string_view text)
 {
     const std::vector<Cell> cells = toCells(text);
@@ -176,6 +183,15 @@ std::wstring fitWidth(std::u16string_view text, int width)
     while (end < cells.size() && used + cells[end].width <= width)
         used += cells[end++].width;
     return cellsText(text, cells, 0, end);
+}
+
+std::wstring fitWidthMarked(std::u16string_view text, int width)
+{
+    if (width <= 0)
+        return {};
+    if (displayWidth(text) <= width)
+        return fitWidth(text, width);
+    return fitWidth(text, width - 1) + L'…';
 }
 
 } // namespace tarnvale::tui

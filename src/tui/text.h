@@ -24,6 +24,13 @@ std::vector<Cell> toCells(std::u16string_view text);
 
 int displayWidth(std::u16string_view text);
 
+// One cell's text: its character and the combining marks folded into it.
+std::wstring cellText(std::u16string_view text, const Cell &cell);
+
+// The widest prefix of `text` that fits in `width` columns, ending in "…"
+// when the text goes on beyond it.
+std::wstring fitWidthMarked(std::u16string_view text, int width);
+
 // The cells as a string for the terminal (combining marks kept after their base).
 std::wstring toWide(std::u16string_view text);
 

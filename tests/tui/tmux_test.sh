@@ -321,6 +321,7 @@ completion)
     expect_reverse "осм ключ"
     # A text that begins no phrase stays as typed.
     key Escape
+    expect_command ""
     type_keys "qq"
     expect_command "qq"
     expect_no_reverse
@@ -354,6 +355,9 @@ caret)
     done
     wait_for ">> разбить витрину кирпичом"
     expect_cursor_shown 0
+    # The prompt goes dim with the box that takes nothing more.
+    screen_attrs | tail -n 1 | grep -qE $'\e\\[[0-9;]*(2|90)[0-9;]*m>>' \
+        || fail "the prompt is not dimmed: $(screen_attrs | tail -n 1 | cat -v)"
     type_keys "осмотреться"
     key Enter
     sleep 0.3
@@ -510,6 +514,183 @@ dumb)
     type_keys "осмотреть урну"
     key Enter
     wait_for "100 очков"
+    key C-d
+    wait_exit 0
+    ;;
+
+dialogkeys)
+    # No key that chooses leaves the dialog: Esc does nothing, the arrows
+    # walk the four choices, Space on "выход" does nothing.
+    start 80 24 tmux-256color
+    wait_for "Tab — к кнопкам, Enter — начать, F10 — выход"
+    key Enter
+    wait_for "сложная игра"
+    type_keys "осмотреть урну"
+    key Enter
+    wait_for "100 очков"
+    key F2
+    wait_for "выбирите сложность"
+    key Escape
+    sleep 0.3
+    wait_for "выбирите сложность"
+    key Down Down Space
+    wait_for "• простая (играть не интересно)"
+    key Down Down Down Down Space
+    sleep 0.3
+    wait_for "• простая (играть не интересно)"
+    # Tab reaches "выход", where Space does nothing and Enter leaves.
+    key Tab Tab Tab Tab Space
+    sleep 0.3
+    wait_for "• простая (играть не интересно)"
+    [ -f "$work/status" ] && fail "the dialog ended the program"
+    key Enter
+    wait_exit 0
+    ;;
+
+repaint)
+    # Ctrl+L draws the whole screen anew over what something else wrote.
+    start 80 24 tmux-256color
+    wait_for "выбирите сложность"
+    key Enter
+    wait_for "сложная игра"
+    printf '\e[5;3HBROADCAST MESSAGE' > "$(tmx display-message -p '#{pane_tty}')"
+    wait_for "BROADCAST MESSAGE"
+    key C-l
+    wait_gone "BROADCAST MESSAGE"
+    wait_for "машины. Перед тобой магазин"
+    ;;
+
+paste)
+    # A paste keeps its text up to the first line break and submits nothing.
+    start 80 24 tmux-256color
+    wait_for "выбирите сложность"
+    key Enter
+    wait_for "сложная игра"
+    type_keys "я "
+    tmx set-buffer -- $'осмотреться\nосмотреть урну\nx'
+    tmx paste-buffer -p
+    expect_command "я осмотреться"
+    sleep 0.3
+    wait_for "0 ходов"
+    key Escape
+    expect_command ""
+    ;;
+
+measure)
+    # A wide terminal: the output keeps a readable measure and a blank column
+    # before the separator; a long last command ends in "…".
+    start 200 60 tmux-256color
+    wait_for "выбирите сложность"
+    key Enter
+    wait_for "сложная игра"
+    long=$(printf 'слово %.0s' $(seq 1 40))
+    type_keys "$long"
+    key Enter
+    wait_for "Это выражение не подходит."
+    type_keys "осмотреться"
+    key Enter
+    wait_for "Ты стоишь на улице"
+    screen | sed -n '3,58p' | python3 -c '
+import sys
+for line in sys.stdin:
+    text = line.rstrip("\n").split("│")[0].rstrip()
+    if len(text) > 101:
+        sys.exit("output line of %d columns: %s" % (len(text) - 1, text))
+' || fail "the output runs wider than its measure"
+    screen | grep -q ' │' || fail "no blank column before the separator"
+    screen | grep -qE '[^ ]│' && fail "text touches the separator"
+    type_keys "$long"
+    key Enter
+    wait_for "…"
+    line 1 | grep -q '…$' || fail "the last command does not end in …: $(line 1)"
+    ;;
+
+combining)
+    # A letter and its combining mark are one cell and one caret step.
+    start 80 24 tmux-256color
+    wait_for "выбирите сложность"
+    key Enter
+    wait_for "сложная игра"
+    type_keys "и"
+    tmx send-keys -l -- $'\u0306'
+    type_keys "x"
+    expect_cursor "6 23"
+    command_line | grep -qF $'и\u0306x' || fail "the mark is not drawn: $(command_line | od -c | head -3)"
+    key Left Left
+    expect_cursor "4 23"
+    key Right
+    expect_cursor "5 23"
+    ;;
+
+altkey)
+    # Alt and a letter is no Esc: the line stays.
+    start 80 24 tmux-256color
+    wait_for "выбирите сложность"
+    key Enter
+    wait_for "сложная игра"
+    type_keys "осм"
+    key M-x
+    sleep 0.3
+    expect_command "осм"
+    key Escape
+    expect_command ""
+    ;;
+
+gnuscreen)
+    # Under GNU screen a lone Esc acts at once, on the command line and on help.
+    command -v screen > /dev/null || { echo "GNU screen is not installed" >&2; exit 77; }
+    cat > "$work/screenrc" <<RC
+escape ^Tt
+startup_message off
+RC
+    cat > "$work/run.sh" <<SCRIPT
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM LANG=C.UTF-8 screen -c "$work/screenrc" "$game" --terminal
+exec sleep 600
+SCRIPT
+    servers=$((servers + 1))
+    socket="tarnvale-test-$$-$servers"
+    tmx new-session -d -x 80 -y 24 "bash $work/run.sh"
+    wait_for "выбирите сложность"
+    key Enter
+    wait_for "сложная игра"
+    type_keys "abc"
+    expect_command "abc"
+    key Escape
+    expect_command ""
+    key F1
+    wait_for "Осматривайся в новой локации"
+    key Escape
+    wait_gone "Осматривайся в новой локации"
+    ;;
+
+linemode)
+    # The line mode at a terminal edits its line, and Up recalls the last command.
+    start 100 30 tmux-256color -- --text
+    wait_for ">>"
+    type_keys "осмотреться"
+    key Enter
+    wait_for "1 ходов"
+    key Up
+    wait_for ">> осмотреться"
+    key Home
+    type_keys "X"
+    key End
+    type_keys "Y"
+    key Left Left BSpace
+    wait_for ">> XосмотретьяY"
+    key C-u
+    # After the end of a game it says so once, and an empty line starts anew.
+    for command in "налево" "взять кирпич" "выйти на улицу" "разбить витрину кирпичом"; do
+        type_keys "$command"
+        key Enter
+    done
+    wait_for "Пустая строка начнёт новую игру с теми же настройками"
+    type_keys "осмотреться"
+    key Enter
+    sleep 0.3
+    [ "$(screen | grep -c 'Пустая строка начнёт')" = 1 ] || fail "the end of the game is said more than once"
+    key Enter
+    wait_for "0 ходов"
     key C-d
     wait_exit 0
     ;;
