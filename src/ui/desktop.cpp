@@ -70,8 +70,9 @@ void centre(QWidget *window)
         window->move(screen->availableGeometry().center() - window->rect().center());
 }
 
-// Once the window it watches has been painted, installs Qt's translations
-// and the program's icon, and goes.
+// A moment after the window it watches has been painted, installs Qt's
+// translations and the program's icon, and goes: neither is seen before the
+// player first looks at the window, so neither holds up what is.
 class AfterFirstPaint : public QObject {
 public:
     explicit AfterFirstPaint(QCoreApplication *app) : QObject(app) {}
@@ -81,7 +82,8 @@ protected:
     {
         if (event->type() == QEvent::Paint) {
             watched->removeEventFilter(this);
-            QTimer::singleShot(0, this, [this] {
+            constexpr int kMomentMs = 100;
+            QTimer::singleShot(kMomentMs, this, [this] {
                 installQtTranslations(*QCoreApplication::instance());
                 QApplication::setWindowIcon(programIcon());
                 deleteLater();

@@ -26,14 +26,35 @@ namespace tarnvale::ui {
 LabelButton::LabelButton(QWidget *parent, Control control) : QLabel(parent), m_control(control)
 {
     setCursor(buttonCursor());
+}
+
+void LabelButton::takeKeyboardFocus()
+{
     // Tab only: a click leaves the keyboard with the box the player types in.
-    setFocusPolicy(Qt::TabFocus);
+    setFocusPolicy(m_note ? Qt::NoFocus : Qt::TabFocus);
+}
+
+bool LabelButton::event(QEvent *event)
+{
+    // A label that can take the focus lays its caption out as a rich-text
+    // document when it is polished, which costs a window's first paint dearly
+    // and draws nothing different: the caption is plain text. So the label
+    // is polished as one that cannot, and makes its document only if it ever
+    // has the focus.
+    if (event->type() == QEvent::Polish && focusPolicy() != Qt::NoFocus) {
+        const Qt::FocusPolicy policy = focusPolicy();
+        setFocusPolicy(Qt::NoFocus);
+        const bool handled = QLabel::event(event);
+        setFocusPolicy(policy);
+        return handled;
+    }
+    return QLabel::event(event);
 }
 
 void LabelButton::setPlainNote(bool note)
 {
     m_note = note;
-    setFocusPolicy(note ? Qt::NoFocus : Qt::TabFocus);
+    takeKeyboardFocus();
 }
 
 void LabelButton::setChosen(bool chosen)
@@ -309,6 +330,7 @@ void Form::build()
                 button->setFont(noteFont());
                 button->setPlainNote(true);
             }
+            button->takeKeyboardFocus();
             connect(button, &LabelButton::clicked, this, [this, control = w.control](qint64 at, bool byMouse) {
                 Q_EMIT pressed(control, at, byMouse);
             });

@@ -33,6 +33,9 @@ public:
     LabelButton(QWidget *parent, Control control);
     Control control() const { return m_control; }
 
+    // Tab reaches the button (not the note); called once its caption is set.
+    void takeKeyboardFocus();
+
     // A button that only explains (the dialog's note) reports its clicks but
     // is no stop for the keyboard and no button for a screen reader.
     void setPlainNote(bool note);
@@ -54,6 +57,7 @@ Q_SIGNALS:
     void clicked(qint64 at, bool byMouse);
 
 protected:
+    bool event(QEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
