@@ -96,18 +96,14 @@ int main(int argc, char **argv)
     case Options::Mode::Desktop:
         break;
     }
-    if (haveDisplay()) {
+    const bool failedBefore = windowsFailedBefore();
+    if (haveDisplay() && !failedBefore) {
         const WindowsOutcome windows = playInWindows(argc, argv, mdlVariables, launchMusic);
-        switch (windows.kind) {
-        case WindowsOutcome::Kind::Played:
+        if (windows.kind == WindowsOutcome::Kind::Played)
             return windows.status;
-        case WindowsOutcome::Kind::NotLoaded:
-            std::fprintf(stderr, "tarnvale: the windows could not be loaded (%s), playing in the terminal instead\n",
-                         windows.error.toLocal8Bit().constData());
-            return onATerminal() ? playFullScreen(options) : playInTerminal(options);
-        case WindowsOutcome::Kind::CannotOpen:
-            break;
-        }
+        std::fprintf(stderr, "tarnvale: the windows could not be loaded (%s), playing in the terminal instead\n",
+                     windows.error.toLocal8Bit().constData());
+        return onATerminal() ? playFullScreen(options) : playInTerminal(options);
     }
     if (onATerminal())
         return playFullScreen(options);

@@ -4,210 +4,135 @@
 
 #include <QByteArray>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
 #include <fcntl.h>
-#include <poll.h>
-#include <sys/prctl.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
+
+extern char **environ;
 
 namespace tarnvale {
 
 namespace {
 
-// What the child writes on the pipe: one byte once the platform has started,
-// or a byte and the reason when the module cannot be loaded. A pipe that
-// closes with nothing on it means the child ended before either.
-constexpr char kWindowsUp = 'u';
-constexpr char kNotLoaded = 'n';
+// Set in the program's environment when it starts again after the windows
+// failed to start; its value is the soft core-size limit to restore.
+constexpr char kFailedVariable[] = "TARNVALE_WINDOWS_FAILED";
 
 // A platform that has not started within this time is as good as none.
-constexpr int kStartTimeoutMs = 15000;
+constexpr unsigned kStartTimeoutSeconds = 15;
 
-volatile sig_atomic_t g_child = 0;
-volatile sig_atomic_t g_endRequested = 0;
+// The signals by which the windows can fail before they are up: Qt aborts
+// when it cannot reach the display or start the platform, and a crash of the
+// platform's libraries is no better.
+const int kFailureSignals[] = {SIGABRT, SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGALRM};
 
-void passOn(int signal)
+// What starting the program again needs, made before Qt runs: a signal
+// handler may only call what is safe there.
+struct Restart {
+    std::vector<char *> argv;
+    std::vector<char *> envp;
+    std::string failedEntry;
+    int savedStderr = -1;
+} g_restart;
+
+extern "C" void startAgainWithoutWindows(int)
 {
-    g_endRequested = 1;
-    if (g_child > 0)
-        ::kill(pid_t(g_child), signal);
+    // Only async-signal-safe calls here.
+    if (g_restart.savedStderr >= 0)
+        ::dup2(g_restart.savedStderr, STDERR_FILENO);
+    ::execve("/proc/self/exe", g_restart.argv.data(), g_restart.envp.data());
+    ::_exit(1);
 }
 
-void writeAll(int fd, const char *data, size_t size)
+void prepareRestart(char **argv, rlim_t coreLimit)
 {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return;
-        data += n;
-        size -= size_t(n);
-    }
-}
-
-// The child's side: runs the windows and never returns.
-[[noreturn]] void runChild(int report, pid_t parent, int &argc, char **argv, GameSettings &settings,
-                           const std::function<void()> &launchMusic)
-{
-    // The game does not outlive the process the player started.
-    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
-    if (::getppid() != parent)
-        ::_exit(1);
-
-    // Until the platform has started, standard error goes nowhere and a
-    // crash leaves no core behind.
-    const int savedStderr = ::fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 0);
-    if (const int devNull = ::open("/dev/null", O_WRONLY | O_CLOEXEC); devNull >= 0) {
-        ::dup2(devNull, STDERR_FILENO);
-        ::close(devNull);
-    }
-    rlimit coreLimit{};
-    ::getrlimit(RLIMIT_CORE, &coreLimit);
-    const rlimit noCore{0, coreLimit.rlim_max};
-    ::setrlimit(RLIMIT_CORE, &noCore);
-    const auto restore = [&] {
-        if (savedStderr >= 0) {
-            ::dup2(savedStderr, STDERR_FILENO);
-            ::close(savedStderr);
-        }
-        ::setrlimit(RLIMIT_CORE, &coreLimit);
-    };
-
-    const std::function<void()> windowsUp = [&] {
-        restore();
-        writeAll(report, &kWindowsUp, 1);
-        ::close(report);
-    };
-    QString error;
-    if (const std::optional<int> status = runDesktopModule(argc, argv, settings, launchMusic, windowsUp, error))
-        std::exit(*status);
-    restore();
-    const QByteArray why = kNotLoaded + error.toUtf8();
-    writeAll(report, why.constData(), size_t(why.size()));
-    ::_exit(0);
-}
-
-// Reads what the child reports, waiting no longer than the platform may
-// take to start: empty when the pipe closed without a word or the time ran
-// out.
-QByteArray readReport(int fd)
-{
-    QByteArray report;
-    pollfd watch{fd, POLLIN, 0};
-    while (true) {
-        const int ready = ::poll(&watch, 1, report.isEmpty() ? kStartTimeoutMs : -1);
-        if (ready < 0 && errno == EINTR)
-            continue;
-        if (ready <= 0)
-            return {};
-        char buffer[512];
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return report;
-        report.append(buffer, n);
-        if (report.front() == kWindowsUp)
-            return report;
-    }
-}
-
-int waitFor(pid_t child)
-{
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0) {
-        if (errno != EINTR)
-            return 1;
-    }
-    return status;
-}
-
-// Ends this process as the child ended: with its status, or by its signal
-// (without a second core of its own).
-[[noreturn]] void endAs(int status)
-{
-    if (WIFSIGNALED(status)) {
-        const int signal = WTERMSIG(status);
-        const rlimit noCore{0, 0};
-        ::setrlimit(RLIMIT_CORE, &noCore);
-        std::signal(signal, SIG_DFL);
-        ::raise(signal);
-        ::_exit(128 + signal);
-    }
-    std::exit(WIFEXITED(status) ? WEXITSTATUS(status) : 1);
-}
-
-// Without a child to watch, the windows just try in this process.
-WindowsOutcome playHere(int &argc, char **argv, GameSettings &settings,
-                        const std::function<void()> &launchMusic)
-{
-    WindowsOutcome outcome;
-    if (const std::optional<int> status = runDesktopModule(argc, argv, settings, launchMusic, {}, outcome.error))
-        outcome.status = *status;
-    else
-        outcome.kind = WindowsOutcome::Kind::NotLoaded;
-    return outcome;
+    for (char **a = argv; *a != nullptr; ++a)
+        g_restart.argv.push_back(*a);
+    g_restart.argv.push_back(nullptr);
+    g_restart.failedEntry = std::string(kFailedVariable) + '=' + std::to_string(coreLimit);
+    for (char **e = environ; *e != nullptr; ++e)
+        g_restart.envp.push_back(*e);
+    g_restart.envp.push_back(g_restart.failedEntry.data());
+    g_restart.envp.push_back(nullptr);
 }
 
 } // namespace
 
+bool windowsFailedBefore()
+{
+    const char *value = std::getenv(kFailedVariable);
+    if (value == nullptr)
+        return false;
+    // The core-size limit as the player had it.
+    rlimit limit{};
+    ::getrlimit(RLIMIT_CORE, &limit);
+    char *end = nullptr;
+    const unsigned long long soft = std::strtoull(value, &end, 10);
+    if (end != value && *end == '\0')
+        limit.rlim_cur = std::min<rlim_t>(rlim_t(soft), limit.rlim_max);
+    ::setrlimit(RLIMIT_CORE, &limit);
+    ::unsetenv(kFailedVariable);
+    return true;
+}
+
 WindowsOutcome playInWindows(int &argc, char **argv, GameSettings &settings,
                              const std::function<void()> &launchMusic)
 {
-    int pipe[2];
-    if (::pipe2(pipe, O_CLOEXEC) != 0)
-        return playHere(argc, argv, settings, launchMusic);
-    const pid_t parent = ::getpid();
-    const pid_t child = ::fork();
-    if (child < 0) {
-        ::close(pipe[0]);
-        ::close(pipe[1]);
-        return playHere(argc, argv, settings, launchMusic);
+    // Until the platform has started, standard error goes nowhere, a failure
+    // leaves no core behind and starts the program again to play in the
+    // terminal, and so does a platform that takes too long.
+    rlimit coreLimit{};
+    ::getrlimit(RLIMIT_CORE, &coreLimit);
+    prepareRestart(argv, coreLimit.rlim_cur);
+    g_restart.savedStderr = ::fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 0);
+    if (const int devNull = ::open("/dev/null", O_WRONLY | O_CLOEXEC); devNull >= 0) {
+        ::dup2(devNull, STDERR_FILENO);
+        ::close(devNull);
     }
-    if (child == 0) {
-        ::close(pipe[0]);
-        runChild(pipe[1], parent, argc, argv, settings, launchMusic);
-    }
-    ::close(pipe[1]);
+    const rlimit noCore{0, coreLimit.rlim_max};
+    ::setrlimit(RLIMIT_CORE, &noCore);
+    struct sigaction restart {};
+    restart.sa_handler = startAgainWithoutWindows;
+    sigemptyset(&restart.sa_mask);
+    restart.sa_flags = SA_RESETHAND;
+    for (const int signal : kFailureSignals)
+        ::sigaction(signal, &restart, nullptr);
+    ::alarm(kStartTimeoutSeconds);
 
-    // Ctrl+C reaches the child from the terminal by itself; a request to end
-    // sent to this process is passed on to it.
-    g_child = child;
-    struct sigaction pass {};
-    pass.sa_handler = passOn;
-    sigemptyset(&pass.sa_mask);
-    for (const int signal : {SIGTERM, SIGHUP})
-        ::sigaction(signal, &pass, nullptr);
-    struct sigaction ignore {};
-    ignore.sa_handler = SIG_IGN;
-    sigemptyset(&ignore.sa_mask);
-    for (const int signal : {SIGINT, SIGQUIT})
-        ::sigaction(signal, &ignore, nullptr);
+    bool up = false;
+    const auto windowsAreUp = [&] {
+        // From here on the windows are the game: failures are theirs to say.
+        ::alarm(0);
+        for (const int signal : kFailureSignals)
+            std::signal(signal, SIG_DFL);
+        if (g_restart.savedStderr >= 0) {
+            ::dup2(g_restart.savedStderr, STDERR_FILENO);
+            ::close(g_restart.savedStderr);
+            g_restart.savedStderr = -1;
+        }
+        ::setrlimit(RLIMIT_CORE, &coreLimit);
+        up = true;
+    };
+    const std::function<void()> windowsUp = windowsAreUp;
 
-    const QByteArray report = readReport(pipe[0]);
-    ::close(pipe[0]);
-    if (report.isEmpty()) {
-        ::kill(child, SIGKILL);
-        const int status = waitFor(child);
-        // Asked to end while the windows were starting: no game in the terminal either.
-        if (g_endRequested)
-            endAs(status);
-    } else if (report.front() == kWindowsUp) {
-        endAs(waitFor(child));
-    } else {
-        waitFor(child);
+    WindowsOutcome outcome;
+    if (const std::optional<int> status = runDesktopModule(argc, argv, settings, launchMusic, windowsUp, outcome.error)) {
+        outcome.status = *status;
+        return outcome;
     }
-    g_child = 0;
-    for (const int signal : {SIGTERM, SIGHUP, SIGINT, SIGQUIT})
-        std::signal(signal, SIG_DFL);
-    if (report.isEmpty())
-        return {WindowsOutcome::Kind::CannotOpen, 0, {}};
-    return {WindowsOutcome::Kind::NotLoaded, 0, QString::fromUtf8(report.mid(1))};
+    // The module could not be loaded: nothing of Qt has run.
+    if (!up)
+        windowsAreUp();
+    outcome.kind = WindowsOutcome::Kind::NotLoaded;
+    return outcome;
 }
 
 } // namespace tarnvale

@@ -12,7 +12,6 @@ namespace tarnvale {
 struct WindowsOutcome {
     enum class Kind {
         Played,     // the windows opened; `status` is the program's exit status
-        CannotOpen, // the display named cannot be reached or the platform cannot start
         NotLoaded,  // the windows' module cannot be loaded; `error` says why
     };
     Kind kind = Kind::Played;
@@ -20,15 +19,18 @@ struct WindowsOutcome {
     QString error;
 };
 
-// Plays the game in the windows. They run in a child process that this one
-// waits for: Qt ends a process whose display cannot be reached (a DISPLAY
-// naming no server, a platform plugin that is missing, a Wayland socket with
-// no compositor) before any window opens, and then the child is the one that
-// ends, while the game goes on in the terminal. Qt's complaints about it are
-// kept off standard error until the windows are up. Once they are, this
-// process only waits, passes on signals that ask the game to end, and ends
-// as the child did.
+// Plays the game in the windows, in this process. Qt ends a process whose
+// display cannot be reached (a DISPLAY naming no server, a platform plugin
+// that is missing, a Wayland socket with no compositor) before any window
+// opens; until the windows are up, such an end, a crash, or a platform that
+// has not started within 15 s starts the program again with the same
+// arguments, and windowsFailedBefore() then tells it to play in the terminal.
+// Qt's complaints about it are kept off standard error, and no core is left.
 WindowsOutcome playInWindows(int &argc, char **argv, GameSettings &settings,
                              const std::function<void()> &launchMusic);
+
+// Whether this is the program started again after its windows failed to
+// start; reading it puts the environment and the core-size limit back.
+bool windowsFailedBefore();
 
 } // namespace tarnvale
