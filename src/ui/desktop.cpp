@@ -27,17 +27,16 @@ namespace tarnvale::ui {
 namespace {
 
 // A window counts as open until it is closed; a closed one is hidden and
-// only waits to be destroyed.
-template <typename Window>
-Window *openWindow(const QPointer<Window> &window)
+// only waits to be destroyed. (A window is kept as a QWidget: while it is
+// being destroyed it is no Form any more.)
+Form *openWindow(const QPointer<QWidget> &window)
 {
-    return window && !window->isHidden() ? window.data() : nullptr;
+    return window && !window->isHidden() ? qobject_cast<Form *>(window.data()) : nullptr;
 }
 
-template <typename Window>
-void closeWindow(QPointer<Window> &window)
+void closeWindow(QPointer<QWidget> &window)
 {
-    if (Window *open = openWindow(window))
+    if (Form *open = openWindow(window))
         open->close();
     window.clear();
 }
@@ -113,7 +112,7 @@ Desktop::Desktop(GameSettings &settings, const Story &story, std::function<void(
 
 Desktop::~Desktop()
 {
-    for (QPointer<Form> &window : m_windows)
+    for (QPointer<QWidget> &window : m_windows)
         delete window.data();
 }
 
@@ -215,10 +214,10 @@ void Desktop::sync()
     for (const Window window : {Window::Dialog, Window::Game, Window::Help, Window::Author}) {
         if (!m_program.isOpen(window))
             continue;
-        QPointer<Form> &form = slot(window);
         const bool fresh = !shown(window);
         if (fresh)
-            form = make(window);
+            slot(window) = make(window);
+        auto *form = qobject_cast<Form *>(slot(window).data());
         const unsigned raises = m_program.raises(window);
         if (fresh || m_raised[std::size_t(window)] != raises) {
             m_raised[std::size_t(window)] = raises;

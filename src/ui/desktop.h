@@ -79,11 +79,11 @@ private:
     Form *make(Window window);
     void openBeside(Form *window, QWidget *other);
     void giveTheGameTheKeyboard(const QWidget *closing);
-    QPointer<Form> &slot(Window window) { return m_windows[std::size_t(window)]; }
+    QPointer<QWidget> &slot(Window window) { return m_windows[std::size_t(window)]; }
     Form *shown(Window window) const;
 
     Program m_program;
-    std::array<QPointer<Form>, kWindowCount> m_windows;
+    std::array<QPointer<QWidget>, kWindowCount> m_windows;
     std::array<unsigned, kWindowCount> m_raised{};
 };
 
