@@ -26,6 +26,11 @@
 //   Repeat              u8 k, u8 t: the last k mod 8 + 1 actions again, t mod 16
 //                       + 1 times (t = 255: a u16 count follows, up to 4096);
 //                       a repeat is not itself repeated
+//   CaretKey            u8 k: Left, Right, Home or End (k mod 4) in the visible box
+//   PasteVisible        u8 n, 2n bytes of UTF-16: pasted into the visible box
+//                       as a player pastes (Game::paste)
+//   SelectVisible       u8 start, u8 length: selected in the visible box
+//                       (Game::select)
 //
 // Multi-byte numbers are little-endian.
 
@@ -49,6 +54,9 @@ enum Op : std::uint8_t {
     Settings,
     HoldEnter,
     Repeat,
+    CaretKey,
+    PasteVisible,
+    SelectVisible,
     OpCount
 };
 

@@ -181,7 +181,7 @@ private:
         case SubmitUtf16:
             submitLine(in.utf16(in.u8()));
             break;
-        case Key: {
+        case fuzz::Key: {
             const unsigned k = in.u8();
             press(KeyChoice(k % KeyChoices), BoxChoice(k / KeyChoices % BoxChoices));
             break;
@@ -235,9 +235,46 @@ private:
                 press(Enter, VisibleBox);
             break;
         }
+        case CaretKey: {
+            // What a player does in the visible box: an edit, or nothing where it takes nothing.
+            static constexpr tarnvale::Key kCaretKeys[] = {tarnvale::Key::Left, tarnvale::Key::Right,
+                                                           tarnvale::Key::Home, tarnvale::Key::End};
+            const tarnvale::Key key = kCaretKeys[in.u8() % 4];
+            step("a caret key", {}, [&] { m_game->key(key); }, m_game->visibleBox().acceptsInput() ? Kind::Edit : Kind::Refused);
+            checkCaretStops("a caret key");
+            break;
+        }
+        case PasteVisible: {
+            const Text text = in.utf16(in.u8());
+            const bool hadBreak = Game::firstLine(m_game->visibleBox().text()).size() != m_game->visibleBox().text().size();
+            step("paste into the visible box", text, [&] { m_game->paste(text); }, m_game->visibleBox().acceptsInput() ? Kind::Edit : Kind::Refused);
+            if (!hadBreak && Game::firstLine(m_game->visibleBox().text()).size() != m_game->visibleBox().text().size())
+                fail("a paste put a line break into the box");
+            break;
+        }
+        case SelectVisible: {
+            const int start = int(in.u8());
+            const int length = int(in.u8());
+            step("select in the visible box", {}, [&] { m_game->select(start, length); });
+            checkCaretStops("a selection");
+            break;
+        }
         default:
             break;
         }
+    }
+
+    // Neither end of the visible box's selection stands inside a surrogate pair.
+    void checkCaretStops(const char *what)
+    {
+        const TextBox &box = m_game->visibleBox();
+        const auto inPair = [&box](int pos) {
+            const std::u16string &t = box.text();
+            return pos > 0 && pos < int(t.size()) && t[std::size_t(pos)] >= 0xDC00 && t[std::size_t(pos)] <= 0xDFFF
+                && t[std::size_t(pos - 1)] >= 0xD800 && t[std::size_t(pos - 1)] <= 0xDBFF;
+        };
+        if (inPair(box.selStart()) || inPair(box.selStart() + box.selLength()))
+            fail("after %s the caret stands inside a surrogate pair", what);
     }
 
     // A line submitted as the front-ends submit it: the visible box takes the
@@ -394,10 +431,10 @@ private:
     {
         const GameState &after = m_game->state();
         const GameWindow &w = m_game->window();
-        const bool undone = w.txtGame == Game::kOverflowNotice && after == before;
+        const bool undone = w.txtGame == kWords.overflow && after == before;
         if (undone) {
             GameWindow expected = beforeWindow;
-            expected.txtGame = Game::kOverflowNotice;
+            expected.txtGame = kWords.overflow;
             // A submitted line is in the box, as Enter found it, and no
             // dictionary phrase is selected for it.
             if (m_submitted) {
