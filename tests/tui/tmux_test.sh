@@ -242,40 +242,6 @@ dialog)
     wait_gone "tarnvale"
     ;;
 
-walkthrough)
-    # The whole story of the easy transcript, typed key by key.
-    start 80 24 tmux-256color
-    wait_for "выбирите сложность"
-    choose_easy
-    key Enter
-    wait_for "простая игра"
-    steps=0
-    while IFS= read -r row; do
-        case "$row" in
-        "# The story is over"*) break ;;
-        "type "*) text=${row#type }; type_keys "${text//\\s/ }" ;;
-        "key Enter") key Enter ;;
-        "? lblSteps "*) steps=${row#? lblSteps } ;;
-        esac
-    done < "$transcripts/walkthrough_easy.txt"
-    [ "${steps% ходов}" -gt 20 ] || fail "the transcript ends after only $steps"
-    wait_for "$steps"
-    wait_for "- Алло, Евграф?"
-    wait_for "200 очков"
-    wait_for "50 руб."
-    # The ending fills the box of the smallest screen exactly, so paging
-    # keeps it whole.
-    wait_for "http://tarnvale.example/"
-    key PageDown
-    sleep 0.2
-    wait_for "- Алло, Евграф?"
-    wait_for "http://tarnvale.example/"
-    # The story is over, the game is not.
-    type_keys "осмотреться"
-    key Enter
-    wait_for "крохотной однокомнатной"
-    ;;
-
 completion)
     start 80 24 tmux-256color
     wait_for "выбирите сложность"

@@ -347,53 +347,6 @@ class DialogAndConsole(PageTest):
 
 
 class Walkthrough(PageTest):
-    def test_hard_walkthrough_to_the_ending(self):
-        """Every command of the hard walkthrough typed as keys; its texts checked on the page."""
-        self.start()
-        expected = []
-        password_checked = False
-        with open(os.path.join(TRANSCRIPTS, 'walkthrough_hard.txt'), encoding='utf-8') as f:
-            lines = f.read().split('\n')
-        for number, line in enumerate(lines + [''], 1):
-            where = f'walkthrough_hard.txt:{number}'
-            if not line.startswith('=') and expected:
-                self.assertEqual(self.output(), '\n'.join(expected), where)
-                expected = []
-            if line.startswith('> '):
-                if line == '> lyra' and not password_checked:
-                    self.check_password_box()
-                    password_checked = True
-                self.command(line[2:])
-            elif line.startswith('= ') or line == '=':
-                expected.append(line[2:])
-            elif line.startswith('~ '):
-                self.assertIn(line[2:], self.output(), where)
-            elif line.startswith('? lbl'):
-                field, _, value = line[2:].partition(' ')
-                self.assertEqual(self.text(field), value, where)
-            elif line.startswith('? inv'):
-                field, _, value = line[2:].partition(' ')
-                self.assertEqual(self.text('lblInv' + field[3:]), value, where)
-        self.assertTrue(password_checked)
-        self.assertIn('(729)58-14-30', self.output() + self.text('lblAction'))
-        self.assertFalse(self.box('txtCon')['hidden'])
-
-    def check_password_box(self):
-        con, pwd = self.box('txtCon'), self.box('txtPwd')
-        self.assertTrue(con['hidden'])
-        self.assertFalse(pwd['hidden'])
-        self.assertTrue(pwd['focused'], 'the password box has the keyboard')
-        steps = self.text('lblSteps')
-        self.keys(Keys.ARROW_UP)
-        self.assertEqual(self.box('txtPwd')['value'], 'включить компьютер')
-        self.keys(Keys.ESCAPE)
-        self.assertEqual(self.box('txtPwd')['value'], '')
-        self.command('Lyra')
-        self.assertEqual(self.output(), 'Пароль неверный. Попробуйте ещё раз.\nВведите пароль:')
-        self.assertEqual(self.text('lblSteps'), steps, 'an attempt is not a move')
-        self.assertEqual(self.text('lblAction'), 'Lyra')
-        self.assertEqual(self.box('txtPwd')['value'], '')
-
 
 class Phone(PageTest):
     width, height, mobile = 360, 640, True
