@@ -1,4 +1,4 @@
-// The engine on its own: counters, labels, the console keys, the completion,
+// The engine on its own: counters, labels, the console keys,
 // the order in which rules run and the all-or-nothing turn. A small story made
 // up for the purpose stands in for the real one.
 #include "engine/completion.h"
@@ -100,9 +100,6 @@ private Q_SLOTS:
     void passwordBox();
     void dictionaryOrder();
     void foldFollowsCodePage1251();
-    void completionWhileTyping();
-    void completionWithBackspace();
-    void completionAfterUpAndEsc();
     void submitLeavesNoPhraseSelected();
     void musicOncePerStart();
     void inputGoesToTheVisibleBox();
@@ -529,122 +526,6 @@ void EngineTest::foldFollowsCodePage1251()
     t.game.pressConKey(kKeyEscape);
     typeEach(t.game, u"\u1C80");   // looks like в, matches nothing
     QCOMPARE(t.game.window().txtCon.text(), u"\u1C80"s);
-}
-
-void EngineTest::completionWhileTyping()
-{
-    TestGame t(true);
-    Game &g = t.game;
-    const TextBox &box = g.window().txtCon;
-
-    g.typeCon(u"о");
-    QCOMPARE(box.text(), u"осм"s);
-    QCOMPARE(box.selStart(), 1);
-    QCOMPARE(box.selLength(), 2);
-    QCOMPARE(g.window().lstItemsIndex, 0);
-
-    g.pressConKey(kKeyEscape);
-    g.typeCon(u"О"); // a capital letter takes the dictionary's case
-    QCOMPARE(box.text(), u"осм"s);
-    QCOMPARE(box.selStart(), 1);
-
-    // Typing replaces the selected tail; "осм" typed out stays "осм".
-    typeEach(g, u"см"s);
-    QCOMPARE(box.text(), u"осм"s);
-    QCOMPARE(box.selLength(), 0);
-
-    // The first phrase in list order wins.
-    g.pressConKey(kKeyEscape);
-    typeEach(g, u"вз"s);
-    QCOMPARE(box.text(), u"взять ключ"s);
-    g.pressConKey(kKeyEscape);
-    g.typeCon(u"п");
-    QCOMPARE(box.text(), u"переулок"s);
-
-    // Text that begins no phrase stays as typed.
-    g.pressConKey(kKeyEscape);
-    typeEach(g, u"xyz"s);
-    QCOMPARE(box.text(), u"xyz"s);
-    QCOMPARE(g.window().lstItemsIndex, -1);
-
-    // Ё and ё are the same letter to the search.
-    g.pressConKey(kKeyEscape);
-    typeEach(g, u"переложить деШЁ"s);
-    QCOMPARE(box.text(), u"переложить дешёвые сигареты"s);
-
-    // Enter submits the whole completed phrase.
-    g.pressConKey(kKeyEscape);
-    typeEach(g, u"изуч у"s);
-    QCOMPARE(box.text(), u"изуч урну"s);
-    g.pressConKey(kKeyEnter);
-    QCOMPARE(g.window().lblAction, u"изуч урну"s);
-    QCOMPARE(box.text(), std::u16string());
-}
-
-void EngineTest::completionWithBackspace()
-{
-    TestGame t(true);
-    Game &g = t.game;
-    const TextBox &box = g.window().txtCon;
-
-    g.typeCon(u"о");
-    g.pressConKey(kKeyBackspace);
-    QCOMPARE(box.text(), std::u16string());
-
-    typeEach(g, u"осм у"s);
-    QCOMPARE(box.text(), u"осм урну"s);
-    QCOMPARE(box.selStart(), 5);
-    QCOMPARE(box.selLength(), 3);
-    g.pressConKey(kKeyBackspace);
-    QCOMPARE(box.text(), u"осм ключ"s);
-    QCOMPARE(box.selStart(), 0);
-    QCOMPARE(box.selLength(), 8);
-    g.pressConKey(kKeyBackspace);
-    QCOMPARE(box.text(), u"осм ключ"s);
-    // Delete takes a selection that starts at 0.
-    g.pressConKey(kKeyDelete);
-    QCOMPARE(box.text(), std::u16string());
-
-    // A whole phrase: Backspace seems to select its last letter.
-    typeEach(g, u"осмотреть урну"s);
-    QCOMPARE(box.selLength(), 0);
-    g.pressConKey(kKeyBackspace);
-    QCOMPARE(box.text(), u"осмотреть урну"s);
-    QCOMPARE(box.selStart(), 13);
-    QCOMPARE(box.selLength(), 1);
-    // Delete cannot remove a completed tail.
-    g.pressConKey(kKeyDelete);
-    QCOMPARE(box.text(), u"осмотреть урну"s);
-}
-
-void EngineTest::completionAfterUpAndEsc()
-{
-    TestGame t(true);
-    Game &g = t.game;
-    const TextBox &box = g.window().txtCon;
-
-    // A dictionary phrase comes back wholly selected.
-    g.submit(u"осм урну"s);
-    g.pressConKey(kKeyUp);
-    QCOMPARE(box.text(), u"осм урну"s);
-    QCOMPARE(box.selStart(), 0);
-    QCOMPARE(box.selLength(), 8);
-
-    // A beginning of a phrase is completed to the first such phrase.
-    g.pressConKey(kKeyEscape);
-    QCOMPARE(box.text(), std::u16string());
-    g.submit(u"осм у"s);
-    g.pressConKey(kKeyUp);
-    QCOMPARE(box.text(), u"осм урну"s);
-    QCOMPARE(box.selLength(), 8);
-
-    // Anything else stays as recalled, the caret at 0.
-    g.pressConKey(kKeyEscape);
-    g.submit(u"где я?"s);
-    g.pressConKey(kKeyUp);
-    QCOMPARE(box.text(), u"где я?"s);
-    QCOMPARE(box.selStart(), 0);
-    QCOMPARE(box.selLength(), 0);
 }
 
 void EngineTest::submitLeavesNoPhraseSelected()

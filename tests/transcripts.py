@@ -350,7 +350,8 @@ class TerminalDriver:
         column = [row[self.PANEL - 2:self.PANEL - 1] for row in rows[2:self.ROWS - 2]]
         if '↓' not in column and '↑' not in column:
             state['txtGame.words'] = ' '.join(' '.join(output).split())
-        state['con'] = rows[self.ROWS - 1][4:].rstrip()
+        # Blanks at the end of the command line cannot be told from the screen's.
+        state['con.rstrip'] = rows[self.ROWS - 1][4:].rstrip()
         return state
 
     def close(self):
@@ -467,6 +468,8 @@ class Runner:
         text = lambda v: v
         number = lambda v: str(v)
         boolean = lambda v: 'true' if v else 'false'
+        if field == 'con' and 'con' not in self.state() and 'con.rstrip' in self.state():
+            return self.expect(field, 'con.rstrip', value.rstrip(' '), text)
         if field in ('lblAction', 'lblSteps', 'lblMoney', 'lblPoints', 'lblDiff', 'con', 'pwd', 'con.sel'):
             return self.expect(field, field, value, text)
         if field in ('con.visible', 'con.enabled', 'pwd.visible'):

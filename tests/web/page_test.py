@@ -108,36 +108,6 @@ class DialogAndConsole(PageTest):
         self.assertEqual(self.text('lblDiff'), 'простая игра')
         self.assertEqual(self.text('lblSteps'), '0 ходов')
 
-    def test_easy_completion_selects_the_tail(self):
-        self.start(easy=True)
-        self.keys('О')
-        self.assertEqual(self.box('txtCon'), {'value': 'осм', 'start': 1, 'end': 3, 'hidden': False,
-                                               'disabled': False, 'focused': True})
-        self.keys(Keys.BACKSPACE)
-        self.assertEqual(self.box('txtCon')['value'], '')
-        self.keys('осм у')
-        b = self.box('txtCon')
-        self.assertEqual((b['value'], b['start'], b['end']), ('осм урну', 5, 8))
-        self.keys(Keys.BACKSPACE)
-        b = self.box('txtCon')
-        self.assertEqual((b['value'], b['start'], b['end']), ('осм ключ', 0, 8))
-        self.keys(Keys.BACKSPACE)
-        self.assertEqual(self.box('txtCon')['value'], 'осм ключ', 'a selection from 0 stays')
-        self.keys(Keys.DELETE)
-        self.assertEqual(self.box('txtCon')['value'], '', 'Delete takes a selection from 0')
-        self.keys('осм урну', Keys.ENTER)
-        self.assertIn('пустая пачка', self.output())
-        self.assertEqual(self.text('lblPoints'), '20 очков')
-        self.assertEqual(self.text('lblAction'), 'осм урну')
-        self.keys(Keys.ARROW_UP)
-        b = self.box('txtCon')
-        self.assertEqual((b['value'], b['start'], b['end']), ('осм урну', 0, 8))
-        self.keys(Keys.ESCAPE)
-        self.assertEqual(self.box('txtCon')['value'], '')
-        # A text that begins no phrase stays as typed.
-        self.keys('ъъ')
-        self.assertEqual(self.box('txtCon')['value'], 'ъъ')
-
     def test_paste_takes_the_first_line(self):
         self.start()
         self.d.execute_cdp_cmd('Browser.grantPermissions', {
