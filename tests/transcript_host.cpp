@@ -1,15 +1,10 @@
-// The engine as a player meets it, driven by the transcript runner
-// (tests/transcripts.py) one step per line on standard input:
-//   start EASY MUSIC   a game with the settings, 0 or 1 each
-//   line HEX           the line typed into the visible box, then Enter
-//   type HEX           the text typed a character at a time
-//   key NAME           Enter, Esc, Up, Backspace or Delete in the visible box
-//   newgame            a new game with the same settings
-//   state              what the game shows, as one JSON object
-// Texts are UTF-16 code units in hexadecimal, four digits each. Every step
-// is answered with one line: "ok", or the state.
+// The engine as a player meets it, for the transcript runner
+// (tests/transcripts.py): the steps of transcript_steps.h, typed and pressed
+// into the visible box as a player does.
 #include "engine/game.h"
 #include "story/story.h"
+#include "transcript_steps.h"
+#include "utf8.h"
 
 #include <cstdio>
 #include <iostream>
@@ -21,47 +16,27 @@ namespace {
 
 using namespace tarnvale;
 
-std::u16string fromHex(std::string_view hex)
-{
-    std::u16string text;
-    for (std::size_t i = 0; i + 4 <= hex.size(); i += 4)
-        text += char16_t(std::stoul(std::string(hex.substr(i, 4)), nullptr, 16));
-    return text;
-}
-
 // A JSON string: UTF-8, with every control character and lone surrogate
 // escaped.
 std::string json(std::u16string_view text)
 {
     std::string out = "\"";
+    std::size_t plain = 0;   // where the run of characters that need no escape began
     for (std::size_t i = 0; i < text.size(); ++i) {
-        char32_t c = text[i];
+        const char16_t c = text[i];
         const bool high = c >= 0xD800 && c <= 0xDBFF;
         if (high && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (char32_t(text[++i]) - 0xDC00);
-        } else if (c < 0x20 || c == u'"' || c == u'\\' || (c >= 0xD800 && c <= 0xDFFF)) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", unsigned(c));
-            out += escaped;
+            ++i;
             continue;
         }
-        if (c < 0x80) {
-            out += char(c);
-        } else if (c < 0x800) {
-            out += char(0xC0 | (c >> 6));
-            out += char(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += char(0xE0 | (c >> 12));
-            out += char(0x80 | ((c >> 6) & 0x3F));
-            out += char(0x80 | (c & 0x3F));
-        } else {
-            out += char(0xF0 | (c >> 18));
-            out += char(0x80 | ((c >> 12) & 0x3F));
-            out += char(0x80 | ((c >> 6) & 0x3F));
-            out += char(0x80 | (c & 0x3F));
+        if (c < 0x20 || c == u'"' || c == u'\\' || (c >= 0xD800 && c <= 0xDFFF)) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", unsigned(c));
+            out += test::toUtf8(text.substr(plain, i - plain)) + escaped;
+            plain = i + 1;
         }
     }
-    return out + '"';
+    return out + test::toUtf8(text.substr(plain)) + '"';
 }
 
 const char *const kFlagNames[] = {
@@ -70,7 +45,7 @@ const char *const kFlagNames[] = {
 };
 static_assert(std::size(kFlagNames) == kFlagCount);
 
-std::string state(const Game &game, int launches)
+std::string shownState(const Game &game, int launches)
 {
     const GameWindow &w = game.window();
     const GameState &s = game.state();
@@ -104,48 +79,47 @@ void typeEach(Game &game, std::u16string_view text)
     }
 }
 
+class Host {
+public:
+    void start(bool easy, bool music)
+    {
+        m_settings.easyMode = easy ? kTrue : kFalse;
+        m_settings.musicOn = music ? kTrue : kFalse;
+        m_launches = 0;
+        m_game = std::make_unique<Game>(m_settings, tarnvaleStory(), [this] { ++m_launches; });
+    }
+    void line(std::u16string_view text)
+    {
+        if (!m_game->visibleBox().acceptsInput())
+            return;
+        typeEach(*m_game, text);
+        m_game->key(Key::Enter);
+    }
+    void type(std::u16string_view text) { typeEach(*m_game, text); }
+    bool key(const std::string &name)
+    {
+        static const std::map<std::string, Key> keys = {
+            {"Enter", Key::Enter}, {"Esc", Key::Escape}, {"Up", Key::Up}, {"Backspace", Key::Backspace},
+            {"Delete", Key::Delete},
+        };
+        if (!keys.count(name))
+            return false;
+        m_game->key(keys.at(name));
+        return true;
+    }
+    void newGame() { m_game->newGame(); }
+    std::string state() const { return shownState(*m_game, m_launches); }
+
+private:
+    GameSettings m_settings;
+    int m_launches = 0;
+    std::unique_ptr<Game> m_game;
+};
+
 } // namespace
 
 int main()
 {
-    const std::map<std::string, Key> keys = {
-        {"Enter", Key::Enter}, {"Esc", Key::Escape}, {"Up", Key::Up}, {"Backspace", Key::Backspace},
-        {"Delete", Key::Delete},
-    };
-    GameSettings settings;
-    int launches = 0;
-    std::unique_ptr<Game> game;
-    for (std::string line; std::getline(std::cin, line);) {
-        const std::size_t space = line.find(' ');
-        const std::string verb = line.substr(0, space);
-        const std::string arg = space == std::string::npos ? std::string() : line.substr(space + 1);
-        if (verb == "start") {
-            settings.easyMode = arg.size() > 0 && arg[0] == '1' ? kTrue : kFalse;
-            settings.musicOn = arg.size() > 2 && arg[2] == '1' ? kTrue : kFalse;
-            launches = 0;
-            game = std::make_unique<Game>(settings, tarnvaleStory(), [&launches] { ++launches; });
-        } else if (!game) {
-            std::cout << "no game" << std::endl;
-            continue;
-        } else if (verb == "line") {
-            if (game->visibleBox().acceptsInput()) {
-                typeEach(*game, fromHex(arg));
-                game->key(Key::Enter);
-            }
-        } else if (verb == "type") {
-            typeEach(*game, fromHex(arg));
-        } else if (verb == "key" && keys.count(arg)) {
-            game->key(keys.at(arg));
-        } else if (verb == "newgame") {
-            game->newGame();
-        } else if (verb == "state") {
-            std::cout << state(*game, launches) << std::endl;
-            continue;
-        } else {
-            std::cout << "unknown step " << line << std::endl;
-            continue;
-        }
-        std::cout << "ok" << std::endl;
-    }
-    return 0;
+    Host host;
+    return tarnvale::test::serveTranscriptSteps(host);
 }

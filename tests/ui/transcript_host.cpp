@@ -1,10 +1,13 @@
 // The windows, offscreen, driven by the transcript runner
-// (tests/transcripts.py) with the steps of tests/transcript_host.cpp: the
+// (tests/transcripts.py) with the steps of transcript_steps.h: the
 // dialog's choices and "начать" are clicked, keys and typed characters go to
 // the input box on screen as real key events, and the state is read back
 // from the widgets by their names. The windows show no flags, location or
 // music; a caret and a selection they do show.
 #include "uitest.h"
+
+#include "transcript_steps.h"
+#include "ui/qtstrings.h"
 
 #include "story/story.h"
 #include "ui/desktop.h"
@@ -30,14 +33,6 @@ using namespace tarnvale::ui::test;
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-QString fromHex(const std::string &hex)
-{
-    QString text;
-    for (std::size_t i = 0; i + 4 <= hex.size(); i += 4)
-        text += QChar(char16_t(std::stoul(hex.substr(i, 4), nullptr, 16)));
-    return text;
-}
 
 void click(QWidget *window, const char *name)
 {
@@ -66,20 +61,32 @@ public:
         return password->isVisible() ? password : child<QLineEdit>(game(), "txtCon");
     }
 
-    void key(const std::string &name)
+    bool key(const std::string &name)
     {
         static const std::map<std::string, Qt::Key> keys = {
             {"Enter", Qt::Key_Return}, {"Esc", Qt::Key_Escape}, {"Up", Qt::Key_Up},
             {"Backspace", Qt::Key_Backspace}, {"Delete", Qt::Key_Delete},
         };
+        if (!keys.count(name))
+            return false;
         pressKey(box(), keys.at(name));
+        QCoreApplication::processEvents();
+        return true;
+    }
+
+    void type(std::u16string_view text)
+    {
+        typeText(box(), toQString(text));
         QCoreApplication::processEvents();
     }
 
-    void type(const QString &text)
+    // Typed into the box on screen and sent with Enter, where the box takes keys.
+    void line(std::u16string_view text)
     {
-        typeText(box(), text);
-        QCoreApplication::processEvents();
+        if (!box()->isEnabled())
+            return;
+        type(text);
+        key("Enter");
     }
 
     void newGame()
@@ -94,7 +101,9 @@ public:
         click(dialog, "lblStart");
     }
 
-    QJsonObject state() const
+    std::string state() const { return QJsonDocument(shown()).toJson(QJsonDocument::Compact).toStdString(); }
+
+    QJsonObject shown() const
     {
         QWidget *w = game();
         const auto text = [w](const char *name) { return child<QLabel>(w, name)->text(); };
@@ -137,37 +146,5 @@ int main(int argc, char **argv)
     clickFasterThanAPerson();
     quietAboutRaise();
     Host host;
-    bool started = false;
-    for (std::string line; std::getline(std::cin, line);) {
-        const std::size_t space = line.find(' ');
-        const std::string verb = line.substr(0, space);
-        const std::string arg = space == std::string::npos ? std::string() : line.substr(space + 1);
-        if (verb == "start") {
-            host.start(arg.size() > 0 && arg[0] == '1', arg.size() > 2 && arg[2] == '1');
-            started = true;
-        } else if (!started) {
-            std::cout << "no game" << std::endl;
-            continue;
-        } else if (verb == "line") {
-            // Typed into the box on screen and sent with Enter, where the box takes keys.
-            if (host.box()->isEnabled()) {
-                host.type(fromHex(arg));
-                host.key("Enter");
-            }
-        } else if (verb == "type") {
-            host.type(fromHex(arg));
-        } else if (verb == "key") {
-            host.key(arg);
-        } else if (verb == "newgame") {
-            host.newGame();
-        } else if (verb == "state") {
-            std::cout << QJsonDocument(host.state()).toJson(QJsonDocument::Compact).toStdString() << std::endl;
-            continue;
-        } else {
-            std::cout << "unknown step " << line << std::endl;
-            continue;
-        }
-        std::cout << "ok" << std::endl;
-    }
-    return 0;
+    return tarnvale::test::serveTranscriptSteps(host);
 }
