@@ -316,8 +316,6 @@ class DialogAndConsole(PageTest):
         self.assertTrue(value(dialog[0], 'description'), 'the dialog says what it is for')
 
 
-class Walkthrough(PageTest):
-
 class Phone(PageTest):
     width, height, mobile = 360, 640, True
 
