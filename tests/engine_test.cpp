@@ -108,6 +108,9 @@ private Q_SLOTS:
     void programFlow();
     void pressesJustAfterAWindowAppeared();
     void placeBesideTheGame();
+    void composedWordIsTypedKeyByKey();
+    void keptGameComesBack();
+    void keptGameThatDoesNotReplay();
 };
 
 void EngineTest::newGameShowsTheStart()
@@ -716,4 +719,122 @@ void EngineTest::placeBesideTheGame()
 }
 
 QTEST_APPLESS_MAIN(EngineTest)
+
+namespace {
+
+// A program whose game was started with the given settings, from the keyboard.
+struct Played {
+    explicit Played(bool easy)
+    {
+        program.start(0);
+        program.press(Window::Dialog, easy ? Control::Easy : Control::Hard, 0);
+        program.press(Window::Dialog, Control::Start, 0);
+    }
+    GameSettings settings;
+    Program program{settings, kTestStory};
+    Game &game() { return *program.game(); }
+};
+
+} // namespace
+
+void EngineTest::keptGameComesBack()
+{
+    // A hard game at the password box, with help open and a guess half typed,
+    // and two turns that overflowed the points.
+    Played hard(false);
+    for (const std::u16string_view line : {u"a", u"take", u"rich", u"rich", u"a\\b", u"lock", u"no"})
+        hard.game().submit(line);
+    hard.game().type(u"p\\w");
+    hard.game().select(1, 2);
+    hard.program.press(Window::Game, Control::Help, 0);
+    // An easy game with a completion selected in the command box.
+    Played easy(true);
+    enter(easy.game(), u"go");
+    typeEach(easy.game(), u"ос");
+    QVERIFY(easy.game().window().lstItemsIndex >= 0);
+
+    for (Played *before : {&hard, &easy}) {
+        const std::u16string record = before->program.record();
+        QVERIFY(!record.empty());
+        QVERIFY(record.size() < 512);
+        GameSettings settings;
+        Program after(settings, kTestStory);
+        QVERIFY(after.resume(record, 5));
+        QVERIFY(after.game() != nullptr);
+        QVERIFY(after.game()->window() == before->game().window());
+        QVERIFY(after.game()->state() == before->game().state());
+        QCOMPARE(after.game()->submitted(), before->game().submitted());
+        QCOMPARE(settings.easyMode, before->settings.easyMode);
+        for (const Window w : {Window::Dialog, Window::Game, Window::Help, Window::Author})
+            QCOMPARE(after.isOpen(w), before->program.isOpen(w));
+        // and the game goes on as it would have
+        after.game()->key(Key::Enter);
+        before->game().key(Key::Enter);
+        QVERIFY(after.game()->window() == before->game().window());
+    }
+    QVERIFY(hard.game().passwordShown());
+
+    // Nothing is kept once the game is left: "новая", "выход".
+    hard.program.press(Window::Game, Control::New, 0);
+    QVERIFY(hard.program.record().empty());
+    easy.program.press(Window::Game, Control::Exit, 0);
+    QVERIFY(easy.program.record().empty());
+}
+
+void EngineTest::keptGameThatDoesNotReplay()
+{
+    Played played(false);
+    for (const std::u16string_view line : {u"a", u"take", u"go"})
+        played.game().submit(line);
+    const std::u16string record = played.program.record();
+    const auto replaced = [&](std::u16string_view from, std::u16string_view to) {
+        std::u16string r = record;
+        const std::size_t at = r.find(from);
+        return at == std::u16string::npos ? std::u16string{} : r.replace(at, from.size(), to);
+    };
+    // A changed line leads elsewhere; a changed digest stands for a story
+    // that has changed since; the rest cannot be read.
+    const std::u16string broken[] = {
+        replaced(u"> take", u"> drop"),
+        replaced(u"digest ", u"digest 1"),
+        replaced(u"tarnvale 1", u"tarnvale 2"),
+        replaced(u"settings 0 1", u"settings 2 1"),
+        replaced(u"> go", u"> g\\o"),
+        record.substr(0, record.find(u"digest")),
+        u"",
+        u"garbage",
+    };
+    for (const std::u16string &r : broken) {
+        GameSettings settings;
+        Program p(settings, kTestStory);
+        p.start(0);
+        p.press(Window::Dialog, Control::Easy, 0);
+        p.press(Window::Dialog, Control::Start, 0);
+        p.press(Window::Game, Control::Help, 0);
+        QVERIFY2(!p.resume(r, 0), QString::fromStdU16String(r).toUtf8());
+        // a fresh start, nothing of either game half brought back
+        QVERIFY(p.isOpen(Window::Dialog));
+        QVERIFY(!p.isOpen(Window::Game) && !p.isOpen(Window::Help) && !p.game());
+        QVERIFY(p.chosen(Control::Hard));
+        QVERIFY(p.record().empty());
+    }
+}
+
+void EngineTest::composedWordIsTypedKeyByKey()
+{
+    // An input method commits "смо" after "о", with the completed tail of
+    // "о" selected: the same box as the three letters typed one by one.
+    TestGame byKeys(true), composed(true);
+    typeEach(byKeys.game, u"осмо");
+    typeEach(composed.game, u"о");
+    const std::u16string_view before = composed.game.window().txtCon.text();
+    QCOMPARE(composed.game.completion(u"осмо"), byKeys.game.window().txtCon.text());
+    composed.game.edit(u"осмо" + std::u16string(before.substr(1 + composed.game.window().txtCon.selLength())), 4);
+    QVERIFY(composed.game.window().txtCon == byKeys.game.window().txtCon);
+    QCOMPARE(composed.game.window().lstItemsIndex, byKeys.game.window().lstItemsIndex);
+    // A hard game and an unknown beginning complete nothing.
+    QCOMPARE(composed.game.completion(u"щщ"), u"");
+    QCOMPARE(TestGame(false).game.completion(u"осмо"), u"");
+}
+
 #include "engine_test.moc"

@@ -69,6 +69,7 @@ void Game::newGame()
     m_window.txtPwd.visible = false;
     m_state = GameState{};
     m_changeDepth = 0;
+    m_submitted.clear();
     Form_Load();
 }
 
@@ -248,16 +249,7 @@ void Game::txtCon_Change()
     ++m_changeDepth;
 
     TextBox &box = m_window.txtCon;
-    const std::u16string_view typed = box.text();
-    m_window.lstItemsIndex = -1;
-    if (!typed.empty()) {
-        for (int i = 0; i < m_window.lstItems.size(); ++i) {
-            if (startsWithFolded(m_window.lstItems[i], typed)) {
-                m_window.lstItemsIndex = i;
-                break;
-            }
-        }
-    }
+    m_window.lstItemsIndex = completionIndex(box.text());
     if (m_window.lstItemsIndex >= 0) {
         const int caret = box.selStart();
         setConText(m_window.lstItems[m_window.lstItemsIndex]);
@@ -265,6 +257,25 @@ void Game::txtCon_Change()
         box.setSelLength(int(box.text().size()) - caret);
     }
     --m_changeDepth;
+}
+
+int Game::completionIndex(std::u16string_view typed) const
+{
+    if (!typed.empty()) {
+        for (int i = 0; i < m_window.lstItems.size(); ++i) {
+            if (startsWithFolded(m_window.lstItems[i], typed))
+                return i;
+        }
+    }
+    return -1;
+}
+
+std::u16string_view Game::completion(std::u16string_view text) const
+{
+    if (m_settings.easyMode != kTrue || passwordShown() || !m_window.txtCon.acceptsInput())
+        return {};
+    const int i = completionIndex(text);
+    return i < 0 ? std::u16string_view{} : m_window.lstItems[i];
 }
 
 void Game::txtPwd_KeyDown(int &keyCode)
@@ -298,6 +309,8 @@ void Game::pressConKey(int keyCode)
     TextBox &box = m_window.txtCon;
     if (!box.acceptsInput())
         return;
+    if (keyCode == kKeyEnter)
+        m_submitted.push_back(box.text());
     txtCon_KeyDown(keyCode);
     if (keyCode == kKeyBackspace && box.backspace())
         txtCon_Change();
@@ -310,6 +323,8 @@ void Game::pressPwdKey(int keyCode)
     TextBox &box = m_window.txtPwd;
     if (!box.acceptsInput())
         return;
+    if (keyCode == kKeyEnter)
+        m_submitted.push_back(box.text());
     txtPwd_KeyDown(keyCode);
     if (keyCode == kKeyBackspace)
         box.backspace();
@@ -402,7 +417,16 @@ void Game::edit(std::u16string_view text, int caret)
     const std::size_t kept = was.size() - (end - start);
     if (text.size() > kept && caret >= 0 && std::size_t(caret) == start + (text.size() - kept)
         && text.substr(0, start) == was.substr(0, start) && text.substr(std::size_t(caret)) == was.substr(end)) {
-        type(firstLine(text.substr(start, text.size() - kept)));
+        // Key by key, as the completion answers every key.
+        const std::u16string_view typed = firstLine(text.substr(start, text.size() - kept));
+        for (std::size_t i = 0; i < typed.size();) {
+            const std::size_t n = i + 1 < typed.size() && typed[i] >= 0xd800 && typed[i] < 0xdc00
+                                          && typed[i + 1] >= 0xdc00 && typed[i + 1] < 0xe000
+                                      ? 2
+                                      : 1;
+            type(typed.substr(i, n));
+            i += n;
+        }
         return;
     }
     // Anything else: the box keeps the text up to a line break that came in.
@@ -467,6 +491,58 @@ bool Game::submit(std::u16string_view line)
         return true;
     }
     return false;
+}
+
+namespace {
+
+// FNV-1a, 64 bits.
+class Digest {
+public:
+    void add(std::uint64_t value, int bytes = 2)
+    {
+        for (int i = 0; i < bytes; ++i) {
+            m_hash = (m_hash ^ ((value >> (8 * i)) & 0xff)) * 0x100000001b3ull;
+        }
+    }
+    void add(std::u16string_view text)
+    {
+        add(text.size(), 4);
+        for (const char16_t c : text)
+            add(c);
+    }
+    std::uint64_t value() const { return m_hash; }
+
+private:
+    std::uint64_t m_hash = 0xcbf29ce484222325ull;
+};
+
+} // namespace
+
+std::uint64_t Game::fingerprint() const
+{
+    Digest d;
+    for (const std::int16_t n : {m_state.moveCount, m_state.points, m_state.money, m_state.location})
+        d.add(std::uint16_t(n));
+    for (const Bool16 f : m_state.flags)
+        d.add(std::uint16_t(f));
+    const GameWindow &w = m_window;
+    for (const std::u16string *caption : {&w.txtGame, &w.lblAction, &w.lblSteps, &w.lblMoney, &w.lblPoints, &w.lblDiff})
+        d.add(*caption);
+    for (const std::u16string &slot : w.lblInv)
+        d.add(slot);
+    for (const bool b : {w.txtCon.visible, w.txtCon.enabled, w.txtPwd.visible, w.txtPwd.enabled})
+        d.add(b ? 1 : 0, 1);
+    d.add(std::uint64_t(w.lstItems.size()), 4);
+    return d.value();
+}
+
+void Game::restoreBox(std::u16string_view text, int start, int length, int listIndex)
+{
+    TextBox &box = visibleBoxForInput();
+    box.setText(firstLine(text));
+    select(start, length);
+    if (!passwordShown())
+        m_window.lstItemsIndex = listIndex >= 0 && listIndex < m_window.lstItems.size() ? listIndex : -1;
 }
 
 // ---------------------------------------------------------------------------

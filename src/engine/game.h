@@ -12,6 +12,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tarnvale {
 
@@ -105,7 +106,8 @@ public:
     void type(std::u16string_view text);
     // An edit that a real text widget made on its own (dragging text, an
     // input method, deleting a word, an undo): its new text and caret. An
-    // edit that is only typing at the selection counts as typing.
+    // edit that is only typing at the selection counts as typing, one
+    // character after another.
     void edit(std::u16string_view text, int caret);
     // The player moved the caret or selected text (no change of the text).
     // Neither end stays inside a surrogate pair.
@@ -113,6 +115,21 @@ public:
     // A paste (or a drop) at the selection: the text up to its first line
     // break goes in as typed; nothing is ever submitted by a paste.
     void paste(std::u16string_view text);
+    // The lines submitted with Enter since the game started, in order: played
+    // again into a fresh game with the same settings they give this game back.
+    const std::vector<std::u16string> &submitted() const { return m_submitted; }
+    // A digest of everything the lines submitted decide: the state record and
+    // every caption but the input boxes' texts.
+    std::uint64_t fingerprint() const;
+    // Puts the visible box back as it was, text, selection and completion,
+    // without a change of it being handled.
+    void restoreBox(std::u16string_view text, int start, int length, int listIndex);
+
+    // What the easy game would complete the command box's text to, were the
+    // box to hold `text` (an input method's word still being composed):
+    // empty when it would complete nothing.
+    std::u16string_view completion(std::u16string_view text) const;
+
     // The input box on screen.
     bool passwordShown() const { return m_window.txtPwd.visible; }
     const TextBox &visibleBox() const { return passwordShown() ? m_window.txtPwd : m_window.txtCon; }
@@ -186,6 +203,7 @@ private:
     void rewrite(std::u16string &caption, std::optional<std::u16string> TurnUndo::*kept,
                  std::u16string text);
     void keepInventory();   // before the inventory changes
+    int completionIndex(std::u16string_view typed) const;   // in the hidden list, -1 for none
     void setConText(std::u16string_view text);
     TextBox &visibleBoxForInput() { return passwordShown() ? m_window.txtPwd : m_window.txtCon; }
     bool easyGame() const { return m_settings.easyMode != kFalse; }
@@ -196,6 +214,7 @@ private:
     GameState m_state;
     GameWindow m_window;
     std::optional<TurnUndo> m_turn;   // while Enter's turn runs
+    std::vector<std::u16string> m_submitted;
     int m_changeDepth = 0;
 };
 

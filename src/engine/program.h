@@ -7,6 +7,8 @@
 #include <functional>
 #include <memory>
 #include <span>
+#include <string>
+#include <string_view>
 
 namespace tarnvale {
 
@@ -85,6 +87,17 @@ public:
     Game *game() { return isOpen(Window::Game) ? m_game.get() : nullptr; }
     const Game *game() const { return isOpen(Window::Game) ? m_game.get() : nullptr; }
 
+    // --- a game kept across a restart of its front-end ---------------------
+    // The game in progress as a short text: the settings, the lines submitted
+    // so far, the open windows, the visible box and a digest of the state the
+    // lines lead to. Empty while no game is open.
+    std::u16string record() const;
+    // Brings a recorded game back: the lines are played again into a fresh
+    // game with the same settings. A record that cannot be read, or whose
+    // lines no longer lead to the state it recorded, gives a fresh start (the
+    // dialog) instead, and false.
+    bool resume(std::u16string_view record, Millis now = 0);
+
     // Where help or author of `size` opens beside the game window: to its
     // right, else to its left, at the game's top or below the windows
     // already there, else above or below it; inside the screen (when it is
@@ -96,6 +109,7 @@ private:
     static std::size_t index(Window w) { return std::size_t(w); }
     void open(Window window, Millis now);
     void openDialog(Millis now);
+    bool replay(std::u16string_view record, Millis now);
 
     GameSettings &m_settings;
     const Story &m_story;

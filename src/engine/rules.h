@@ -64,6 +64,7 @@ struct Wording {
     std::u16string_view money;
     std::u16string_view hardGame;       // the difficulty label
     std::u16string_view easyGame;
+    std::u16string_view resumeFailed;   // a kept game that could not be brought back
 };
 
 // The story the interpreter runs: the script of the current location, then

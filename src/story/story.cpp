@@ -30,6 +30,7 @@ const Wording kWords = {
     .money = u" руб.",
     .hardGame = u"сложная игра",
     .easyGame = u"простая игра",
+    .resumeFailed = u"Прежнюю игру вернуть не удалось, начинаем новую.",
 };
 
 } // namespace story
