@@ -13,6 +13,8 @@
   // The page's double-click interval: for this long after a window appears,
   // a click in it finishes the double click that opened it.
   const DOUBLE_CLICK_MS = 500;
+  // The game in progress lasts as long as its tab: kept here after every change.
+  const KEPT = 'tarnvale-game';
 
   const $ = (id) => document.getElementById(id);
   const named = (form, name) => form.querySelector(`[data-name="${name}"]`);
@@ -22,13 +24,13 @@
   const game = forms.Game;
   const txtCon = named(game, 'txtCon'), txtPwd = named(game, 'txtPwd');
   const txtGame = named(game, 'txtGame');
+  const stage = $('stage');
 
   // A window's size in layout pixels.
   const sizeOf = (form) => [Number(form.dataset.w) * PX_PER_TWIP, Number(form.dataset.h) * PX_PER_TWIP];
   const [GAME_W, GAME_H] = sizeOf(game);
   // The room help or author takes beside the game.
-  const besides = [forms.Help, forms.Author].map(sizeOf);
-  const BESIDE_W = Math.max(...besides.map(([w]) => w)), BESIDE_H = Math.max(...besides.map(([, h]) => h));
+  const BESIDE_W = Math.max(...[forms.Help, forms.Author].map((f) => sizeOf(f)[0]));
 
   let engine = null;
   let scale = 1;
@@ -37,13 +39,26 @@
   const raised = new Map();                 // form -> the engine's count of its raises, as last shown
 
   // --- layout -------------------------------------------------------------
+  // Where the game window fits, the windows stand as designed, their text at
+  // the size of the page's own (the browser's text size and zoom decide it).
+  // Where it does not (a phone, a window zoomed in), every window's widgets
+  // flow into one column the width of the screen.
 
-  function fitScale() {
+  const rem = () => parseFloat(getComputedStyle(document.documentElement).fontSize) || 16;
+  const touch = window.matchMedia('(any-pointer: coarse)');
+  let layoutMode = null;                    // 'windows' or 'column'
+  // The tallest the viewport has been at its present width while the
+  // keyboard may be up: an on-screen keyboard takes height, not width.
+  const tallest = { width: 0, height: 0 };
+
+  function chooseLayout() {
     const w = window.innerWidth, h = window.innerHeight;
-    // Landscape: room for help or author beside the game; portrait: below it.
-    const s = w >= h ? Math.min(w / (GAME_W + GAP + BESIDE_W + 2 * GAP), h / (GAME_H + 2 * GAP))
-                     : Math.min(w / GAME_W, h / (GAME_H + GAP + BESIDE_H));
-    return Math.max(0.3, Math.min(2.5, s));
+    const typing = document.activeElement && document.activeElement.tagName === 'INPUT';
+    if (w !== tallest.width || !typing) Object.assign(tallest, { width: w, height: h });
+    else tallest.height = Math.max(tallest.height, h);
+    scale = rem() / FONT_PX;
+    const fits = w >= (GAME_W + 2 * GAP) * scale && tallest.height >= (GAME_H + 2 * GAP) * scale;
+    return fits ? 'windows' : 'column';
   }
 
   // A length in CSS pixels that is a whole number of device pixels.
@@ -53,6 +68,8 @@
   }
 
   const rectOf = (el) => el.dataset.r.split(',').map(Number);
+  const put = (el, left, top, width, height) => Object.assign(el.style, {
+    left: `${left}px`, top: `${top}px`, width: `${width}px`, height: typeof height === 'number' ? `${height}px` : height });
 
   function placeWidgets(form) {
     const s = scale;
@@ -62,15 +79,203 @@
     form.style.fontSize = `${FONT_PX * s}px`;
     form.style.setProperty('--line', `${crisp(s)}px`);
     for (const el of form.querySelectorAll('[data-r]')) {
+      el.classList.remove('gone');
       let [l, t, w, h] = rectOf(el);
       // A label on an input box's line stands in the box's height, centred
       // as the box centres its text, so that both share one baseline.
       if (el.dataset.line) [, t, , h] = rectOf(named(form, el.dataset.line));
-      el.style.left = `${l * PX_PER_TWIP * s}px`;
-      el.style.top = `${t * PX_PER_TWIP * s}px`;
-      el.style.width = `${w * PX_PER_TWIP * s}px`;
-      el.style.height = el.classList.contains('line') ? 'var(--line)' : `${h * PX_PER_TWIP * s}px`;
+      put(el, l * PX_PER_TWIP * s, t * PX_PER_TWIP * s, w * PX_PER_TWIP * s,
+          el.classList.contains('line') ? 'var(--line)' : h * PX_PER_TWIP * s);
     }
+    if (form === game && touchKeys.length) {
+      // The touch keys at the end of the command line, the boxes shorter.
+      const [l, t, w, h] = rectOf(txtCon).map((v) => v * PX_PER_TWIP * s);
+      const key = Math.max(h, 24);
+      for (const box of [txtCon, txtPwd]) box.style.width = `${w - 2 * key}px`;
+      touchKeys.forEach((k, i) => put(k, l + w - (2 - i) * key, t + h - key, key, key));
+    }
+  }
+
+  // --- the column: the same widgets, one under another -----------------------
+
+  const PAD = 8;          // around the column and between its widgets
+  const TARGET = 44;      // the least a finger can hit
+
+  const isTarget = (el) => el.matches('button, input');
+  const signature = (el) => `${el.tagName}.${el.getAttribute('role')}.${el.classList.contains('hand')}`;
+  // A short caption before the widget it marks (the prompt, the last command's sign).
+  const isMarker = (el) => !isTarget(el) && el.classList.contains('label') && el.textContent.trim().length <= 2;
+
+  // A window's widgets in reading order, as rows of slots (a slot holds the
+  // widgets drawn in one place, like the two input boxes). Widgets beside
+  // the output box, within its height, come after it. Rows of one widget of
+  // one kind under each other make a run, laid out as a grid.
+  const rowsCache = new Map();
+  function rowsOf(form) {
+    if (rowsCache.has(form)) return rowsCache.get(form);
+    const els = [...form.querySelectorAll('[data-r]')].filter((el) => !el.matches('.outline, .list'));
+    const tall = els.filter((el) => el.classList.contains('output')).map(rectOf);
+    // Beside the output box: then read after it.
+    const entries = els.map((el) => {
+      const [l, t] = rectOf(el);
+      const box = tall.find(([ol, ot, ow, oh]) => l >= ol + ow && t >= ot && t < ot + oh);
+      return { el, t, l, side: !!box, band: box ? box[1] + box[3] : t };
+    }).sort((a, b) => a.band - b.band || a.t - b.t || a.l - b.l);
+    // Widgets on one line (their tops a little apart at most) make a row.
+    const lines = [];
+    for (const e of entries) {
+      const line = lines[lines.length - 1];
+      const first = line && line[0];
+      const apart = (x) => x.el.classList.contains('line');
+      if (first && first.side === e.side && !apart(first) && !apart(e)
+          && (e.side ? e.t === first.t : e.t - first.t < 200)) line.push(e);
+      else lines.push([e]);
+    }
+    const rows = [];
+    for (const line of lines) {
+      const slots = new Map();
+      for (const { el, l } of line.sort((a, b) => a.l - b.l)) {
+        if (!slots.has(l)) slots.set(l, []);
+        slots.get(l).push(el);
+      }
+      const row = { slots: [...slots.values()], run: false };
+      const last = rows[rows.length - 1];
+      const one = row.slots.length === 1 && row.slots[0].length === 1 ? row.slots[0][0] : null;
+      const lastOne = last && last.slots.length === 1 && last.slots[0].length === 1 ? last.slots[0][0] : null;
+      const alike = (a, b) => a && b && signature(a) === signature(b) && rectOf(a)[0] === rectOf(b)[0]
+                              && rectOf(a)[2] === rectOf(b)[2] && !a.matches('.output, .wrap');
+      if (last && (last.run ? alike(last.slots[0][0], one) : alike(lastOne, one))) {
+        last.run = true;
+        last.slots.push([one]);
+      } else {
+        rows.push(row);
+      }
+    }
+    rowsCache.set(form, rows);
+    return rows;
+  }
+
+  // A widget's width with its caption on one line.
+  function naturalWidth(el) {
+    if (isTarget(el) && el.tagName === 'INPUT') return 0;
+    el.style.width = 'auto';
+    el.style.height = 'auto';
+    return Math.ceil(el.getBoundingClientRect().width);
+  }
+
+  function lineHeight() { return Math.round(rem() * 1.5); }
+
+  function heightOf(el, width) {
+    if (el.classList.contains('titlebar')) return Math.round(rem() * 1.25);
+    if (el.classList.contains('line')) return 1;
+    if (isTarget(el)) return Math.max(TARGET, lineHeight());
+    if (el.classList.contains('wrap')) {
+      el.style.width = `${width}px`;
+      el.style.height = 'auto';
+      return Math.ceil(el.getBoundingClientRect().height);
+    }
+    return el.classList.contains('hand') ? TARGET : lineHeight();
+  }
+
+  // Lays a window out as a column `width` wide, at least `minHeight` tall
+  // (the output box takes what is left); returns its height.
+  function flow(form, width, minHeight) {
+    const inner = width - 2 * PAD;
+    const placed = [];       // [el, left, top, width, height] for each widget
+    let output = null;
+    let y = 0;
+    for (const row of rowsOf(form)) {
+      if (row.run) {
+        // A grid of as many columns as the widest caption allows.
+        const items = row.slots.map(([el]) => el).filter((el) => !(el.tagName === 'LI' && !el.textContent));
+        for (const el of row.slots.map(([e]) => e)) el.classList.toggle('gone', !items.includes(el));
+        if (!items.length) continue;
+        const widest = Math.max(TARGET, ...items.map(naturalWidth)) + PAD;
+        const columns = Math.max(1, Math.min(items.length, Math.floor((inner + PAD) / widest)));
+        const w = (inner - (columns - 1) * PAD) / columns;
+        for (let first = 0; first < items.length; first += columns) {
+          const line = items.slice(first, first + columns);
+          const h = Math.max(...line.map((el) => heightOf(el, w)));
+          line.forEach((el, i) => placed.push([el, PAD + i * (w + PAD), y + PAD, w, h]));
+          y += PAD + h;
+        }
+        continue;
+      }
+      const slots = row.slots;
+      if (slots[0][0].classList.contains('output')) {
+        output = { el: slots[0][0], top: y + PAD };
+        y += PAD;
+        continue;
+      }
+      // Markers keep their caption's width; the others share what is left,
+      // or stand one under another where their captions do not fit side by side.
+      const natural = slots.map((slot) => Math.max(...slot.map(naturalWidth)));
+      const fixed = slots.map((slot) => isMarker(slot[0]));
+      const keys = slots.some((slot) => slot.includes(txtCon)) ? touchKeys : [];
+      const keysWidth = keys.length * (TARGET + PAD);
+      const free = inner - keysWidth - natural.reduce((sum, n, i) => sum + (fixed[i] ? n + PAD : 0), 0);
+      const sharing = fixed.filter((f) => !f).length;
+      const side = natural.reduce((sum, n, i) => sum + (fixed[i] ? 0 : n), 0) + (sharing - 1) * PAD <= free;
+      let x = PAD;
+      let rowHeight = 0;
+      // Side by side, the widgets of a row stand centred on one line.
+      const widths = slots.map((slot, i) => (side ? (fixed[i] ? natural[i] : (free - (sharing - 1) * PAD) / sharing) : inner));
+      const heights = slots.map((slot, i) => Math.max(...slot.map((el) => heightOf(el, widths[i]))));
+      const tallestHere = Math.max(...heights, keys.length ? TARGET : 0);
+      slots.forEach((slot, i) => {
+        if (!side && i) { y += rowHeight; x = PAD; }
+        const h = heights[i];
+        const top = y + PAD + (side ? Math.round((tallestHere - h) / 2) : 0);
+        for (const el of slot) placed.push([el, x, top, widths[i], h]);
+        x += widths[i] + PAD;
+        rowHeight = (side ? tallestHere : h) + PAD;
+      });
+      keys.forEach((k, i) => placed.push([k, PAD + inner - keysWidth + PAD + i * (TARGET + PAD), y + PAD, TARGET, TARGET]));
+      y += rowHeight;
+    }
+    y += PAD;
+    let height = Math.max(y, output ? 0 : minHeight);
+    if (output) {
+      // The output box takes the rest of the screen, and never less than
+      // a few lines; whatever comes after it moves down by as much.
+      const grow = Math.max(Math.round(rem() * 1.15 * 4), minHeight - y);
+      for (const p of placed) if (p[2] >= output.top) p[2] += grow;
+      placed.push([output.el, PAD, output.top, inner, grow]);
+      height += grow;
+    }
+    for (const [el, l, t, w, h] of placed) put(el, l, t, w, h);
+    form.style.width = `${width}px`;
+    form.style.height = `${height}px`;
+    form.style.fontSize = '1rem';
+    form.style.setProperty('--line', `${crisp(1)}px`);
+    put(form.querySelector('.outline'), 0, 0, width, height);
+    return height;
+  }
+
+  // The space the column has: the visual viewport, which an on-screen
+  // keyboard shrinks, unless the player has pinched in.
+  function screenSpace() {
+    const vv = window.visualViewport;
+    const width = document.documentElement.clientWidth;
+    if (vv && vv.scale <= 1.01) return { width, height: vv.height, top: vv.offsetTop };
+    return { width, height: window.innerHeight, top: 0 };
+  }
+
+  function layoutColumn() {
+    const space = screenSpace();
+    stage.style.top = `${space.top}px`;
+    stage.style.height = `${space.height}px`;
+    for (const form of Object.values(forms)) {
+      if (form.hidden) continue;
+      // The dialog and the game fill the screen; help and author open over
+      // the game as tall as their text.
+      const fill = form === game || form === forms.Dialog;
+      flow(form, space.width, fill ? space.height : 0);
+      form.style.left = '0px';
+      form.style.top = '0px';
+    }
+    // The command line stays in sight above the keyboard.
+    if (!game.hidden && document.activeElement === visibleBox()) stage.scrollTop = stage.scrollHeight;
   }
 
   function viewport() { return [window.innerWidth / scale, window.innerHeight / scale]; }
@@ -89,10 +294,9 @@
   function centre(form) {
     const [vw, vh] = viewport();
     const [w, h] = sizeOf(form);
-    const portrait = window.innerWidth < window.innerHeight;
-    // In landscape the game leaves room on its right for help or author.
-    const room = form === game && !portrait ? GAP + BESIDE_W : 0;
-    moveTo(form, Math.max(0, (vw - w - room) / 2), portrait ? 0 : Math.max(0, (vh - h) / 2));
+    // Where there is room, the game leaves it on its right for help or author.
+    const room = form === game && vw >= w + 2 * GAP + BESIDE_W ? GAP + BESIDE_W : 0;
+    moveTo(form, Math.max(0, (vw - w - room) / 2), Math.max(0, (vh - h) / 2));
   }
 
   // Help or author beside the game window, where the engine finds room for
@@ -104,35 +308,18 @@
       const [width, height] = sizeOf(f);
       return { x: at.x, y: at.y, width, height };
     };
-    const taken = Object.values(forms).filter((f) => f !== game && f !== form && !f.hidden).map(boxOf);
+    const taken = Object.values(forms).filter((f) => f !== game && f !== form && !f.hidden && where.has(f)).map(boxOf);
     const [w, h] = sizeOf(form);
     const place = engine.placeBeside(boxOf(game), w, h, { x: 0, y: 0, width: vw, height: vh }, taken, GAP);
     moveTo(form, place.x, place.y);
   }
 
-  function layout() {
-    scale = fitScale();
-    for (const form of Object.values(forms)) {
-      placeWidgets(form);
-      const at = where.get(form);
-      if (at) moveTo(form, at.x, at.y);
-    }
-  }
-
-  // --- the windows, as the engine has them ------------------------------------
-
-  function startProgram() {
-    raised.clear();
-    engine.start(performance.now());
-    engine.setDoubleClickInterval(DOUBLE_CLICK_MS);
-    sync();
-  }
-
-  // A window that comes up where it belongs: the dialog and the game in the
-  // middle (the game where it was before), help and author beside the game.
-  function bringUp(form) {
+  // A window put where it belongs as it comes up: the dialog and the game
+  // in the middle (the game where it was before), help and author beside
+  // the game.
+  function place(form) {
+    if (layoutMode !== 'windows') return;
     if (form === game) {
-      shown.clear();   // a fresh game
       const at = where.get(game);
       if (at) moveTo(game, at.x, at.y);
       else centre(game);
@@ -141,6 +328,64 @@
     } else {
       placeBeside(form);
     }
+  }
+
+  function layout() {
+    const mode = chooseLayout();
+    const switched = mode !== layoutMode;
+    layoutMode = mode;
+    document.body.classList.toggle('column', mode === 'column');
+    if (mode === 'column') {
+      layoutColumn();
+      return;
+    }
+    stage.style.top = stage.style.height = '';
+    for (const form of Object.values(forms)) placeWidgets(form);
+    if (switched) where.clear();
+    for (const form of [game, forms.Dialog, forms.Help, forms.Author]) {
+      if (form.hidden) continue;
+      const at = where.get(form);
+      if (at) moveTo(form, at.x, at.y);
+      else place(form);
+    }
+  }
+
+  // --- the windows, as the engine has them ------------------------------------
+
+  // The program afresh, or with a game kept in this tab brought back.
+  function startProgram(kept) {
+    raised.clear();
+    const now = performance.now();
+    if (!kept) engine.start(now);
+    else if (!engine.resume(kept, now)) notice(engine.resumeFailed());
+    engine.setDoubleClickInterval(DOUBLE_CLICK_MS);
+    sync();
+  }
+
+  // One line over the windows until the next game starts.
+  function notice(text) {
+    $('notice').textContent = text;
+    $('notice').hidden = !text;
+  }
+
+  // The game in progress, kept for as long as the tab lasts; nothing once
+  // it is left ("новая", "выход").
+  function readKept() {
+    try { return sessionStorage.getItem(KEPT); } catch (e) { return null; }
+  }
+  function keep() {
+    try {
+      const record = engine.record();
+      if (record) sessionStorage.setItem(KEPT, record);
+      else sessionStorage.removeItem(KEPT);
+    } catch (e) {
+      // No storage (a private window, a full quota): the game just is not kept.
+    }
+  }
+
+  function bringUp(form) {
+    if (form === game) shown.clear();   // a fresh game
+    place(form);
   }
 
   // Shows the engine's windows: those it opened or brought up come to the
@@ -168,7 +413,12 @@
       if (!engine.isOpen(name)) form.hidden = true;
     }
     showChoices();
-    if (!game.hidden) render();
+    if (!game.hidden) {
+      render();
+      notice('');
+    }
+    if (layoutMode === 'column') layoutColumn();
+    keep();
 
     // Every "выход" ends the program, as does closing its last window.
     const over = engine.finished() || Object.values(forms).every((f) => f.hidden);
@@ -197,7 +447,7 @@
     }
   }
 
-  $('restart').addEventListener('click', () => { if (engine) startProgram(); });
+  $('restart').addEventListener('click', () => { if (engine) startProgram(null); });
 
   // Every button of every window: the press goes to the engine, with the
   // event's time and whether a pointer made it (a button pressed from the
@@ -225,7 +475,8 @@
     const strip = named(form, 'picTitlebar');
     let grab = null;
     strip.addEventListener('pointerdown', (e) => {
-      if (e.button !== 0) return;
+      // The column's windows stand where they are.
+      if (e.button !== 0 || layoutMode !== 'windows' || !where.has(form)) return;
       e.preventDefault();
       const at = where.get(form);
       grab = { id: e.pointerId, dx: e.clientX / scale - at.x, dy: e.clientY / scale - at.y };
@@ -290,16 +541,24 @@
     const reply = engine.text('txtGame').replace(/\r\n/g, '\n');
     if (setText(txtGame, reply)) txtGame.scrollTop = 0;
     for (const [name, el] of labels) setText(el, engine.text(name));
+    let packed = false;
     slots.forEach((el, i) => {
       const item = engine.inv(i);
-      if (setText(el, item)) el.setAttribute('aria-label', item ? `${slotNames[i]}: ${item}` : slotNames[i]);
+      if (setText(el, item)) {
+        el.setAttribute('aria-label', item ? `${slotNames[i]}: ${item}` : slotNames[i]);
+        packed = true;
+      }
     });
+    // The column shows only the slots that hold something.
+    if (packed && layoutMode === 'column') layoutColumn();
     showBox(txtCon, engine.box(Engine.CON));
     showBox(txtPwd, engine.box(Engine.PWD));
     // The closing lines of a lost game stand at the end of the reply.
     if (txtCon.disabled) txtGame.scrollTop = txtGame.scrollHeight;
     const want = visibleBox();
     if (focusWasIn && document.activeElement !== want && !want.disabled) want.focus({ preventScroll: true });
+    showCompletion('');
+    keep();
   }
 
   // --- the input boxes ---------------------------------------------------------
@@ -352,6 +611,42 @@
     render();
   }
 
+  // The command line's own Esc and Up, on a touch screen: they clear the
+  // box and bring back the last command, and leave the keyboard in the box.
+  const touchKeys = touch.matches ? [...$('touchkeys').querySelectorAll('button')] : [];
+  for (const k of touchKeys) {
+    game.appendChild(k);
+    k.addEventListener('mousedown', (e) => e.preventDefault());
+    k.addEventListener('click', () => {
+      const box = visibleBox();
+      if (!inGame(box) || box.disabled) return;
+      gameKey(box, k.dataset.key);
+      box.focus({ preventScroll: true });
+    });
+  }
+
+  // While an input method composes a word, the easy game's completion of it
+  // shows as a grey tail after the box's text; the engine completes the
+  // word for real once it is committed.
+  const ghost = document.createElement('div');
+  ghost.className = 'ghost';
+  ghost.setAttribute('aria-hidden', 'true');
+  ghost.hidden = true;
+  const ghostTyped = ghost.appendChild(document.createElement('span'));
+  const ghostTail = ghost.appendChild(document.createElement('span'));
+  ghostTyped.className = 'typed';
+  game.appendChild(ghost);
+
+  function showCompletion(text) {
+    const box = visibleBox();
+    const phrase = text && box.selectionEnd === text.length ? engine.completion(text) : '';
+    ghost.hidden = phrase.length <= text.length || box.scrollLeft > 0;
+    if (ghost.hidden) return;
+    ghostTyped.textContent = text;
+    ghostTail.textContent = phrase.slice(text.length);
+    for (const side of ['left', 'top', 'width', 'height']) ghost.style[side] = box.style[side];
+  }
+
   for (const el of [txtCon, txtPwd]) {
     let composing = false;
     el.addEventListener('keydown', (e) => {
@@ -378,7 +673,11 @@
       }
     });
     el.addEventListener('input', (e) => {
-      if (composing || e.isComposing || !inGame(el)) return;
+      if (!inGame(el)) return;
+      if (composing || e.isComposing) {
+        showCompletion(el.value);
+        return;
+      }
       const key = inputKey(e);
       if (key) {
         // The box has deleted already: the engine decides from the text it
@@ -411,10 +710,17 @@
 
   for (const form of Object.values(forms)) dragBy(form);
   window.addEventListener('resize', layout);
+  // An on-screen keyboard opening or closing: the column keeps the command
+  // line just above it.
+  if (window.visualViewport) {
+    const refit = () => { if (layoutMode === 'column') layoutColumn(); };
+    window.visualViewport.addEventListener('resize', refit);
+    window.visualViewport.addEventListener('scroll', refit);
+  }
   layout();
   createTarnvale().then((m) => {
     engine = new Engine(m);
-    startProgram();
+    startProgram(readKept());
   }).catch((err) => {
     const ended = $('ended');
     ended.querySelector('p').textContent = 'Игра не загрузилась: ' + err;

@@ -31,11 +31,13 @@ std::unique_ptr<Program> g_program;
 int g_musicLaunches = 0;
 std::u16string g_input;        // the text of the next call, written by the page
 std::vector<int> g_boxes;      // the boxes of the next placement, written by the page
+std::u16string g_completion;   // the last completion asked for
 
 // Fields handed out as text; the numbering is shared with engine.js.
 enum TextField : int {
     kTxtGame, kLblAction, kLblSteps, kLblMoney, kLblPoints, kLblDiff,
     kLblInv0, kTxtCon = kLblInv0 + tarnvale::kInventorySlots, kTxtPwd,
+    kRecord, kResumeFailed, kCompletion,
 };
 
 // Fields handed out as numbers.
@@ -51,6 +53,17 @@ Game *game() { return g_program ? g_program->game() : nullptr; }
 
 const std::u16string *textField(int field)
 {
+    static std::u16string record, resumeFailed;
+    if (field == kRecord) {
+        record = g_program ? g_program->record() : std::u16string();
+        return &record;
+    }
+    if (field == kCompletion)
+        return &g_completion;
+    if (field == kResumeFailed) {
+        resumeFailed = tarnvale::tarnvaleStory().words.resumeFailed;
+        return &resumeFailed;
+    }
     const Game *g = game();
     if (!g)
         return nullptr;
@@ -139,6 +152,18 @@ EMSCRIPTEN_KEEPALIVE int tv_start(double now)
         g_program = std::make_unique<Program>(g_settings, tarnvale::tarnvaleStory(), [] { ++g_musicLaunches; });
         g_program->start(millis(now));
         return 0;
+    });
+}
+
+// The program with a kept game brought back (see Program::resume); 1 when it
+// came back, 0 for a fresh start.
+EMSCRIPTEN_KEEPALIVE int tv_resume(int length, double now)
+{
+    g_musicLaunches = 0;
+    g_program.reset();
+    return guarded([=] {
+        g_program = std::make_unique<Program>(g_settings, tarnvale::tarnvaleStory(), [] { ++g_musicLaunches; });
+        return g_program->resume(input(length), millis(now)) ? 1 : 0;
     });
 }
 
@@ -268,6 +293,16 @@ EMSCRIPTEN_KEEPALIVE int tv_submit(int length)
     if (!g)
         return -1;
     return guarded([=] { return g->submit(input(length)) ? 1 : 0; });
+}
+
+// What the command box would be completed to, were it to hold the text the
+// page wrote (a word an input method is still composing); its length, 0 for
+// none. The text itself is the field kCompletion.
+EMSCRIPTEN_KEEPALIVE int tv_completion(int length)
+{
+    const Game *g = game();
+    g_completion = g ? std::u16string(g->completion(input(length))) : std::u16string();
+    return int(g_completion.size());
 }
 
 // The same settings, a fresh start (the transcripts' "newgame").

@@ -5,7 +5,7 @@
 
 (function (root) {
   const TEXT = { txtGame: 0, lblAction: 1, lblSteps: 2, lblMoney: 3, lblPoints: 4, lblDiff: 5,
-                 lblInv0: 6, txtCon: 16, txtPwd: 17 };
+                 lblInv0: 6, txtCon: 16, txtPwd: 17, record: 18, resumeFailed: 19, completion: 20 };
   const INT = { conStart: 0, conLength: 1, conVisible: 2, conEnabled: 3,
                 pwdStart: 4, pwdLength: 5, pwdVisible: 6, pwdEnabled: 7,
                 location: 8, moves: 9, points: 10, money: 11, listSize: 12, listIndex: 13,
@@ -53,6 +53,12 @@
 
     // A fresh program: the new-game dialog opens.
     start(now = 0) { this.check(this.m._tv_start(now)); }
+    // The game in progress as text to keep, '' while there is none; and a
+    // program with a kept game brought back: whether it came back (else the
+    // dialog opened afresh, and resumeFailed() says so in one line).
+    record() { return this.text(TEXT.record); }
+    resume(record, now = 0) { return this.check(this.m._tv_resume(this.put(record), now)) === 1; }
+    resumeFailed() { return this.text(TEXT.resumeFailed); }
     // A press of a window's button; whether the program took it. A press of
     // the mouse just after its window appeared finishes the double click
     // that opened it, and is no press.
@@ -103,6 +109,9 @@
     paste(text) { this.check(this.m._tv_paste(this.put(text))); }
     submit(line) { return this.check(this.m._tv_submit(this.put(line))) === 1; }
     newGame() { this.check(this.m._tv_new_game()); }
+    // The phrase the easy game would complete the command box to, were it to
+    // hold `text`; '' for none.
+    completion(text) { return this.m._tv_completion(this.put(text)) > 0 ? this.text(TEXT.completion) : ''; }
 
     // --- what the game window shows (nothing while it is closed) -----------------
 

@@ -3,6 +3,7 @@ import functools
 import http.server
 import os
 import shutil
+import socket
 import socketserver
 import tempfile
 import threading
@@ -14,9 +15,9 @@ from selenium.webdriver.chrome.service import Service
 class Site:
     """Serves a folder at http://127.0.0.1:PORT/ until stopped."""
 
-    def __init__(self, folder):
+    def __init__(self, folder, port=0):
         handler = functools.partial(_QuietHandler, directory=folder)
-        self.server = socketserver.ThreadingTCPServer(('127.0.0.1', 0), handler)
+        self.server = _Server(('127.0.0.1', port), handler)
         self.server.daemon_threads = True
         self.port = self.server.server_address[1]
         self.url = f'http://127.0.0.1:{self.port}/'
@@ -26,6 +27,32 @@ class Site:
     def stop(self):
         self.server.shutdown()
         self.server.server_close()
+        self.server.drop_connections()
+
+
+class _Server(socketserver.ThreadingTCPServer):
+    allow_reuse_address = True   # a test may stop the site and serve its port again
+
+    def __init__(self, *args):
+        self.connections = set()
+        super().__init__(*args)
+
+    def process_request(self, request, client_address):
+        self.connections.add(request)
+        super().process_request(request, client_address)
+
+    def shutdown_request(self, request):
+        self.connections.discard(request)
+        super().shutdown_request(request)
+
+    def drop_connections(self):
+        # A browser opens connections ahead of its requests: one accepted
+        # before the stop would still be answered after it.
+        for request in list(self.connections):
+            try:
+                request.shutdown(socket.SHUT_RDWR)
+            except OSError:
+                pass
 
 
 class _QuietHandler(http.server.SimpleHTTPRequestHandler):

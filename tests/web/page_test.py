@@ -3,6 +3,7 @@
     /usr/bin/python3 page_test.py SITE_DIR TRANSCRIPTS_DIR
 """
 import os
+import socket
 import sys
 import time
 import unittest
@@ -319,78 +320,255 @@ class DialogAndConsole(PageTest):
 class Phone(PageTest):
     width, height, mobile = 360, 640, True
 
-    def test_phone_portrait(self):
-        self.assertLessEqual(self.js('return document.documentElement.scrollWidth;'), 360)
-        time.sleep(SETTLE)
-        self.tap(self.el('frmNew', 'lblEasy'))
-        time.sleep(SETTLE)
-        self.tap(self.el('frmNew', 'lblStart'))
-        self.wait_for(lambda: self.shown('frmTargame'))
-        game = self.js('return document.getElementById("frmTargame").getBoundingClientRect().toJSON();')
-        self.assertGreaterEqual(game['left'], 0)
-        self.assertLessEqual(game['right'], 360.5)
-        self.assertGreaterEqual(game['top'], 0)
-        con = self.js('return document.querySelector(\'[data-name="txtCon"]\').getBoundingClientRect().toJSON();')
-        # Half the screen stays above an on-screen keyboard: the command box is there.
-        self.assertLess(con['bottom'], 320)
-        self.assertEqual(self.js('return document.documentElement.scrollWidth;'), 360)
-        # An on-screen keyboard: text comes through input events, composition first.
-        self.tap(self.el('frmTargame', 'txtCon'))
-        self.d.execute_cdp_cmd('Input.imeSetComposition', {'text': 'о', 'selectionStart': 1, 'selectionEnd': 1})
-        self.d.execute_cdp_cmd('Input.insertText', {'text': 'о'})
-        self.assertEqual(self.text('lblDiff'), 'простая игра')
-        # The committed text reaches the game once the input method is done.
-        self.wait_for(lambda: self.box('txtCon')['value'] != 'о', timeout=2)
-        b = self.box('txtCon')
-        self.assertEqual((b['value'], b['start'], b['end']), ('осм', 1, 3))
-        # A deletion the keyboard sends without a key code reaches the game as Backspace.
-        self.js('document.execCommand("delete")')
-        self.assertEqual(self.box('txtCon')['value'], '', 'Backspace on a completed first letter empties the box')
-        self.d.execute_cdp_cmd('Input.insertText', {'text': 'о'})
-        self.d.execute_cdp_cmd('Input.insertText', {'text': 'смотреть урну'})
-        self.assertEqual(self.box('txtCon')['value'], 'осмотреть урну')
-        self.keys(Keys.ENTER)
-        self.assertIn('пустая пачка', self.output())
-        self.d.save_screenshot(os.path.join(os.environ.get('TARNVALE_SHOTS', '/tmp'), 'web-phone.png'))
-        time.sleep(SETTLE)
-        self.tap(self.el('frmTargame', 'lblHelp'))
-        self.assertTrue(self.shown('frmHelp'))
-        help_ = self.js('return document.getElementById("frmHelp").getBoundingClientRect().toJSON();')
-        self.assertGreaterEqual(help_['top'], game['bottom'], 'help opens below the game')
-        # A finger drags it by its title strip.
-        strip = self.js('return document.querySelector(\'#frmHelp [data-name="picTitlebar"]\').getBoundingClientRect().toJSON();')
-        x, y = strip['left'] + 20, strip['top'] + strip['height'] / 2
-        for kind, points in (('touchStart', [{'x': x, 'y': y}]), ('touchMove', [{'x': x + 30, 'y': y + 50}]),
-                             ('touchEnd', [])):
-            self.d.execute_cdp_cmd('Input.dispatchTouchEvent', {'type': kind, 'touchPoints': points})
-        moved = self.js('return document.getElementById("frmHelp").getBoundingClientRect().toJSON();')
-        self.assertAlmostEqual(moved['left'] - help_['left'], 30, delta=1.5)
-        self.assertAlmostEqual(moved['top'] - help_['top'], 50, delta=1.5)
-
     def tap(self, element):
         r = self.js('return arguments[0].getBoundingClientRect().toJSON();', element)
         x, y = r['left'] + r['width'] / 2, r['top'] + r['height'] / 2
         for kind, points in (('touchStart', [{'x': x, 'y': y}]), ('touchEnd', [])):
             self.d.execute_cdp_cmd('Input.dispatchTouchEvent', {'type': kind, 'touchPoints': points})
 
+    def screen(self, width, height):
+        self.d.execute_cdp_cmd('Emulation.setDeviceMetricsOverride',
+                               {'width': width, 'height': height, 'deviceScaleFactor': 3, 'mobile': True})
+        self.width, self.height = width, height
+        time.sleep(0.3)
+
+    def rect(self, selector):
+        return self.js('return document.querySelector(arguments[0]).getBoundingClientRect().toJSON();', selector)
+
+    def misfits(self):
+        """What breaks the phone's rules in the windows on screen: text under
+        16 px, targets under 44 px, anything outside the screen's width."""
+        return self.js('''const [w, h] = arguments;
+            const out = [];
+            if (document.documentElement.scrollWidth > w) out.push('scrolls sideways');
+            for (const e of document.querySelectorAll('section:not([hidden]) *')) {
+              if (!e.getClientRects().length || e.closest('[hidden]')) continue;
+              const r = e.getBoundingClientRect(), name = e.dataset.name || e.id || e.className;
+              if (r.left < -0.5 || r.right > w + 0.5) out.push(`${name} outside ${r.left}..${r.right}`);
+              const text = [...e.childNodes].some((n) => n.nodeType === 3 && n.textContent.trim());
+              if ((text || e.tagName === 'INPUT') && parseFloat(getComputedStyle(e).fontSize) < 16)
+                out.push(`${name} text ${getComputedStyle(e).fontSize}`);
+              if (e.matches('button, input') && (r.width < 44 || r.height < 44))
+                out.push(`${name} target ${r.width}x${r.height}`);
+            }
+            return out;''', self.width, self.height)
+
+    def test_every_window_fits_a_phone(self):
+        for width, height in ((360, 640), (390, 844)):
+            self.screen(width, height)
+            self.assertEqual(self.misfits(), [], f'the dialog at {width}x{height}')
+        self.start()
+        self.command('осмотреть урну')
+        self.assertEqual(self.misfits(), [], 'the game')
+        game = self.rect('#frmTargame')
+        self.assertEqual((game['left'], game['width'], game['height']), (0, 390, 844), 'the game fills the screen')
+        self.assertGreater(self.rect('[data-name="txtCon"]')['top'], 844 - 100, 'the command line at the bottom')
+        self.assertGreater(self.rect('[data-name="txtGame"]')['height'], 300, 'the output box takes the rest')
+        for button, form in (('lblHelp', 'frmHelp'), ('lblAuthor', 'frmAuthor')):
+            time.sleep(SETTLE)
+            self.tap(self.el('frmTargame', button))
+            self.assertTrue(self.shown(form))
+            self.assertEqual(self.misfits(), [], form)
+            self.screen(360, 640)   # turned, or another phone: all refits
+            self.assertEqual(self.misfits(), [], f'{form} at 360x640')
+            time.sleep(SETTLE)
+            self.tap(self.el(form, 'lblExit'))
+            self.assertFalse(self.shown(form))
+            self.screen(390, 844)
+        for line in ('налево', 'взять кирпич', 'выйти на улицу', 'разбить витрину кирпичом'):
+            self.command(line)
+        self.assertTrue(self.output().endswith('Игра Окончена.'))
+        self.assertEqual(self.misfits(), [], 'the ending')
+
+    def test_keyboard_opening_keeps_the_command_line_in_sight(self):
+        self.start(easy=True)
+        self.tap(self.el('frmTargame', 'txtCon'))
+        buttons = [self.rect(f'[data-name="{n}"]')['width'] for n in ('lblNew', 'lbExit')]
+        # An on-screen keyboard takes the lower 300 px.
+        self.screen(360, 340)
+        self.assertTrue(self.js('return document.body.classList.contains("column");'))
+        con = self.rect('[data-name="txtCon"]')
+        self.assertGreaterEqual(con['top'], 0)
+        self.assertLessEqual(con['bottom'], 340.5, 'the command line above the keyboard')
+        self.assertEqual([self.rect(f'[data-name="{n}"]')['width'] for n in ('lblNew', 'lbExit')], buttons,
+                         'the same layout')
+        self.assertTrue(self.box('txtCon')['focused'])
+        # The touch keys: Up brings back the last command, Esc clears the box.
+        self.command('осмотреть урну')
+        self.tap(self.d.find_element(By.CSS_SELECTOR, '[data-key="Up"]'))
+        self.assertEqual(self.box('txtCon')['value'], 'осмотреть урну')
+        self.assertTrue(self.box('txtCon')['focused'])
+        self.tap(self.d.find_element(By.CSS_SELECTOR, '[data-key="Escape"]'))
+        self.assertEqual(self.box('txtCon')['value'], '')
+        names = self.js('return [...document.querySelectorAll("#frmTargame .touchkey")].map(k => k.getAttribute("aria-label"));')
+        self.assertEqual(names, ['стереть строку', 'прошлая команда'])
+
+    def test_composed_words_complete_as_typed_ones(self):
+        self.start(easy=True)
+        self.tap(self.el('frmTargame', 'txtCon'))
+        # The word under composition shows its completion as a grey tail ...
+        self.d.execute_cdp_cmd('Input.imeSetComposition', {'text': 'вз', 'selectionStart': 2, 'selectionEnd': 2})
+        ghost = self.js('const g = document.querySelector(".ghost"); return g.hidden ? null : g.textContent;')
+        self.assertEqual(self.box('txtCon')['value'], 'вз', 'meanwhile the box is the input method\'s')
+        # ... and the committed word is completed as if typed key by key.
+        self.d.execute_cdp_cmd('Input.insertText', {'text': 'вз'})
+        self.wait_for(lambda: self.box('txtCon')['value'] != 'вз', timeout=2)
+        composed = self.box('txtCon')
+        self.assertEqual(ghost, composed['value'])
+        self.assertTrue(self.js('return document.querySelector(".ghost").hidden;'))
+        self.keys(Keys.ESCAPE)
+        self.keys('в', 'з')
+        typed = self.box('txtCon')
+        self.assertEqual((composed['value'], composed['start'], composed['end']),
+                         (typed['value'], typed['start'], typed['end']))
+        self.assertEqual((typed['start'], typed['end']), (2, len(typed['value'])))
+        self.assertGreater(len(typed['value']), 2)
+        # A deletion the keyboard sends without a key code reaches the game as
+        # Backspace: the completed tail goes with the letter before it, and
+        # what is left is completed afresh, all of it selected.
+        self.js('document.execCommand("delete")')
+        b = self.box('txtCon')
+        self.assertEqual((b['value'][:1], b['start'], b['end']), ('в', 0, len(b['value'])))
+
+
+class Resize(PageTest):
+    width, height = 1000, 800
+
+    def metrics(self, width, height, scale=1):
+        self.d.execute_cdp_cmd('Emulation.setDeviceMetricsOverride',
+                               {'width': width, 'height': height, 'deviceScaleFactor': scale, 'mobile': False})
+        time.sleep(0.3)
+        self.assertLessEqual(self.js('return document.documentElement.scrollWidth;'), width, 'nothing sideways')
+
+    def test_resize_to_a_phone_with_help_open_and_back(self):
+        self.start()
+        time.sleep(SETTLE)
+        self.click('frmTargame', 'lblHelp')
+        for width, height, column in ((360, 640, True), (1000, 800, False)):
+            self.metrics(width, height)
+            self.assertEqual(self.js('return document.body.classList.contains("column");'), column)
+            for f in ('frmTargame', 'frmHelp'):
+                r = self.js('return document.getElementById(arguments[0]).getBoundingClientRect().toJSON();', f)
+                self.assertTrue(r['left'] >= 0 and r['right'] <= width + 0.5, f'{f} {r} at {width}')
+            con = self.js('return document.querySelector(\'[data-name="txtCon"]\').getBoundingClientRect().toJSON();')
+            self.assertLessEqual(con['right'], width + 0.5)
+        self.command('осмотреть урну')
+        self.assertIn('пустая пачка', self.output())
+
+    def test_zoom_enlarges_the_text(self):
+        # The browser's zoom: a smaller viewport in CSS pixels, more device pixels to each.
+        def on_screen(width, height, scale):
+            self.metrics(width, height, scale)
+            return scale * self.js('return parseFloat(getComputedStyle(document.querySelector(\'[data-name="txtGame"]\')).fontSize);')
+        self.start()
+        at100 = on_screen(1000, 800, 1)
+        self.assertGreaterEqual(at100, 16)
+        self.assertAlmostEqual(on_screen(500, 400, 2), 2 * at100, delta=0.5)
+        self.assertAlmostEqual(on_screen(250, 200, 4), 4 * at100, delta=1)
+        self.metrics(320, 256)   # 320 CSS px wide: the column, nothing sideways
+        self.command('осмотреть урну')
+        self.assertIn('пустая пачка', self.output())
+
+
+class Keeping(PageTest):
+    def snapshot(self):
+        return self.js('''const open = [...document.querySelectorAll('section.form')].filter(f => !f.hidden).map(f => f.id);
+            const game = document.getElementById('frmTargame');
+            const texts = [...game.querySelectorAll('.label, .output, li')].map(e => [e.dataset.name, e.textContent]);
+            const boxes = [...game.querySelectorAll('input')].map(b => [b.dataset.name, b.value, b.selectionStart,
+                            b.selectionEnd, b.hidden, b.disabled, document.activeElement === b]);
+            return {open, texts, boxes};''')
+
+    def reload(self):
+        self.d.refresh()
+        self.wait_for(lambda: self.js('return [...document.querySelectorAll("section.form")].some(f => !f.hidden);'))
+
+    def test_a_reload_brings_the_game_back(self):
+        self.start()
+        for line in ('осмотреть урну', 'в магазин', 'купить сигареты'):
+            self.command(line)
+        self.keys('осм', Keys.SHIFT, Keys.LEFT, Keys.LEFT, Keys.NULL)
+        time.sleep(SETTLE)
+        self.click('frmTargame', 'lblHelp')
+        before = self.snapshot()
+        self.reload()
+        self.assertEqual(self.snapshot(), before)
+        self.command('выйти из магазина')
+        self.assertEqual(self.text('lblSteps'), '4 ходов')
+        # "новая" leaves nothing to bring back.
+        time.sleep(SETTLE)
+        self.click('frmTargame', 'lblNew')
+        self.reload()
+        self.assertTrue(self.shown('frmNew'))
+        self.assertFalse(self.shown('frmTargame') or self.shown('frmHelp'))
+
+    def test_a_reload_at_the_password_box(self):
+        self.start()
+        with open(os.path.join(TRANSCRIPTS, 'walkthrough_hard.txt'), encoding='utf-8') as f:
+            lines = [line[2:].rstrip('\n') for line in f if line.startswith('> ')]
+        for line in lines[:lines.index('включить компьютер') + 1]:
+            self.command(line)
+        self.keys('ly')
+        before = self.snapshot()
+        self.assertIn(['txtPwd', 'ly', 2, 2, False, False, True], before['boxes'])
+        self.reload()
+        self.assertEqual(self.snapshot(), before)
+
+    def test_a_record_that_no_longer_replays_starts_afresh(self):
+        self.start()
+        self.command('осмотреть урну')
+        self.js('''const r = sessionStorage.getItem('tarnvale-game');
+            sessionStorage.setItem('tarnvale-game', r.replace('> осмотреть урну', '> осмотреться'));''')
+        self.reload()
+        self.assertTrue(self.shown('frmNew'))
+        self.assertFalse(self.shown('frmTargame'))
+        notice = self.d.find_element(By.ID, 'notice')
+        self.assertEqual(notice.text, 'Прежнюю игру вернуть не удалось, начинаем новую.')
+        self.start()
+        self.assertFalse(notice.is_displayed())
+
 
 class Offline(PageTest):
-    def test_reload_with_the_server_stopped(self):
+    def installed(self):
+        """The page as an installed one opens it: the worker has stored the site."""
         self.js('return navigator.serviceWorker.ready.then(() => true);')
-        self.d.refresh()   # the page is now controlled by the worker, which has stored the site
-        self.wait_for(lambda: self.js('return !!navigator.serviceWorker.controller;'))
-        self.site.stop()
         self.d.refresh()
+        self.wait_for(lambda: self.js('return !!navigator.serviceWorker.controller;'))
+
+    def play(self):
         self.wait_for(lambda: self.shown('frmNew'))
         self.start()
         self.command('осмотреть урну')
         self.assertIn('пустая пачка', self.output())
+
+    def test_start_with_the_server_stopped(self):
+        self.installed()
+        self.site.stop()
+        self.d.refresh()
+        self.play()
+        # A URL the site does not have gets no page in its place.
+        self.d.get(self.site.url + 'nothing-here.html')
+        self.assertFalse(self.js('return !!document.getElementById("frmNew");'))
         self.site = browser.Site(SITE)   # for the clean-up's stop
 
+    def test_start_with_a_server_that_never_answers(self):
+        self.installed()
+        port = self.site.port
+        self.site.stop()
+        hanging = socket.socket()
+        hanging.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+        hanging.bind(('127.0.0.1', port))
+        hanging.listen(16)   # connections are accepted by the system and never answered
+        self.addCleanup(hanging.close)
+        self.d.set_page_load_timeout(20)
+        self.d.refresh()
+        self.play()
+        self.site = browser.Site(SITE)
+
     def tearDown(self):
-        # Failed fetches of the stopped server are the point of this test.
+        # Failed fetches of the stopped server are the point of these tests.
         errors = [e for e in self.d.get_log('browser')
-                  if e['level'] == 'SEVERE' and 'net::ERR_CONNECTION_REFUSED' not in e['message']]
+                  if e['level'] == 'SEVERE' and 'net::ERR_' not in e['message'] and 'nothing-here' not in e['message']]
         self.assertEqual(errors, [])
 
 
