@@ -220,6 +220,9 @@ class PageDriver:
 
     def start(self, easy, music):
         self.settings = (easy, music)
+        # A fresh program, as in a new tab: the tab's kept game is dropped.
+        if self.d.current_url.startswith(self.site.url):
+            self.d.execute_script('sessionStorage.clear();')
         self.d.get(self.site.url)
         self.choose_and_start()
 

@@ -47,13 +47,14 @@
   const rem = () => parseFloat(getComputedStyle(document.documentElement).fontSize) || 16;
   const touch = window.matchMedia('(any-pointer: coarse)');
   let layoutMode = null;                    // 'windows' or 'column'
-  // The tallest the viewport has been at its present width while the
-  // keyboard may be up: an on-screen keyboard takes height, not width.
+  // The tallest the viewport has been at its present width while an
+  // on-screen keyboard may be up: it takes height, not width, and the layout
+  // must not change under the player's fingers.
   const tallest = { width: 0, height: 0 };
 
   function chooseLayout() {
     const w = window.innerWidth, h = window.innerHeight;
-    const typing = document.activeElement && document.activeElement.tagName === 'INPUT';
+    const typing = touch.matches && document.activeElement && document.activeElement.tagName === 'INPUT';
     if (w !== tallest.width || !typing) Object.assign(tallest, { width: w, height: h });
     else tallest.height = Math.max(tallest.height, h);
     scale = rem() / FONT_PX;
