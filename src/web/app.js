@@ -45,6 +45,12 @@
   // flow into one column the width of the screen.
 
   const rem = () => parseFloat(getComputedStyle(document.documentElement).fontSize) || 16;
+  // At the browser's usual 16 px the windows' label buttons (17 px tall as
+  // designed) are 24 px tall, the least a pointer should have to hit.
+  const windowScale = () => (rem() / 16) * (24 / 17);
+  // The text of every window, in either layout: the same size in both, so
+  // that zooming in enlarges it all the way.
+  const textPx = () => FONT_PX * windowScale();
   const touch = window.matchMedia('(any-pointer: coarse)');
   let layoutMode = null;                    // 'windows' or 'column'
   // The tallest the viewport has been at its present width while an
@@ -57,7 +63,7 @@
     const typing = touch.matches && document.activeElement && document.activeElement.tagName === 'INPUT';
     if (w !== tallest.width || !typing) Object.assign(tallest, { width: w, height: h });
     else tallest.height = Math.max(tallest.height, h);
-    scale = rem() / FONT_PX;
+    scale = windowScale();
     const fits = w >= (GAME_W + 2 * GAP) * scale && tallest.height >= (GAME_H + 2 * GAP) * scale;
     return fits ? 'windows' : 'column';
   }
@@ -164,10 +170,10 @@
     return Math.ceil(el.getBoundingClientRect().width);
   }
 
-  function lineHeight() { return Math.round(rem() * 1.5); }
+  function lineHeight() { return Math.round(textPx() * 1.4); }
 
   function heightOf(el, width) {
-    if (el.classList.contains('titlebar')) return Math.round(rem() * 1.25);
+    if (el.classList.contains('titlebar')) return Math.round(textPx() * 1.1);
     if (el.classList.contains('line')) return 1;
     if (isTarget(el)) return Math.max(TARGET, lineHeight());
     if (el.classList.contains('wrap')) {
@@ -239,7 +245,7 @@
     if (output) {
       // The output box takes the rest of the screen, and never less than
       // a few lines; whatever comes after it moves down by as much.
-      const grow = Math.max(Math.round(rem() * 1.15 * 4), minHeight - y);
+      const grow = Math.max(Math.round(textPx() * 1.15 * 4), minHeight - y);
       for (const p of placed) if (p[2] >= output.top) p[2] += grow;
       placed.push([output.el, PAD, output.top, inner, grow]);
       height += grow;
@@ -247,7 +253,7 @@
     for (const [el, l, t, w, h] of placed) put(el, l, t, w, h);
     form.style.width = `${width}px`;
     form.style.height = `${height}px`;
-    form.style.fontSize = '1rem';
+    form.style.fontSize = `${textPx()}px`;
     form.style.setProperty('--line', `${crisp(1)}px`);
     put(form.querySelector('.outline'), 0, 0, width, height);
     return height;
@@ -374,7 +380,14 @@
   function readKept() {
     try { return sessionStorage.getItem(KEPT); } catch (e) { return null; }
   }
+  // Written once the event that changed the game has been handled, so that
+  // a key's answer never waits for it; a burst of changes is written once.
+  let keeping = 0;
   function keep() {
+    if (!keeping) keeping = setTimeout(writeKept, 0);
+  }
+  function writeKept() {
+    keeping = 0;
     try {
       const record = engine.record();
       if (record) sessionStorage.setItem(KEPT, record);
@@ -383,6 +396,9 @@
       // No storage (a private window, a full quota): the game just is not kept.
     }
   }
+  // And at once when the tab is hidden or left, which may be its last chance.
+  window.addEventListener('pagehide', () => { if (keeping) { clearTimeout(keeping); writeKept(); } });
+  document.addEventListener('visibilitychange', () => { if (keeping && document.hidden) { clearTimeout(keeping); writeKept(); } });
 
   function bringUp(form) {
     if (form === game) shown.clear();   // a fresh game
