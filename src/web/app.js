@@ -45,9 +45,10 @@
   // flow into one column the width of the screen.
 
   const rem = () => parseFloat(getComputedStyle(document.documentElement).fontSize) || 16;
-  // At the browser's usual 16 px the windows' label buttons (17 px tall as
-  // designed) are 24 px tall, the least a pointer should have to hit.
-  const windowScale = () => (rem() / 16) * (24 / 17);
+  // At the browser's usual 16 px the windows' label buttons, which stand
+  // 16 px apart as designed, are 24 px apart: the least a pointer should
+  // have to hit.
+  const windowScale = () => (rem() / 16) * 1.5;
   // The text of every window, in either layout: the same size in both, so
   // that zooming in enlarges it all the way.
   const textPx = () => FONT_PX * windowScale();
@@ -78,6 +79,15 @@
   const put = (el, left, top, width, height) => Object.assign(el.style, {
     left: `${left}px`, top: `${top}px`, width: `${width}px`, height: typeof height === 'number' ? `${height}px` : height });
 
+  // The buttons of a window that begin below `el` and across its width.
+  function buttonsBelow(form, el) {
+    const [l, t, w] = rectOf(el);
+    return [...form.querySelectorAll('.hand[data-r]')].filter((b) => {
+      const [bl, bt, bw] = rectOf(b);
+      return bt > t && bl < l + w && l < bl + bw;
+    });
+  }
+
   function placeWidgets(form) {
     const s = scale;
     const [W, H] = sizeOf(form);
@@ -91,6 +101,8 @@
       // A label on an input box's line stands in the box's height, centred
       // as the box centres its text, so that both share one baseline.
       if (el.dataset.line) [, t, , h] = rectOf(named(form, el.dataset.line));
+      // A button ends where the next one below it begins: none covers another.
+      if (el.classList.contains('hand')) h = Math.min(h, ...buttonsBelow(form, el).map((b) => rectOf(b)[1] - t));
       put(el, l * PX_PER_TWIP * s, t * PX_PER_TWIP * s, w * PX_PER_TWIP * s,
           el.classList.contains('line') ? 'var(--line)' : h * PX_PER_TWIP * s);
     }
@@ -302,7 +314,7 @@
     const [vw, vh] = viewport();
     const [w, h] = sizeOf(form);
     // Where there is room, the game leaves it on its right for help or author.
-    const room = form === game && vw >= w + 2 * GAP + BESIDE_W ? GAP + BESIDE_W : 0;
+    const room = form === game && vw >= w + GAP + BESIDE_W ? GAP + BESIDE_W : 0;
     moveTo(form, Math.max(0, (vw - w - room) / 2), Math.max(0, (vh - h) / 2));
   }
 
@@ -342,6 +354,7 @@
     const switched = mode !== layoutMode;
     layoutMode = mode;
     document.body.classList.toggle('column', mode === 'column');
+    document.body.classList.add('laid-out');
     if (mode === 'column') {
       layoutColumn();
       return;
@@ -734,10 +747,15 @@
     window.visualViewport.addEventListener('resize', refit);
     window.visualViewport.addEventListener('scroll', refit);
   }
+  // The page comes with the program's first window, the dialog, shown as the
+  // program opens it, so that it is there before the engine has loaded;
+  // unless the tab keeps a game, which the engine brings back instead.
+  const kept = readKept();
+  if (kept) for (const form of Object.values(forms)) form.hidden = true;
   layout();
   createTarnvale().then((m) => {
     engine = new Engine(m);
-    startProgram(readKept());
+    startProgram(kept);
   }).catch((err) => {
     const ended = $('ended');
     ended.querySelector('p').textContent = 'Игра не загрузилась: ' + err;

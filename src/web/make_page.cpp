@@ -4,6 +4,7 @@
 // reader meets in a window comes from there; the page adds only what a
 // browser needs on top (roles, input attributes).
 //   node make_page.js TEMPLATE OUTPUT
+#include "story/story.h"
 #include "story/windows.h"
 
 #include <cstdio>
@@ -142,7 +143,9 @@ bool isHeading(std::string_view name)
 
 class Page {
 public:
-    explicit Page(std::ostream &out) : m_out(out) {}
+    // `opening` is the program as it starts: the page shows its windows and
+    // choices as they are then, before the engine has loaded.
+    Page(std::ostream &out, const Program &opening) : m_out(out), m_opening(opening) {}
 
     void form(const Form &form)
     {
@@ -160,7 +163,7 @@ public:
             choices = choices || isChoice(w);
         if (choices)
             m_out << " style=\"--unchosen: " << colour(windows::kUnchosen) << '"';
-        m_out << " hidden>\n";
+        m_out << (m_opening.isOpen(form.window) ? ">\n" : " hidden>\n");
 
         bool inInventory = false;
         for (const Widget &w : form.widgets) {
@@ -243,7 +246,10 @@ private:
         case Kind::Choice:
             tag = "button";
             role = "radio";
-            extra += " type=\"button\" aria-checked=\"false\"";
+            extra += m_opening.chosen(w.control) ? " type=\"button\" aria-checked=\"true\""
+                                                 : " type=\"button\" aria-checked=\"false\"";
+            if (!m_opening.chosen(w.control))
+                classes += " off";
             named = true;
             break;
         case Kind::Note:
@@ -310,6 +316,7 @@ private:
     }
 
     std::ostream &m_out;
+    const Program &m_opening;
     const Form *m_form = nullptr;
 };
 
@@ -330,7 +337,10 @@ int main(int argc, char **argv)
     bool placed = false;
     for (std::string line; std::getline(in, line);) {
         if (line == "@WINDOWS@") {
-            Page windowsOut(page);
+            GameSettings settings;
+            Program opening(settings, tarnvaleStory());
+            opening.start(0);
+            Page windowsOut(page, opening);
             for (const Window w : {Window::Dialog, Window::Game, Window::Help, Window::Author})
                 windowsOut.form(windows::form(w));
             placed = true;
