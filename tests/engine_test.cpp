@@ -109,6 +109,7 @@ private Q_SLOTS:
     void pressesJustAfterAWindowAppeared();
     void placeBesideTheGame();
     void composedWordIsTypedKeyByKey();
+    void everyAnswerCountsWithItsNews();
     void keptGameComesBack();
     void keptGameThatDoesNotReplay();
 };
@@ -835,6 +836,35 @@ void EngineTest::composedWordIsTypedKeyByKey()
     // A hard game and an unknown beginning complete nothing.
     QCOMPARE(composed.game.completion(u"щщ"), u"");
     QCOMPARE(TestGame(false).game.completion(u"осмо"), u"");
+}
+
+void EngineTest::everyAnswerCountsWithItsNews()
+{
+    TestGame t;
+    Game &g = t.game;
+    const unsigned start = g.turns();
+    QVERIFY(g.news().empty());
+    enter(g, u"take");
+    QCOMPARE(g.news(), u"Теперь у тебя: thing.");
+    // The same reply twice is two answers; a turn that changes nothing has no news.
+    enter(g, u"nothing known");
+    enter(g, u"nothing known");
+    QCOMPARE(g.turns(), start + 3);
+    QVERIFY(g.news().empty());
+    enter(g, u"drop");
+    QCOMPARE(g.news(), u"Больше нет: thing.");
+    enter(g, u"pay");
+    QCOMPARE(g.news(), u"-19940 руб. Теперь у тебя: thing.");
+    // A password attempt is an answer too; a key that is not Enter is not.
+    enter(g, u"lock");
+    g.typePwd(u"no");
+    g.pressPwdKey(kKeyEscape);
+    QCOMPARE(g.turns(), start + 6);
+    g.typePwd(u"no");
+    g.pressPwdKey(kKeyEnter);
+    QCOMPARE(g.turns(), start + 7);
+    g.newGame();
+    QVERIFY(g.news().empty());
 }
 
 #include "engine_test.moc"

@@ -70,6 +70,8 @@ void Game::newGame()
     m_state = GameState{};
     m_changeDepth = 0;
     m_submitted.clear();
+    m_news.clear();
+    ++m_turns;
     Form_Load();
 }
 
@@ -309,8 +311,13 @@ void Game::pressConKey(int keyCode)
     TextBox &box = m_window.txtCon;
     if (!box.acceptsInput())
         return;
-    if (keyCode == kKeyEnter)
+    if (keyCode == kKeyEnter) {
         m_submitted.push_back(box.text());
+        const Status before = status();
+        txtCon_KeyDown(keyCode);
+        tellTurn(before);
+        return;
+    }
     txtCon_KeyDown(keyCode);
     if (keyCode == kKeyBackspace && box.backspace())
         txtCon_Change();
@@ -323,8 +330,13 @@ void Game::pressPwdKey(int keyCode)
     TextBox &box = m_window.txtPwd;
     if (!box.acceptsInput())
         return;
-    if (keyCode == kKeyEnter)
+    if (keyCode == kKeyEnter) {
         m_submitted.push_back(box.text());
+        const Status before = status();
+        txtPwd_KeyDown(keyCode);
+        tellTurn(before);
+        return;
+    }
     txtPwd_KeyDown(keyCode);
     if (keyCode == kKeyBackspace)
         box.backspace();
@@ -491,6 +503,47 @@ bool Game::submit(std::u16string_view line)
         return true;
     }
     return false;
+}
+
+Game::Status Game::status() const
+{
+    return {m_window.lblPoints, m_window.lblMoney, m_window.lblInv};
+}
+
+std::u16string Game::answer() const
+{
+    std::u16string told = m_window.txtGame;
+    if (!m_news.empty())
+        told.append(u"\r\n").append(m_news);
+    return told;
+}
+
+void Game::tellTurn(const Status &before)
+{
+    ++m_turns;
+    m_news.clear();
+    const auto say = [this](std::u16string_view lead, std::u16string_view what) {
+        if (!m_news.empty())
+            m_news += u' ';
+        m_news.append(lead).append(what);
+        if (!what.ends_with(u'.'))
+            m_news += u'.';
+    };
+    if (m_window.lblPoints != before.points)
+        say({}, m_window.lblPoints);
+    if (m_window.lblMoney != before.money)
+        say({}, m_window.lblMoney);
+    const auto holds = [](const auto &slots, const std::u16string &item) {
+        return std::find(slots.begin(), slots.end(), item) != slots.end();
+    };
+    for (const std::u16string &item : m_window.lblInv) {
+        if (!item.empty() && !holds(before.inventory, item))
+            say(m_story.words.itemCame, item);
+    }
+    for (const std::u16string &item : before.inventory) {
+        if (!item.empty() && !holds(m_window.lblInv, item))
+            say(m_story.words.itemWent, item);
+    }
 }
 
 namespace {

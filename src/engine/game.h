@@ -118,6 +118,16 @@ public:
     // The lines submitted with Enter since the game started, in order: played
     // again into a fresh game with the same settings they give this game back.
     const std::vector<std::u16string> &submitted() const { return m_submitted; }
+    // Counts the game's answers: its start and every Enter in a box that took
+    // it. A front-end that sees it change tells a screen reader the reply
+    // (the output box), even when it is the same text as the last one.
+    unsigned turns() const { return m_turns; }
+    // What the last Enter changed besides the reply, in a few words from the
+    // labels as shown: the points, the money, the items that came or went.
+    // Empty when nothing did, and at the start.
+    const std::u16string &news() const { return m_news; }
+    // What a screen reader says for the last answer: the reply, then the news.
+    std::u16string answer() const;
     // A digest of everything the lines submitted decide: the state record and
     // every caption but the input boxes' texts.
     std::uint64_t fingerprint() const;
@@ -204,6 +214,12 @@ private:
                  std::u16string text);
     void keepInventory();   // before the inventory changes
     int completionIndex(std::u16string_view typed) const;   // in the hidden list, -1 for none
+    struct Status {
+        std::u16string points, money;
+        std::array<std::u16string, kInventorySlots> inventory;
+    };
+    Status status() const;
+    void tellTurn(const Status &before);   // after an Enter: counts it and finds the news
     void setConText(std::u16string_view text);
     TextBox &visibleBoxForInput() { return passwordShown() ? m_window.txtPwd : m_window.txtCon; }
     bool easyGame() const { return m_settings.easyMode != kFalse; }
@@ -215,6 +231,8 @@ private:
     GameWindow m_window;
     std::optional<TurnUndo> m_turn;   // while Enter's turn runs
     std::vector<std::u16string> m_submitted;
+    unsigned m_turns = 0;
+    std::u16string m_news;
     int m_changeDepth = 0;
 };
 

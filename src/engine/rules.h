@@ -65,6 +65,8 @@ struct Wording {
     std::u16string_view hardGame;       // the difficulty label
     std::u16string_view easyGame;
     std::u16string_view resumeFailed;   // a kept game that could not be brought back
+    std::u16string_view itemCame;       // before an item that came into the inventory
+    std::u16string_view itemWent;       // before one that left it
 };
 
 // The story the interpreter runs: the script of the current location, then

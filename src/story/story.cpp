@@ -31,6 +31,8 @@ const Wording kWords = {
     .hardGame = u"сложная игра",
     .easyGame = u"простая игра",
     .resumeFailed = u"Прежнюю игру вернуть не удалось, начинаем новую.",
+    .itemCame = u"Теперь у тебя: ",
+    .itemWent = u"Больше нет: ",
 };
 
 } // namespace story

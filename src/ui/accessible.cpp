@@ -3,6 +3,9 @@
 #include "ui/form.h"
 
 #include <QAccessible>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusVariant>
 #include <QAccessibleWidget>
 #include <QFontMetrics>
 #include <QLabel>
@@ -178,6 +181,25 @@ void describe(QWidget *widget, const QString &name, const QString &description)
 {
     widget->setAccessibleName(name);
     widget->setAccessibleDescription(description);
+}
+
+bool announce(QWidget *widget, const QString &text)
+{
+    if (!QAccessible::isActive())
+        return false;
+    // Qt's bridge talks to the accessibility bus over its connection of this
+    // name; an event from any other connection would come from an unknown
+    // application.
+    QDBusConnection bus(QStringLiteral("a11y"));
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(widget);
+    if (!bus.isConnected() || !iface)
+        return false;
+    const QString path = QStringLiteral("/org/a11y/atspi/accessible/") + QString::number(QAccessible::uniqueId(iface));
+    QDBusMessage event = QDBusMessage::createSignal(path, QStringLiteral("org.a11y.atspi.Event.Object"),
+                                                    QStringLiteral("PropertyChange"));
+    event << QStringLiteral("accessible-description") << 0 << 0 << QVariant::fromValue(QDBusVariant(text))
+          << QVariantMap();
+    return bus.send(event);
 }
 
 void setCaption(QLabel *label, QStringView caption)

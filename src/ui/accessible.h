@@ -22,6 +22,13 @@ void installAccessibility();
 // Sets the accessible name and description of a widget.
 void describe(QWidget *widget, const QString &name, const QString &description = {});
 
+// Has a screen reader say `text` now, as news about `widget` (the widget
+// with the keyboard): over AT-SPI, as a change of its description, which
+// Orca speaks for the focused widget. Qt 6.4 has no announcement of its own,
+// and the description change it sends carries no text. Returns whether the
+// news went out (not without an accessibility bus).
+bool announce(QWidget *widget, const QString &text);
+
 // Changes a label's caption and tells screen readers about it, also when the
 // label has a fixed accessible name of its own.
 void setCaption(QLabel *label, QStringView caption);

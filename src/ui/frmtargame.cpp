@@ -92,6 +92,7 @@ QWidget *frmTargame::makeWidget(const windows::Widget &widget)
         box->setObjectName(name);
         box->setGeometry(geometry);
         box->setVisible(!password);
+        box->installEventFilter(this);   // for the answer not yet told when it takes the keyboard
         (password ? m_txtPwd : m_txtCon) = box;
         return box;
     }
@@ -165,6 +166,7 @@ void frmTargame::refresh()
     }
     if (passwordBefore != shown.txtPwd.visible)
         visibleBox()->setFocus();
+    tellAnswer();
     // A box that takes no input looks it: its prompt goes grey with its text.
     if (m_prompt)
         setTextColour(m_prompt, visibleBox()->isEnabled() ? kWhite : kGrey);
@@ -175,8 +177,21 @@ ConsoleBox *frmTargame::visibleBox() const
     return m_txtPwd->isHidden() ? m_txtCon : m_txtPwd;
 }
 
+void frmTargame::tellAnswer()
+{
+    // A screen reader hears every answer once, where the player is, also
+    // when it is the same as the last one: the opening scene once the
+    // command box has the keyboard, every reply as it comes.
+    if (m_game.turns() != m_toldTurns && visibleBox()->hasFocus()) {
+        m_toldTurns = m_game.turns();
+        announce(visibleBox(), toQString(m_game.answer()));
+    }
+}
+
 bool frmTargame::eventFilter(QObject *watched, QEvent *event)
 {
+    if ((watched == m_txtCon || watched == m_txtPwd) && event->type() == QEvent::FocusIn)
+        QMetaObject::invokeMethod(this, &frmTargame::tellAnswer, Qt::QueuedConnection);
     if (watched == m_txtGame->viewport() && event->type() == QEvent::MouseButtonPress) {
         if (ConsoleBox *box = visibleBox(); box->isEnabled())
             box->setFocus(Qt::MouseFocusReason);

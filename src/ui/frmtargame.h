@@ -54,10 +54,12 @@ private:
     // The input box that is on screen: the command box, or the password box
     // in its place.
     ConsoleBox *visibleBox() const;
+    void tellAnswer();
 
     std::unique_ptr<Game> m_ownGame;
     Game &m_game;
     std::u16string m_shownOutput;
+    unsigned m_toldTurns = 0;   // the game's answers told to a screen reader
 
     QLabel *m_lblAction = nullptr;
     QTextEdit *m_txtGame = nullptr;

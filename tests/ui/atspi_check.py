@@ -33,6 +33,10 @@ OPENING = ("Ты стоишь на улице. Мимо по дороге про
 
 failures = []
 
+# The dialog's choices are named by their captions.
+HARD = "сложная (лучше сначала играть так)"
+EASY = "простая (играть не интересно)"
+
 
 def check(ok, what):
     if not ok:
@@ -123,25 +127,25 @@ def read_dialog(app):
     R = Atspi.Role
     for name, role in [("заголовок окна", R.IMAGE), ("консольный текстовый квест", R.LABEL),
                        ("велтарный", R.LABEL), ("выбирите сложность", R.LABEL),
-                       ("сложная игра", R.RADIO_BUTTON), ("простая игра", R.RADIO_BUTTON),
+                       ("сложная (лучше сначала играть так)", R.RADIO_BUTTON), ("простая (играть не интересно)", R.RADIO_BUTTON),
                        ("музыка в игре", R.LABEL), ("включить музыку", R.RADIO_BUTTON),
                        ("отключить музыку", R.RADIO_BUTTON),
-                       ("примечание: музыка играет только в Windows 98", R.LABEL),
+                       ("Win98 only", R.LABEL),
                        ("начать игру", R.PUSH_BUTTON), ("выход", R.PUSH_BUTTON)]:
         equal(roles.get(name), role, f"dialog: role of {name!r}")
-    equal(text(widget(dialog, "простая игра")), "простая (играть не интересно)", "dialog: caption of the easy game")
+    equal(text(widget(dialog, "простая (играть не интересно)")), "простая (играть не интересно)", "dialog: caption of the easy game")
 
     def chosen():
-        return [name for name in ("сложная игра", "простая игра", "включить музыку", "отключить музыку")
+        return [name for name in (HARD, EASY, "включить музыку", "отключить музыку")
                 if has(widget(dialog, name), Atspi.StateType.CHECKED)]
 
-    equal(chosen(), ["сложная игра", "включить музыку"], "dialog: chosen at first")
+    equal(chosen(), [HARD, "включить музыку"], "dialog: chosen at first")
     check(wait_for(lambda: has(widget(dialog, "начать игру"), Atspi.StateType.FOCUSED)),
           "dialog: 'начать игру' does not have the focus")
-    press(dialog, "простая игра")
+    press(dialog, EASY)
     press(dialog, "отключить музыку")
-    equal(wait_for(lambda: chosen() == ["простая игра", "отключить музыку"] and chosen(), 5),
-          ["простая игра", "отключить музыку"], "dialog: chosen after pressing")
+    equal(wait_for(lambda: chosen() == [EASY, "отключить музыку"] and chosen(), 5),
+          [EASY, "отключить музыку"], "dialog: chosen after pressing")
     return dialog
 
 
