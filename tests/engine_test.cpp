@@ -661,6 +661,10 @@ void EngineTest::programFlow()
     p.press(Window::Game, Control::Help, 0);   // only brought up again
     QCOMPARE(p.raises(Window::Help), helpRaises + 1);
     QVERIFY(p.isOpen(Window::Help) && p.isOpen(Window::Author));
+    // opened from the keyboard, help takes the keyboard; clicked, it leaves it
+    QVERIFY(p.keyboardGoesTo(Window::Help) && p.keyboardGoesTo(Window::Game));
+    p.press(Window::Game, Control::Author, 1000, Program::By::Mouse);
+    QVERIFY(!p.keyboardGoesTo(Window::Author));
 
     // "новая": the dialog again, hard with music, the game discarded; help
     // and author stay

@@ -75,8 +75,13 @@ bool Program::press(Window window, Control control, Millis now, By by)
         openDialog(now);
         close(Window::Game);
         break;
-    case Control::Help: open(Window::Help, now); break;
-    case Control::Author: open(Window::Author, now); break;
+    case Control::Help:
+    case Control::Author: {
+        const Window opened = control == Control::Help ? Window::Help : Window::Author;
+        m_openedByKeyboard[index(opened)] = by == By::Keyboard;
+        open(opened, now);
+        break;
+    }
     case Control::Exit:
         m_finished = true;
         m_open.fill(false);

@@ -77,6 +77,14 @@ public:
     // The dialog and the game window take the keyboard when they come up;
     // help and author come up beside the game and leave it with the game.
     static bool takesKeyboard(Window window) { return window == Window::Dialog || window == Window::Game; }
+    // Whether the keyboard goes to the window as it comes up now: the
+    // dialog's and the game's always; help's and author's when the press
+    // that opened them came from the keyboard (a screen reader then goes
+    // there too), not when it was a click (the player typing goes on).
+    bool keyboardGoesTo(Window window) const
+    {
+        return takesKeyboard(window) || m_openedByKeyboard[index(window)];
+    }
     bool finished() const { return m_finished; }
 
     // Whether one of the dialog's choices is the chosen one of its pair.
@@ -118,6 +126,7 @@ private:
     std::array<bool, kWindowCount> m_open{};
     std::array<unsigned, kWindowCount> m_raises{};
     std::array<Millis, kWindowCount> m_appeared{};
+    std::array<bool, kWindowCount> m_openedByKeyboard{};
     Millis m_doubleClick = 400;
     bool m_finished = false;
 };

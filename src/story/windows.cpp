@@ -134,6 +134,7 @@ const ChoicePair kChoicePairs[2] = {
 };
 
 const std::u16string_view kFrameAccessibleName = kFrameName;
+const std::u16string_view kInventoryName = u"инвентарь";
 
 const Form &form(Window window)
 {

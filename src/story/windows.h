@@ -107,6 +107,9 @@ extern const ChoicePair kChoicePairs[2];
 
 const Form &form(Window window);
 
+// What screen readers call the inventory's ten slots together.
+extern const std::u16string_view kInventoryName;
+
 // What screen readers call every window's outline (`Shape1`).
 extern const std::u16string_view kFrameAccessibleName;
 

@@ -45,8 +45,9 @@ void closeWindow(QPointer<QWidget> &window)
 // game window take the keyboard: after "начать" or "новая" pressed from the
 // keyboard the player goes on typing in the window that came up, whatever the
 // window manager would pick (or without one). The help and author windows
-// come up beside the game without it: the player goes on typing in the game's
-// input box.
+// come up beside the game without it when they are clicked (the player goes
+// on typing in the game's input box), and with it when they are opened from
+// the keyboard, so that a screen reader goes there and reads them.
 enum class Keyboard { Take, Leave };
 
 void bringUp(Form *window, Keyboard keyboard)
@@ -221,7 +222,7 @@ void Desktop::sync()
         const unsigned raises = m_program.raises(window);
         if (fresh || m_raised[std::size_t(window)] != raises) {
             m_raised[std::size_t(window)] = raises;
-            bringUp(form, Program::takesKeyboard(window) ? Keyboard::Take : Keyboard::Leave);
+            bringUp(form, m_program.keyboardGoesTo(window) ? Keyboard::Take : Keyboard::Leave);
             if (!fresh)
                 m_program.appeared(window, nowMillis());
         }
@@ -267,8 +268,10 @@ void Desktop::giveTheGameTheKeyboard(const QWidget *closing)
     // it, or came to it from the keyboard): otherwise it stays where it is.
     frmTargame *game = gameWindow();
     const QWidget *active = QApplication::activeWindow();
-    if (game && (!active || active == closing))
+    if (game && (!active || active == closing)) {
         game->activateWindow();
+        game->focusInputBox();   // where the player types, not the button that opened the window
+    }
 }
 
 QIcon programIcon()

@@ -269,7 +269,16 @@ Form::Form(const windows::Form &description, QWidget *parent)
     installAccessibility();
     setObjectName(QString::fromLatin1(description.name));
     setWindowTitle(toQString(description.title));
-    describe(this, toQString(description.accessibleName), toQString(description.description));
+    // A window with "закрыть" (help, author) is described by its text too,
+    // which a screen reader reads as the window comes up.
+    QString told = toQString(description.description);
+    if (description.find(Control::Close)) {
+        for (const windows::Widget &w : description.widgets) {
+            if (w.kind == windows::Kind::Label || w.kind == windows::Kind::WrappedLabel)
+                told += QLatin1Char(' ') + toQString(w.caption);
+        }
+    }
+    describe(this, toQString(description.accessibleName), told);
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(px(description.width), px(description.height));
     paintBlack(this);
@@ -280,6 +289,15 @@ Form::Form(const windows::Form &description, QWidget *parent)
     m_outline->setGeometry(twipRect(outline.left, outline.top, outline.width, outline.height));
     describe(m_outline, toQString(windows::kFrameAccessibleName));
     m_titleBar = new TitleBar(this);
+}
+
+void Form::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && button(Control::Close)) {
+        Q_EMIT pressed(Control::Close, qint64(event->timestamp()), false);
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 namespace {

@@ -162,6 +162,8 @@ protected:
     void build();
     virtual QWidget *makeWidget(const windows::Widget &widget);
     void showEvent(QShowEvent *event) override;
+    // Esc presses the window's "закрыть", where it has one.
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     const windows::Form &m_description;

@@ -172,6 +172,11 @@ void frmTargame::refresh()
         setTextColour(m_prompt, visibleBox()->isEnabled() ? kWhite : kGrey);
 }
 
+void frmTargame::focusInputBox()
+{
+    visibleBox()->setFocus(Qt::OtherFocusReason);
+}
+
 ConsoleBox *frmTargame::visibleBox() const
 {
     return m_txtPwd->isHidden() ? m_txtCon : m_txtPwd;

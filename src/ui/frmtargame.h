@@ -32,6 +32,8 @@ public:
     ~frmTargame() override;
 
     Game &game() { return m_game; }
+    // The keyboard to the input box on screen.
+    void focusInputBox();
     const Game &game() const { return m_game; }
 
     // Copies the engine's window into the widgets.

@@ -382,6 +382,37 @@
     sync();
   }
 
+  // What a screen reader should hear now, once: written into one of two
+  // live regions in turn, so that the same words twice are two changes. A
+  // screen reader may also take the same text twice in a row for one message
+  // sent twice: every other one ends in a zero-width space, which is not heard.
+  const announcers = [...document.querySelectorAll('.announcer')];
+  let nextAnnouncer = 0;
+  // Told a moment later, so that where the keyboard went (a window that
+  // opened, the command box) is told first.
+  let announcing = 0;
+  function announce(text) {
+    clearTimeout(announcing);
+    announcing = setTimeout(() => {
+      const here = announcers[nextAnnouncer];
+      nextAnnouncer = 1 - nextAnnouncer;
+      announcers[nextAnnouncer].textContent = '';
+      here.textContent = text.replace(/\r\n/g, '\n') + (nextAnnouncer ? '\u200b' : '');
+    }, 300);
+  }
+
+  // The dialog as it opens: its name, what it is for, the choices made.
+  function dialogSummary() {
+    const dialog = forms.Dialog;
+    const parts = [dialog.getAttribute('aria-label'), dialog.getAttribute('aria-description')];
+    for (const group of dialog.querySelectorAll('[role="radiogroup"]')) {
+      const heading = $(group.getAttribute('aria-labelledby')).textContent;
+      const chosen = group.querySelector('[aria-checked="true"]');
+      parts.push(`${heading}: ${chosen ? chosen.textContent : ''}`);
+    }
+    return parts.filter(Boolean).map((p) => p.replace(/\.$/, '')).join('. ') + '.';
+  }
+
   // One line over the windows until the next game starts.
   function notice(text) {
     $('notice').textContent = text;
@@ -420,9 +451,10 @@
 
   // Shows the engine's windows: those it opened or brought up come to the
   // front, those it closed go. The dialog and the game take the keyboard as
-  // they come up; help and author leave it where it was.
+  // they come up; help and author when a key opened them.
   function sync() {
     const now = performance.now();
+    let openedDialog = false;
     const hadKeyboard = Object.values(forms).find((f) => f.contains(document.activeElement));
     let takesKeyboard = null;
     for (const [name, form] of Object.entries(forms)) {
@@ -438,11 +470,22 @@
       form.style.zIndex = String(++zTop);
       engine.appeared(name, now);
       if (engine.takesKeyboard(name)) takesKeyboard = form;
+      if (form === forms.Dialog) openedDialog = true;
     }
+    // The keyboard leaves a window that closes for the command box before
+    // the window goes, a moment later: a screen reader follows the keyboard
+    // there rather than losing it with the window.
+    const closing = Object.entries(forms).find(([n, f]) => !engine.isOpen(n) && !f.hidden
+                                                          && f.contains(document.activeElement));
+    const keyboardLeaves = closing && !takesKeyboard && engine.isOpen('Game') && !game.hidden;
+    if (keyboardLeaves) keyboardTo(game);
     for (const [name, form] of Object.entries(forms)) {
-      if (!engine.isOpen(name)) form.hidden = true;
+      if (engine.isOpen(name)) continue;
+      if (keyboardLeaves && form === closing[1]) setTimeout(() => { form.hidden = !engine.isOpen(name) || form.hidden; }, 100);
+      else form.hidden = true;
     }
     showChoices();
+    if (openedDialog) announce(dialogSummary());
     if (!game.hidden) {
       render();
       notice('');
@@ -462,20 +505,37 @@
     }
   }
 
-  // The game's keyboard is its input box; the dialog's, the button that goes on.
+  // The game's keyboard is its input box; the dialog's, the button that goes
+  // on; help's and author's, the button that closes them.
   function keyboardTo(form) {
-    const target = form === game ? visibleBox() : form.querySelector('[data-control="Start"]');
+    const target = form === game ? visibleBox()
+      : form.querySelector(form === forms.Dialog ? '[data-control="Start"]' : '[data-control="Close"]');
     if (target && !target.disabled) target.focus({ preventScroll: true });
   }
 
-  // The dialog's choices: the chosen one of each pair white, the other grey.
+  // The dialog's choices: the chosen one of each pair white, the other grey,
+  // and the only one of its pair that Tab stops at.
   function showChoices() {
     for (const choice of forms.Dialog.querySelectorAll('[role="radio"][data-control]')) {
       const chosen = engine.chosen(choice.dataset.control);
       choice.setAttribute('aria-checked', String(chosen));
+      choice.tabIndex = chosen ? 0 : -1;
       choice.classList.toggle('off', !chosen);
     }
   }
+
+  // In a pair of choices the arrow keys choose the other one.
+  for (const group of forms.Dialog.querySelectorAll('[role="radiogroup"]')) {
+    group.addEventListener('keydown', (e) => {
+      if (!engine || !['ArrowUp', 'ArrowDown', 'ArrowLeft', 'ArrowRight'].includes(e.key)) return;
+      const other = [...group.querySelectorAll('[role="radio"]')].find((r) => r.getAttribute('aria-checked') !== 'true');
+      if (!other) return;
+      e.preventDefault();
+      if (engine.press('Dialog', other.dataset.control, e.timeStamp, false)) sync();
+      other.focus();
+    });
+  }
+
 
   $('restart').addEventListener('click', () => { if (engine) startProgram(null); });
 
@@ -525,25 +585,30 @@
 
   // A press anywhere in a window but an input box or the output box (where
   // text can be selected) leaves the keyboard where it was.
-  for (const [name, form] of Object.entries(forms)) {
-    form.addEventListener('mousedown', (e) => {
-      // In the output box only a press the window takes starts a selection;
-      // one just after the window appeared belongs to the double click that
-      // opened it.
-      const selecting = e.target.closest('.output') && engine && engine.takesPresses(name, e.timeStamp);
-      if (!selecting && !e.target.closest('input')) e.preventDefault();
-    });
-  }
+  // (Listened for on the window, as the click on the output box below.)
+  window.addEventListener('mousedown', (e) => {
+    const form = e.target.closest && e.target.closest('section.form');
+    if (!form) return;
+    // In the output box only a press the window takes starts a selection;
+    // one just after the window appeared belongs to the double click that
+    // opened it.
+    const selecting = e.target.closest('.output') && engine && engine.takesPresses(form.dataset.window, e.timeStamp);
+    if (!selecting && !e.target.closest('input')) e.preventDefault();
+  });
 
   // A click on the output box leaves the keyboard in the input box, unless
   // the player is selecting text to copy.
-  txtGame.addEventListener('click', () => {
+  // (Listened for on the window: a listener on the output box or any
+  // element around it would make screen readers call every line clickable.)
+  window.addEventListener('click', (e) => {
+    if (!txtGame.contains(e.target)) return;
     const selected = String(window.getSelection() || '');
     if (!selected && !game.hidden) visibleBox().focus({ preventScroll: true });
   });
 
   // --- showing the engine's game window -----------------------------------------
 
+  let toldTurns = null;      // the game's answers told to a screen reader
   const shown = new Map();   // element -> the text it shows
   function setText(el, text) {
     if (shown.get(el) === text) return false;
@@ -554,7 +619,6 @@
 
   const labels = ['lblAction', 'lblSteps', 'lblMoney', 'lblPoints', 'lblDiff'].map((n) => [n, named(game, n)]);
   const slots = Array.from(game.querySelectorAll('[data-name^="lblInv"]'), (_, i) => named(game, 'lblInv' + i));
-  const slotNames = slots.map((el) => el.getAttribute('aria-label'));
 
   function visibleBox() { return txtPwd.hidden ? txtCon : txtPwd; }
 
@@ -572,13 +636,7 @@
     if (setText(txtGame, reply)) txtGame.scrollTop = 0;
     for (const [name, el] of labels) setText(el, engine.text(name));
     let packed = false;
-    slots.forEach((el, i) => {
-      const item = engine.inv(i);
-      if (setText(el, item)) {
-        el.setAttribute('aria-label', item ? `${slotNames[i]}: ${item}` : slotNames[i]);
-        packed = true;
-      }
-    });
+    slots.forEach((el, i) => { packed = setText(el, engine.inv(i)) || packed; });
     // The column shows only the slots that hold something.
     if (packed && layoutMode === 'column') layoutColumn();
     showBox(txtCon, engine.box(Engine.CON));
@@ -588,6 +646,12 @@
     const want = visibleBox();
     if (focusWasIn && document.activeElement !== want && !want.disabled) want.focus({ preventScroll: true });
     showCompletion('');
+    // Every answer of the game is told once, also one the same as the last.
+    const turns = engine.turns();
+    if (turns !== toldTurns) {
+      toldTurns = turns;
+      announce(engine.answer());
+    }
     keep();
   }
 

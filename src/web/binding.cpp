@@ -37,14 +37,14 @@ std::u16string g_completion;   // the last completion asked for
 enum TextField : int {
     kTxtGame, kLblAction, kLblSteps, kLblMoney, kLblPoints, kLblDiff,
     kLblInv0, kTxtCon = kLblInv0 + tarnvale::kInventorySlots, kTxtPwd,
-    kRecord, kResumeFailed, kCompletion,
+    kRecord, kResumeFailed, kCompletion, kAnswer,
 };
 
 // Fields handed out as numbers.
 enum IntField : int {
     kConStart, kConLength, kConVisible, kConEnabled,
     kPwdStart, kPwdLength, kPwdVisible, kPwdEnabled,
-    kLocation, kMoves, kPoints, kMoney, kListSize, kListIndex, kMusic,
+    kLocation, kMoves, kPoints, kMoney, kListSize, kListIndex, kMusic, kTurns,
     kFlag0,
 };
 
@@ -60,6 +60,12 @@ const std::u16string *textField(int field)
     }
     if (field == kCompletion)
         return &g_completion;
+    if (field == kAnswer) {
+        static std::u16string answer;
+        const Game *g = game();
+        answer = g ? g->answer() : std::u16string();
+        return &answer;
+    }
     if (field == kResumeFailed) {
         resumeFailed = tarnvale::tarnvaleStory().words.resumeFailed;
         return &resumeFailed;
@@ -221,7 +227,7 @@ EMSCRIPTEN_KEEPALIVE int tv_raises(int window)
 
 EMSCRIPTEN_KEEPALIVE int tv_takes_keyboard(int window)
 {
-    return validWindow(window) && Program::takesKeyboard(Window(window));
+    return g_program && validWindow(window) && g_program->keyboardGoesTo(Window(window));
 }
 
 EMSCRIPTEN_KEEPALIVE int tv_chosen(int control)
@@ -350,6 +356,7 @@ EMSCRIPTEN_KEEPALIVE int tv_int(int field)
     case kMoney: return s.money;
     case kListSize: return w.lstItems.size();
     case kListIndex: return w.lstItemsIndex;
+    case kTurns: return int(g->turns() & 0x7fffffffu);
     default:
         if (field >= kFlag0 && field < kFlag0 + int(tarnvale::kFlagCount))
             return s.flags[std::size_t(field - kFlag0)] != tarnvale::kFalse;

@@ -5,11 +5,11 @@
 
 (function (root) {
   const TEXT = { txtGame: 0, lblAction: 1, lblSteps: 2, lblMoney: 3, lblPoints: 4, lblDiff: 5,
-                 lblInv0: 6, txtCon: 16, txtPwd: 17, record: 18, resumeFailed: 19, completion: 20 };
+                 lblInv0: 6, txtCon: 16, txtPwd: 17, record: 18, resumeFailed: 19, completion: 20, answer: 21 };
   const INT = { conStart: 0, conLength: 1, conVisible: 2, conEnabled: 3,
                 pwdStart: 4, pwdLength: 5, pwdVisible: 6, pwdEnabled: 7,
                 location: 8, moves: 9, points: 10, money: 11, listSize: 12, listIndex: 13,
-                music: 14, flag0: 15 };
+                music: 14, turns: 15, flag0: 16 };
   const FLAGS = ['urnSearched', 'hasEmptyPack', 'hasCheapCigs', 'hasDearCigs', 'baldDismissed',
                  'hasBrick', 'windowBroken', 'keyNoticed', 'hasDiskette', 'atComputer',
                  'loggedIn', 'disketteInserted', 'fileRead'];
@@ -126,6 +126,10 @@
     inv(slot) { return this.text(TEXT.lblInv0 + slot); }
     flag(name) { return this.m._tv_int(INT.flag0 + indexOf(FLAGS, name, 'flag')) !== 0; }
     passwordShown() { return this.int('pwdVisible') !== 0; }
+    // Changes with every answer of the game (its start, every Enter a box
+    // took); the answer as a screen reader should hear it.
+    turns() { return this.int('turns'); }
+    answer() { return this.text('answer'); }
 
     // One input box as the page shows it.
     box(which) {

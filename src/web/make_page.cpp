@@ -154,8 +154,21 @@ public:
         // dialogs over it.
         const bool main = form.window == Window::Game;
         m_out << "<section id=\"" << form.name << "\" class=\"form\" data-window=\"" << windowName(form.window)
-              << "\" role=\"" << (main ? "region" : "dialog") << "\" aria-label=\"" << html(form.accessibleName)
-              << "\" aria-description=\"" << html(form.description) << "\" data-w=\"" << form.width
+              << "\" role=\"" << (main ? "region" : "dialog") << "\" aria-label=\"" << html(form.accessibleName) << '"';
+        // Help and author are described by their own text, which a screen
+        // reader reads as the keyboard comes into them.
+        m_describedByText = form.window == Window::Help || form.window == Window::Author;
+        if (m_describedByText) {
+            std::string ids;
+            for (const Widget &w : form.widgets) {
+                if (w.kind == Kind::Label || w.kind == Kind::WrappedLabel)
+                    ids += (ids.empty() ? "" : " ") + id(w.name);
+            }
+            m_out << " aria-describedby=\"" << ids << '"';
+        } else {
+            m_out << " aria-description=\"" << html(form.description) << '"';
+        }
+        m_out << " data-w=\"" << form.width
               << "\" data-h=\"" << form.height << '"';
         // The unchosen of a pair of choices shows in its own grey.
         bool choices = false;
@@ -170,7 +183,10 @@ public:
             // The ten inventory slots make one list.
             if ((w.kind == Kind::InventorySlot) != inInventory) {
                 inInventory = !inInventory;
-                m_out << (inInventory ? "  <ul class=\"inventory\">\n" : "  </ul>\n");
+                // One stop for the keyboard, read whole: what the player carries.
+                m_out << (inInventory ? "  <ul class=\"inventory\" tabindex=\"0\" aria-label=\"" + html(windows::kInventoryName)
+                                            + "\">\n"
+                                      : std::string("  </ul>\n"));
             }
             if (isChoice(w)) {
                 const windows::ChoicePair *pair = pairOf(w.control);
@@ -220,8 +236,11 @@ private:
             m_out << indent << "<div class=\"titlebar\" data-name=\"" << w.name << "\" data-r=\"" << rect(w.rect)
                   << "\" title=\"" << html(w.description) << "\" aria-hidden=\"true\"></div>\n";
             return;
-        case Kind::Label:
         case Kind::Counter:
+            // The counters can be reached from the keyboard and read.
+            extra += " tabindex=\"0\"";
+            [[fallthrough]];
+        case Kind::Label:
             if (const Widget *input = inputOnLineOf(*m_form, w)) {
                 classes += " prompt";
                 extra += " data-line=\"" + std::string(input->name) + '"';
@@ -236,7 +255,9 @@ private:
                 role = "group";
             break;
         case Kind::InventorySlot:
+            // An empty slot is no item of the list.
             tag = "li";
+            named = false;
             break;
         case Kind::Button:
             tag = "button";
@@ -257,9 +278,11 @@ private:
             role = "note";
             break;
         case Kind::Output:
+            // Read as text, by line or whole; the answers themselves are
+            // told through the page's announcer.
             classes = "output";
-            role = "log";
-            extra += " aria-live=\"polite\" aria-atomic=\"true\"";
+            role = "region";
+            extra += " tabindex=\"0\"";
             break;
         case Kind::Input:
             // The box over another one starts hidden; the game shows one at a time.
@@ -283,7 +306,7 @@ private:
         }
         if (w.handPointer())
             classes += " hand";
-        if (isHeading(w.name))
+        if (isHeading(w.name) || (m_describedByText && (w.kind == Kind::Label || w.kind == Kind::WrappedLabel)))
             extra += " id=\"" + id(w.name) + '"';
 
         m_out << indent << '<' << tag << " class=\"" << classes << "\" data-name=\"" << w.name << "\" data-r=\""
@@ -318,6 +341,7 @@ private:
     std::ostream &m_out;
     const Program &m_opening;
     const Form *m_form = nullptr;
+    bool m_describedByText = false;
 };
 
 } // namespace

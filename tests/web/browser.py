@@ -64,14 +64,16 @@ class _QuietHandler(http.server.SimpleHTTPRequestHandler):
         pass
 
 
-def chromium(width=1280, height=800, mobile=False):
-    """A fresh headless Chromium with its own profile; quit() removes it."""
+def chromium(width=1280, height=800, mobile=False, headless=True, extra=()):
+    """A fresh Chromium (headless unless told) with its own profile; quit()
+    removes it. `extra` are further command-line options."""
     profile = tempfile.mkdtemp(prefix='tarnvale-chromium-')
     options = webdriver.ChromeOptions()
     options.binary_location = '/usr/bin/chromium'
-    for arg in ('--headless=new', '--disable-gpu', '--no-first-run', '--disable-background-networking',
+    for arg in (('--headless=new',) if headless else ()) + (
+                '--disable-gpu', '--no-first-run', '--disable-background-networking',
                 '--disable-component-update', '--disable-sync', '--no-default-browser-check',
-                f'--user-data-dir={profile}', f'--window-size={width},{height}', '--lang=ru'):
+                f'--user-data-dir={profile}', f'--window-size={width},{height}', '--lang=ru') + tuple(extra):
         options.add_argument(arg)
     if os.geteuid() == 0:
         options.add_argument('--no-sandbox')
