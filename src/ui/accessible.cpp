@@ -161,7 +161,8 @@ QAccessibleInterface *makeInterface(const QString &className, QObject *object)
         return new QAccessibleWidget(widget, QAccessible::Separator);
     if (className == QLatin1StringView(Outline::staticMetaObject.className()))
         return new QAccessibleWidget(widget, QAccessible::Whitespace);
-    if (className == QLatin1StringView(QLabel::staticMetaObject.className()))
+    if (className == QLatin1StringView(QLabel::staticMetaObject.className())
+        || className == QLatin1StringView(TabLabel::staticMetaObject.className()))
         return new LabelAccessible(static_cast<QLabel *>(widget));
     return nullptr;
 }

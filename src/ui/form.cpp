@@ -23,7 +23,7 @@ namespace tarnvale::ui {
 
 // ---------------------------------------------------------------------------
 
-LabelButton::LabelButton(QWidget *parent, Control control) : QLabel(parent), m_control(control)
+LabelButton::LabelButton(QWidget *parent, Control control) : TabLabel(parent), m_control(control)
 {
     setCursor(buttonCursor());
 }
@@ -34,7 +34,7 @@ void LabelButton::takeKeyboardFocus()
     setFocusPolicy(m_note ? Qt::NoFocus : Qt::TabFocus);
 }
 
-bool LabelButton::event(QEvent *event)
+bool TabLabel::event(QEvent *event)
 {
     // A label that can take the focus lays its caption out as a rich-text
     // document when it is polished, which costs a window's first paint dearly
@@ -89,7 +89,7 @@ void LabelButton::keyPressEvent(QKeyEvent *event)
         click();
 }
 
-void LabelButton::paintEvent(QPaintEvent *event)
+void TabLabel::paintEvent(QPaintEvent *event)
 {
     QLabel::paintEvent(event);
     if (!hasFocus())
@@ -327,10 +327,17 @@ void Form::build()
             made = m_titleBar;
             break;
         case Kind::Label:
-        case Kind::Counter:
-        case Kind::InventorySlot:
             made = addLabel(this, name, geometryOf(w.rect), caption, colourOf(w.colour));
             break;
+        case Kind::Counter:
+        case Kind::InventorySlot: {
+            // Tab reaches the counters and the items carried (not an empty slot).
+            auto *label = new TabLabel(this);
+            placeLabel(label, name, geometryOf(w.rect), caption, colourOf(w.colour));
+            label->setFocusPolicy(caption.isEmpty() && w.kind == Kind::InventorySlot ? Qt::NoFocus : Qt::TabFocus);
+            made = label;
+            break;
+        }
         case Kind::WrappedLabel: {
             auto *label = new WrappedLabel(this);
             placeLabel(label, name, geometryOf(w.rect), caption, colourOf(w.colour));

@@ -27,7 +27,20 @@ namespace tarnvale::ui {
 //
 // What a press does is the program's to decide (Program::press): a press of
 // the mouse that comes too soon after its window appeared is no press there.
-class LabelButton : public QLabel {
+// A label that Tab can reach, marked while it has the keyboard by a dotted
+// white line under its caption: the counters and the items carried, which a
+// screen reader then reads, and the label buttons.
+class TabLabel : public QLabel {
+    Q_OBJECT
+public:
+    explicit TabLabel(QWidget *parent) : QLabel(parent) {}
+
+protected:
+    bool event(QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+};
+
+class LabelButton : public TabLabel {
     Q_OBJECT
 public:
     LabelButton(QWidget *parent, Control control);
@@ -57,11 +70,9 @@ Q_SIGNALS:
     void clicked(qint64 at, bool byMouse);
 
 protected:
-    bool event(QEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
-    void paintEvent(QPaintEvent *event) override;
 
 private:
     Control m_control;

@@ -139,8 +139,11 @@ void frmTargame::refresh()
     }
 
     setCaption(m_lblAction, qtView(shown.lblAction));
-    for (std::size_t i = 0; i < m_lblInv.size(); ++i)
+    for (std::size_t i = 0; i < m_lblInv.size(); ++i) {
         setCaption(m_lblInv[i], qtView(shown.lblInv[i]));
+        // Tab stops at the items carried, not at the empty slots.
+        m_lblInv[i]->setFocusPolicy(shown.lblInv[i].empty() ? Qt::NoFocus : Qt::TabFocus);
+    }
     setCaption(m_lblDiff, qtView(shown.lblDiff));
     setCaption(m_lblMoney, qtView(shown.lblMoney));
     setCaption(m_lblSteps, qtView(shown.lblSteps));
