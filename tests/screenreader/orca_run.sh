@@ -7,6 +7,9 @@
 #
 #   orca_run.sh windows PROGRAM      the desktop windows
 #   orca_run.sh page SITE_DIR        the page in Chromium
+#
+# TARNVALE_ORCA_LOG=FILE keeps Orca's debug log there (it is kept in /tmp
+# anyway when the test fails).
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 python=/usr/bin/python3   # Debian's, with its gi bindings and selenium

@@ -280,9 +280,10 @@ def main():
             orca.kill()
         subprocess.run(['pkill', '-f', 'speech-dispatcher'], check=False)
     check_speech(spoken())
-    if failures:
+    if failures or os.environ.get('TARNVALE_ORCA_LOG'):
         # Orca's whole log, for a look at what it made of the events.
-        kept = os.path.join(os.environ.get('TMPDIR', '/tmp'), f'tarnvale-orca-{what}.log')
+        kept = os.environ.get('TARNVALE_ORCA_LOG') or os.path.join(os.environ.get('TMPDIR', '/tmp'),
+                                                                   f'tarnvale-orca-{what}.log')
         subprocess.run(['cp', LOG, kept], check=False)
         print('Orca\'s log:', kept)
     print('ok' if not failures else f'{len(failures)} failures')
