@@ -585,8 +585,10 @@
 
   // A press anywhere in a window but an input box or the output box (where
   // text can be selected) leaves the keyboard where it was.
-  // (Listened for on the window, as the click on the output box below.)
-  window.addEventListener('mousedown', (e) => {
+  // (Listened for on the window, and as pointer events, as the click on the
+  // output box below: a mouse listener there would make screen readers call
+  // every widget of every window clickable.)
+  window.addEventListener('pointerdown', (e) => {
     const form = e.target.closest && e.target.closest('section.form');
     if (!form) return;
     // In the output box only a press the window takes starts a selection;
@@ -598,9 +600,7 @@
 
   // A click on the output box leaves the keyboard in the input box, unless
   // the player is selecting text to copy.
-  // (Listened for on the window: a listener on the output box or any
-  // element around it would make screen readers call every line clickable.)
-  window.addEventListener('click', (e) => {
+  window.addEventListener('pointerup', (e) => {
     if (!txtGame.contains(e.target)) return;
     const selected = String(window.getSelection() || '');
     if (!selected && !game.hidden) visibleBox().focus({ preventScroll: true });
