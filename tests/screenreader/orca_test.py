@@ -140,6 +140,8 @@ def check_speech(said):
     if help_at:
         check(any('командная строка' in s for s in said[help_at[0] + 1:]),
               'the command box is not spoken when help closes')
+    clickable = [s for s in said if 'clickable' in s]
+    check(not clickable, f'text told as clickable: {clickable}')
     # Once entered, a command is not read back: what follows Enter is its answer.
     read_back = [said[i + 1] for i, s in enumerate(said[:-1]) if s == 'return' and said[i + 1].rstrip('.') in COMMANDS]
     check(not read_back, f'commands read back: {read_back}')
