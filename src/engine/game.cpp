@@ -306,16 +306,22 @@ void Game::txtPwd_KeyDown(int &keyCode)
 // ---------------------------------------------------------------------------
 // The player at the keyboard
 
+void Game::enter(const TextBox &box, void (Game::*handler)(int &))
+{
+    m_submitted.push_back(box.text());
+    const Status before = status();
+    int keyCode = kKeyEnter;
+    (this->*handler)(keyCode);
+    tellTurn(before);
+}
+
 void Game::pressConKey(int keyCode)
 {
     TextBox &box = m_window.txtCon;
     if (!box.acceptsInput())
         return;
     if (keyCode == kKeyEnter) {
-        m_submitted.push_back(box.text());
-        const Status before = status();
-        txtCon_KeyDown(keyCode);
-        tellTurn(before);
+        enter(box, &Game::txtCon_KeyDown);
         return;
     }
     txtCon_KeyDown(keyCode);
@@ -331,10 +337,7 @@ void Game::pressPwdKey(int keyCode)
     if (!box.acceptsInput())
         return;
     if (keyCode == kKeyEnter) {
-        m_submitted.push_back(box.text());
-        const Status before = status();
-        txtPwd_KeyDown(keyCode);
-        tellTurn(before);
+        enter(box, &Game::txtPwd_KeyDown);
         return;
     }
     txtPwd_KeyDown(keyCode);

@@ -220,6 +220,8 @@ private:
     };
     Status status() const;
     void tellTurn(const Status &before);   // after an Enter: counts it and finds the news
+    // Enter in `box`: the line kept, the box's handler, the answer counted.
+    void enter(const TextBox &box, void (Game::*handler)(int &));
     void setConText(std::u16string_view text);
     TextBox &visibleBoxForInput() { return passwordShown() ? m_window.txtPwd : m_window.txtCon; }
     bool easyGame() const { return m_settings.easyMode != kFalse; }

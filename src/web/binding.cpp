@@ -31,7 +31,7 @@ std::unique_ptr<Program> g_program;
 int g_musicLaunches = 0;
 std::u16string g_input;        // the text of the next call, written by the page
 std::vector<int> g_boxes;      // the boxes of the next placement, written by the page
-std::u16string g_completion;   // the last completion asked for
+std::u16string g_made;         // the last record, completion or answer asked for
 
 // Fields handed out as text; the numbering is shared with engine.js.
 enum TextField : int {
@@ -53,19 +53,10 @@ Game *game() { return g_program ? g_program->game() : nullptr; }
 
 const std::u16string *textField(int field)
 {
-    static std::u16string record, resumeFailed;
-    if (field == kRecord) {
-        record = g_program ? g_program->record() : std::u16string();
-        return &record;
-    }
-    if (field == kCompletion)
-        return &g_completion;
-    if (field == kAnswer) {
-        static std::u16string answer;
-        const Game *g = game();
-        answer = g ? g->answer() : std::u16string();
-        return &answer;
-    }
+    static std::u16string resumeFailed;
+    // Made by tv_made_text, once for both the length and the units.
+    if (field == kRecord || field == kCompletion || field == kAnswer)
+        return &g_made;
     if (field == kResumeFailed) {
         resumeFailed = tarnvale::tarnvaleStory().words.resumeFailed;
         return &resumeFailed;
@@ -307,8 +298,22 @@ EMSCRIPTEN_KEEPALIVE int tv_submit(int length)
 EMSCRIPTEN_KEEPALIVE int tv_completion(int length)
 {
     const Game *g = game();
-    g_completion = g ? std::u16string(g->completion(input(length))) : std::u16string();
-    return int(g_completion.size());
+    g_made = g ? std::u16string(g->completion(input(length))) : std::u16string();
+    return int(g_made.size());
+}
+
+// Makes the kept record (kRecord) or the last answer as a screen reader
+// should hear it (kAnswer) for the next tv_text; returns its length.
+EMSCRIPTEN_KEEPALIVE int tv_made_text(int field)
+{
+    const Game *g = game();
+    if (field == kRecord)
+        g_made = g_program ? g_program->record() : std::u16string();
+    else if (field == kAnswer)
+        g_made = g ? g->answer() : std::u16string();
+    else
+        return -1;
+    return int(g_made.size());
 }
 
 // The same settings, a fresh start (the transcripts' "newgame").

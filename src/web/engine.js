@@ -56,7 +56,7 @@
     // The game in progress as text to keep, '' while there is none; and a
     // program with a kept game brought back: whether it came back (else the
     // dialog opened afresh, and resumeFailed() says so in one line).
-    record() { return this.text(TEXT.record); }
+    record() { return this.made(TEXT.record); }
     resume(record, now = 0) { return this.check(this.m._tv_resume(this.put(record), now)) === 1; }
     resumeFailed() { return this.text(TEXT.resumeFailed); }
     // A press of a window's button; whether the program took it. A press of
@@ -111,14 +111,19 @@
     newGame() { this.check(this.m._tv_new_game()); }
     // The phrase the easy game would complete the command box to, were it to
     // hold `text`; '' for none.
-    completion(text) { return this.m._tv_completion(this.put(text)) > 0 ? this.text(TEXT.completion) : ''; }
+    completion(text) { return this.units(TEXT.completion, this.m._tv_completion(this.put(text))); }
 
     // --- what the game window shows (nothing while it is closed) -----------------
 
     text(field) {
       const id = typeof field === 'number' ? field : TEXT[field];
-      const length = this.m._tv_text_length(id);
-      if (length === 0) return '';
+      return this.units(id, this.m._tv_text_length(id));
+    }
+    // A text the module makes on request (the record, the answer): made once.
+    made(id) { return this.units(id, this.check(this.m._tv_made_text(id))); }
+    // The `length` units of a text field as a string.
+    units(id, length) {
+      if (length <= 0) return '';
       const at = this.m._tv_text(id);
       return this.decoder.decode(this.m.HEAPU8.subarray(at, at + 2 * length));
     }
@@ -129,7 +134,7 @@
     // Changes with every answer of the game (its start, every Enter a box
     // took); the answer as a screen reader should hear it.
     turns() { return this.int('turns'); }
-    answer() { return this.text('answer'); }
+    answer() { return this.made(TEXT.answer); }
 
     // One input box as the page shows it.
     box(which) {
