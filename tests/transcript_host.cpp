@@ -53,7 +53,7 @@ std::string shownState(const Game &game, int launches)
                       + ",\"lblSteps\":" + json(w.lblSteps) + ",\"lblMoney\":" + json(w.lblMoney)
                       + ",\"lblPoints\":" + json(w.lblPoints) + ",\"lblDiff\":" + json(w.lblDiff) + ",\"inv\":[";
     for (std::size_t i = 0; i < w.lblInv.size(); ++i)
-        out += (i ? "," : "") + json(w.lblInv[i]);
+        out.append(i ? "," : "").append(json(w.lblInv[i]));
     const auto flag = [](bool b) { return b ? "true" : "false"; };
     out += std::string("],\"con\":") + json(w.txtCon.text()) + ",\"con.sel\":\"" + std::to_string(w.txtCon.selStart())
            + ' ' + std::to_string(w.txtCon.selLength()) + "\",\"con.visible\":" + flag(w.txtCon.visible)
@@ -63,7 +63,7 @@ std::string shownState(const Game &game, int launches)
            + ",\"moves\":" + std::to_string(s.moveCount) + ",\"points\":" + std::to_string(s.points)
            + ",\"money\":" + std::to_string(s.money) + ",\"music\":" + std::to_string(launches) + ",\"flags\":{";
     for (std::size_t i = 0; i < kFlagCount; ++i)
-        out += std::string(i ? "," : "") + '"' + kFlagNames[i] + "\":" + flag(game.is(i));
+        out.append(i ? ",\"" : "\"").append(kFlagNames[i]).append("\":").append(flag(game.is(i)));
     return out + "}}";
 }
 

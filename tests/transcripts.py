@@ -259,29 +259,43 @@ class PageDriver:
 
 class TerminalDriver:
     """The full-screen game in a tmux pane of 200 by 60: keys sent as a
-    player types them, the state read back from the screen. The output box
-    wraps its lines, so its text is compared with the blanks folded (and not
-    at all while part of it is scrolled away); the labels are as wide as their
-    column; the caret and the selection are not read."""
+    player types them, each step done once the game has taken its keys and
+    waits for the next (tui/taken.py), the state read back from the screen.
+    The output box wraps its lines, so its text is compared with the blanks
+    folded (and not at all while part of it is scrolled away); the labels are
+    as wide as their column; the caret and the selection are not read."""
 
     COLUMNS, ROWS = 200, 60
     PANEL = COLUMNS - 24
 
     def __init__(self, program):
+        sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), 'tui'))
+        import taken
+        self.taken = taken
         self.program = program
         self.socket = 'tarnvale-transcript-%d' % os.getpid()
         self.servers = 0
 
+    def server(self):
+        return '%s-%d' % (self.socket, self.servers)
+
     def tmux(self, *args, capture=False):
-        result = subprocess.run(['tmux', '-u', '-L', '%s-%d' % (self.socket, self.servers), '-f', '/dev/null']
+        result = subprocess.run(['tmux', '-u', '-L', self.server(), '-f', '/dev/null']
                                 + list(args), capture_output=True, text=True)
         return result.stdout if capture else None
+
+    def send(self, *args):
+        """send-keys, then until the game has taken the keys."""
+        before = self.taken.count(self.server())
+        self.tmux('send-keys', *args)
+        self.taken.wait(self.server(), before)
 
     def screen(self):
         return self.tmux('capture-pane', '-p', capture=True).split('\n')
 
     def settle(self):
-        # Until the screen has stayed the same a moment.
+        # The game has drawn all it will for the keys it took; until tmux
+        # has shown it, the screen stays the same a moment.
         last = None
         for _ in range(100):
             now = self.screen()
@@ -313,32 +327,29 @@ class TerminalDriver:
         # From "начать": Down to "сложная", once more to "простая", Space
         # marks it; Down on to "включить", once more to "отключить", Space.
         difficulty = 1 if easy else 0
-        self.tmux('send-keys', *['Down'] * (difficulty + 1), 'Space')
-        self.tmux('send-keys', *['Down'] * (2 - difficulty + (0 if music else 1)), 'Space')
-        self.tmux('send-keys', 'Enter')
+        self.send(*['Down'] * (difficulty + 1), 'Space')
+        self.send(*['Down'] * (2 - difficulty + (0 if music else 1)), 'Space')
+        self.send('Enter')
         self.wait_for('простая игра' if easy else 'сложная игра')
 
     def send_text(self, text):
         if any(ord(c) < 0x20 for c in text):
             raise Cannot('a control character typed into a terminal')
         if text:
-            self.tmux('send-keys', '-l', '--', text)
+            self.send('-l', '--', text)
 
     def line(self, text):
         self.send_text(text)
-        self.tmux('send-keys', 'Enter')
+        self.send('Enter')
 
     def type(self, text):
         self.send_text(text)
 
     def key(self, name):
-        self.tmux('send-keys', {'Enter': 'Enter', 'Esc': 'Escape', 'Up': 'Up', 'Backspace': 'BSpace',
-                                'Delete': 'DC'}[name])
-        if name == 'Esc':
-            time.sleep(0.1)   # a key hard behind Esc would make it Alt and that key
+        self.send({'Enter': 'Enter', 'Esc': 'Escape', 'Up': 'Up', 'Backspace': 'BSpace', 'Delete': 'DC'}[name])
 
     def new_game(self):
-        self.tmux('send-keys', 'F2')
+        self.send('F2')
         self.choose_and_start()
 
     def state(self):

@@ -13,6 +13,8 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <limits.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -37,6 +39,7 @@ const int kFailureSignals[] = {SIGABRT, SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGALRM
 // What starting the program again needs, made before Qt runs: a signal
 // handler may only call what is safe there.
 struct Restart {
+    std::string program;   // the executable's own path, so that it keeps its name
     std::vector<char *> argv;
     std::vector<char *> envp;
     std::string failedEntry;
@@ -48,12 +51,18 @@ extern "C" void startAgainWithoutWindows(int)
     // Only async-signal-safe calls here.
     if (g_restart.savedStderr >= 0)
         ::dup2(g_restart.savedStderr, STDERR_FILENO);
+    ::execve(g_restart.program.c_str(), g_restart.argv.data(), g_restart.envp.data());
     ::execve("/proc/self/exe", g_restart.argv.data(), g_restart.envp.data());
     ::_exit(1);
 }
 
 void prepareRestart(char **argv, rlim_t coreLimit)
 {
+    // The path the kernel names the process after (a program started as
+    // /proc/self/exe would be called "exe" in ps and pgrep).
+    char path[PATH_MAX];
+    const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
+    g_restart.program = length > 0 ? std::string(path, std::size_t(length)) : std::string("/proc/self/exe");
     for (char **a = argv; *a != nullptr; ++a)
         g_restart.argv.push_back(*a);
     g_restart.argv.push_back(nullptr);
@@ -71,6 +80,20 @@ bool windowsFailedBefore()
     const char *value = std::getenv(kFailedVariable);
     if (value == nullptr)
         return false;
+    // What the failed start left behind survives the restart: the watchdog's
+    // alarm and the blocked signal that the restart was made from. The game
+    // in the terminal sets no timer of its own and wants every signal.
+    ::alarm(0);
+    sigset_t none;
+    sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+    for (const int signal : kFailureSignals)
+        std::signal(signal, SIG_DFL);
+    // Started again through /proc/self/exe (the program's file was replaced
+    // meanwhile), the process would be called "exe".
+    char name[16] = {};
+    if (::prctl(PR_GET_NAME, name, 0, 0, 0) == 0 && std::strcmp(name, "exe") == 0)
+        ::prctl(PR_SET_NAME, "tarnvale", 0, 0, 0);
     // The core-size limit as the player had it.
     rlimit limit{};
     ::getrlimit(RLIMIT_CORE, &limit);

@@ -3,6 +3,7 @@
 #include "story/story.h"
 #include "tui/curses.h"
 #include "tui/screen.h"
+#include "tui/text.h"
 
 #include <cerrno>
 #include <clocale>
@@ -11,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <langinfo.h>
+#include <poll.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -33,6 +35,15 @@ struct termios g_savedModes;
 bool g_haveModes = false;
 char g_resetBytes[256];
 std::size_t g_resetLength = 0;
+// What standard error said while the screen was up (a file), and where it goes
+// once the screen is left; -1 when nothing is held.
+int g_heldErrors = -1;
+int g_realStderr = -1;
+// Whether the terminal sends a lone Esc together with the key after it.
+bool g_escapeJoinsNextKey = false;
+// Set when the game was stopped (Ctrl+Z) and has been continued: the terminal
+// has to be taken again and the screen drawn anew.
+volatile sig_atomic_t g_continued = 0;
 
 const int kFatalSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
 
@@ -53,17 +64,76 @@ void appendReset(const char *bytes)
     }
 }
 
-extern "C" void restoreAndDie(int sig)
+// Only async-signal-safe calls from here to the handlers' end.
+void writeAll(int fd, const char *bytes, std::size_t length)
 {
-    // Only async-signal-safe calls here.
-    if (g_resetLength > 0) {
-        const ssize_t written = ::write(STDOUT_FILENO, g_resetBytes, g_resetLength);
-        (void)written;
+    while (length > 0) {
+        const ssize_t n = ::write(fd, bytes, length);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return;
+        bytes += n;
+        length -= std::size_t(n);
     }
+}
+
+// The terminal as it was before the game: modes, screen, cursor, keypad,
+// mouse and paste.
+void giveTerminalBack()
+{
+    writeAll(STDOUT_FILENO, g_resetBytes, g_resetLength);
     if (g_haveModes)
         ::tcsetattr(STDIN_FILENO, TCSADRAIN, &g_savedModes);
+}
+
+// Writes what standard error said while the screen was up to the real one.
+void writeHeldErrors()
+{
+    if (g_heldErrors < 0 || g_realStderr < 0)
+        return;
+    ::dup2(g_realStderr, STDERR_FILENO);
+    char buffer[4096];
+    for (off_t at = 0;;) {
+        const ssize_t n = ::pread(g_heldErrors, buffer, sizeof buffer, at);
+        if (n <= 0)
+            break;
+        writeAll(STDERR_FILENO, buffer, std::size_t(n));
+        at += n;
+    }
+    g_heldErrors = -1;
+}
+
+extern "C" void restoreAndDie(int sig)
+{
+    const int saved = errno;
+    giveTerminalBack();
+    writeHeldErrors();
     std::signal(sig, SIG_DFL);
+    errno = saved;
     std::raise(sig);
+}
+
+// Ctrl+Z: the terminal goes back to the shell as it was, the game stops;
+// when it is continued, the loop takes the terminal again.
+extern "C" void stopForTheShell(int)
+{
+    const int saved = errno;
+    giveTerminalBack();
+    struct sigaction stop {};
+    stop.sa_handler = SIG_DFL;
+    sigemptyset(&stop.sa_mask);
+    struct sigaction ours {};
+    ::sigaction(SIGTSTP, &stop, &ours);
+    sigset_t tstp;
+    sigemptyset(&tstp);
+    sigaddset(&tstp, SIGTSTP);
+    ::sigprocmask(SIG_UNBLOCK, &tstp, nullptr);
+    ::kill(::getpid(), SIGTSTP);   // stops here until continued
+    ::sigprocmask(SIG_BLOCK, &tstp, nullptr);
+    ::sigaction(SIGTSTP, &ours, nullptr);
+    g_continued = 1;
+    errno = saved;
 }
 
 void prepareRestore(bool mouse)
@@ -82,12 +152,19 @@ void prepareRestore(bool mouse)
         action.sa_flags = SA_RESETHAND;
         sigaction(sig, &action, nullptr);
     }
+    // Not restarted: a key being waited for gives way, so that the loop
+    // takes the terminal again at once.
+    struct sigaction stop {};
+    stop.sa_handler = stopForTheShell;
+    sigemptyset(&stop.sa_mask);
+    sigaction(SIGTSTP, &stop, nullptr);
 }
 
 void forgetRestore()
 {
     for (int sig : kFatalSignals)
         std::signal(sig, SIG_DFL);
+    std::signal(SIGTSTP, SIG_DFL);
     g_resetLength = 0;
 }
 
@@ -107,20 +184,20 @@ public:
         if (m_saved < 0 || ::dup2(::fileno(m_file), STDERR_FILENO) < 0) {
             std::fclose(m_file);
             m_file = nullptr;
+            return;
         }
+        // A signal that ends the game writes them too.
+        g_realStderr = m_saved;
+        g_heldErrors = ::fileno(m_file);
     }
     ~HeldErrors()
     {
         if (m_file == nullptr)
             return;
         std::fflush(stderr);
-        ::dup2(m_saved, STDERR_FILENO);
+        writeHeldErrors();
+        g_realStderr = -1;
         ::close(m_saved);
-        std::rewind(m_file);
-        char buffer[4096];
-        std::size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, m_file)) > 0)
-            std::fwrite(buffer, 1, n, stderr);
         std::fclose(m_file);
     }
     HeldErrors(const HeldErrors &) = delete;
@@ -154,23 +231,96 @@ void knowCommonKeys()
     }
     define_key("\033[200~", kPasteStart);
     define_key("\033[201~", kPasteEnd);
-    // Alt and a letter, digit or sign comes as Esc and that character at
-    // once: one key that means nothing here, not Esc and then the
-    // character. ('[' and 'O' begin the terminal's own sequences.)
-    char alt[8] = "\033";
-    for (int c = 0x21; c < 0x7F; ++c) {
-        if (c == '[' || c == 'O')
+}
+
+// Bytes that came after a paste's end, given back to curses to read as keys:
+// a few at a time, as much as curses holds.
+std::string g_unread;
+
+void giveBackToCurses()
+{
+    constexpr std::size_t kRoom = 64;
+    const std::size_t n = std::min(kRoom, g_unread.size());
+    for (std::size_t i = n; i-- > 0;)
+        ungetch(static_cast<unsigned char>(g_unread[i]));
+    g_unread.erase(0, n);
+}
+
+// The rest of a bracketed paste, read straight from the terminal up to its
+// end: curses reads a byte at a time, which a paste of megabytes cannot wait
+// for. A paste whose end does not come within a few seconds ends there.
+std::u16string readPaste()
+{
+    constexpr std::string_view kEnd = "\033[201~";
+    constexpr int kStallMs = 3000;
+    std::string bytes;
+    static char buffer[1 << 16];
+    for (;;) {
+        pollfd in{STDIN_FILENO, POLLIN, 0};
+        const int ready = ::poll(&in, 1, kStallMs);
+        if (ready < 0 && errno == EINTR)
             continue;
-        alt[1] = char(c);
-        alt[2] = '\0';
-        define_key(alt, kAltKey);
+        if (ready <= 0)
+            break;
+        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        const std::size_t from = bytes.size() >= kEnd.size() ? bytes.size() - kEnd.size() + 1 : 0;
+        bytes.append(buffer, std::size_t(n));
+        if (const std::size_t end = bytes.find(kEnd, from); end != std::string::npos) {
+            g_unread.insert(0, bytes, end + kEnd.size());
+            bytes.resize(end);
+            break;
+        }
     }
-    for (char32_t c = U'Ё'; c <= U'ё'; ++c) {   // the Cyrillic letters, in UTF-8
-        alt[1] = char(0xC0 | (c >> 6));
-        alt[2] = char(0x80 | (c & 0x3F));
-        alt[3] = '\0';
-        define_key(alt, kAltKey);
+    return fromUtf8(bytes);
+}
+
+bool terminalHungUp()
+{
+    pollfd in{STDIN_FILENO, POLLIN, 0};
+    if (::poll(&in, 1, 0) < 0)
+        return errno != EINTR;
+    return (in.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+}
+
+// One key from the terminal: a character, a key code, or kAltKey for Alt
+// and any key (Esc and that key at once), which means nothing here. With
+// `wait` false, only what has already come: ERR when nothing has.
+int nextKey(wint_t &ch, bool wait)
+{
+    if (!g_unread.empty())
+        giveBackToCurses();
+    nodelay(stdscr, wait ? FALSE : TRUE);
+    const int got = get_wch(&ch);
+    if (got != OK || ch != 27)
+        return got;
+    // Esc: curses has waited the escape delay for what follows, and a key of
+    // the terminal's own (an arrow, a function key) would have come whole.
+    // Anything else that came with it was Alt and that key.
+    // Under GNU screen there is no telling: screen holds a lone Esc back
+    // (its maptimeout) and sends it with the next key, just as it sends Alt
+    // and that key, so Esc there is always Esc, and the key follows.
+    if (g_escapeJoinsNextKey)
+        return OK;
+    wint_t next = 0;
+    nodelay(stdscr, TRUE);
+    const int more = get_wch(&next);
+    if (more == ERR)
+        return OK;   // a lone Esc
+    if (more == OK && (next == L'[' || next == L'O')) {
+        // A sequence of the terminal's that curses does not know (or Alt with
+        // '[' or 'O'): its parameters and its final character go with it.
+        const bool csi = next == L'[';
+        while (get_wch(&next) == OK) {
+            if (!csi || (next >= 0x40 && next <= 0x7E))
+                break;
+        }
     }
+    ch = wint_t(kAltKey);
+    return KEY_CODE_YES;
 }
 
 void writeOut(const char *bytes)
@@ -226,7 +376,8 @@ bool setUpTerminal()
     // GNU screen holds back a lone Esc while the window inside it has the
     // mouse reported, until the next key comes; there the keyboard matters
     // more than the mouse.
-    if (std::getenv("STY") != nullptr)
+    g_escapeJoinsNextKey = std::getenv("STY") != nullptr;
+    if (g_escapeJoinsNextKey)
         return false;
     mouseinterval(0);
     mmask_t events = BUTTON1_PRESSED | BUTTON4_PRESSED;
@@ -252,17 +403,36 @@ int runFullScreen(GameSettings &settings, const std::function<void()> &launchMus
     {
         Screen screen(settings, tarnvaleStory(), launchMusic);
         while (!screen.finished()) {
+            if (g_continued) {
+                // Back from the shell: the terminal is the game's again,
+                // modes, screen, keypad and mouse, and all of it is drawn.
+                g_continued = 0;
+                endwin();
+                refresh();
+                writeOut(kPasteOn);
+                screen.repaint();
+            }
             screen.draw();
             refresh();
+            // Every key that has come is taken before the next drawing: a
+            // paste, however long, is drawn once.
             wint_t ch = 0;
-            const int got = get_wch(&ch);
+            int got = nextKey(ch, true);
             if (got == ERR) {
-                if (errno == EINTR)
+                // A wait that a signal broke leaves one more of these
+                // behind in curses; only a terminal that hung up has gone.
+                if (errno == EINTR || g_continued || !terminalHungUp())
                     continue;
-                status = 1;   // the terminal went away
+                status = 1;
                 break;
             }
-            screen.input(unsigned(ch), got == KEY_CODE_YES);
+            while (got != ERR && !screen.finished()) {
+                if (got == KEY_CODE_YES && ch == wint_t(kPasteStart))
+                    screen.paste(readPaste());
+                else
+                    screen.input(unsigned(ch), got == KEY_CODE_YES);
+                got = nextKey(ch, false);
+            }
         }
     }
     writeOut(kPasteOff);

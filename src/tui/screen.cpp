@@ -193,8 +193,7 @@ void Screen::input(unsigned ch, bool isKeyCode)
     }
     if (isKeyCode && ch == unsigned(kPasteEnd)) {
         m_pasting = false;
-        if (page() == Page::Game)
-            m_program.game()->paste(m_pasted);
+        paste(m_pasted);
         return;
     }
     if (m_pasting) {
@@ -203,7 +202,7 @@ void Screen::input(unsigned ch, bool isKeyCode)
         return;
     }
     if (!isKeyCode && ch == 12) {   // Ctrl+L
-        m_repaint = true;
+        repaint();
         return;
     }
     if (isFunctionKey(ch, isKeyCode, kExitKey)) {
@@ -225,6 +224,12 @@ void Screen::input(unsigned ch, bool isKeyCode)
         infoKey(ch, isKeyCode);
         break;
     }
+}
+
+void Screen::paste(std::u16string_view text)
+{
+    if (page() == Page::Game)
+        m_program.game()->paste(text);
 }
 
 void Screen::click(int row, int column)

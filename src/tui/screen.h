@@ -20,7 +20,7 @@ inline constexpr int kMinRows = 24;
 // The key codes curses gives the start and the end of a bracketed paste.
 inline constexpr int kPasteStart = KEY_MAX + 1;
 inline constexpr int kPasteEnd = KEY_MAX + 2;
-// Alt and a character: a key the game has no use for.
+// Alt and any key: a key the game has no use for.
 inline constexpr int kAltKey = KEY_MAX + 3;
 
 // The function keys of the game window's four label buttons.
@@ -44,6 +44,9 @@ public:
     void input(unsigned ch, bool isKeyCode);
     // A mouse button press at a screen position.
     void click(int row, int column);
+    // A paste, whole: the text up to its first line break goes into the
+    // visible box; nothing is submitted.
+    void paste(std::u16string_view text);
     void scrollOutput(int lines);
 
     // Draws the current page into stdscr and places the cursor; the caller
@@ -51,6 +54,9 @@ public:
     void draw();
 
     bool finished() const { return m_program.finished(); }
+    // The next draw draws the whole terminal anew (after something else
+    // wrote on it, as Ctrl+L asks).
+    void repaint() { m_repaint = true; }
     Page page() const;
     const Game *game() const { return m_program.game(); }
 

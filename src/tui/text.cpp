@@ -110,6 +110,34 @@ std::u16string fromWide(wchar_t ch)
     return {char16_t(cp)};
 }
 
+std::u16string fromUtf8(std::string_view bytes)
+{
+    std::u16string out;
+    out.reserve(bytes.size());
+    for (std::size_t i = 0; i < bytes.size();) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        const int length = b < 0x80 ? 1 : b >= 0xC2 && b < 0xE0 ? 2 : b >= 0xE0 && b < 0xF0 ? 3 : b >= 0xF0 && b < 0xF5 ? 4 : 0;
+        char32_t cp = length == 1 ? b : length == 2 ? b & 0x1F : length == 3 ? b & 0x0F : b & 0x07;
+        bool valid = length > 0 && i + std::size_t(length) <= bytes.size();
+        for (int k = 1; valid && k < length; ++k) {
+            const auto c = static_cast<unsigned char>(bytes[i + std::size_t(k)]);
+            valid = (c & 0xC0) == 0x80;
+            cp = (cp << 6) | (c & 0x3F);
+        }
+        // Overlong forms, surrogates and what lies beyond Unicode are no characters.
+        valid = valid && !(length == 3 && cp < 0x800) && !(length == 4 && (cp < 0x10000 || cp > 0x10FFFF))
+                && !(cp >= 0xD800 && cp <= 0xDFFF);
+        if (!valid) {
+            out += char16_t(kReplacement);
+            ++i;
+            continue;
+        }
+        out += fromWide(wchar_t(cp));
+        i += std::size_t(length);
+    }
+    return out;
+}
+
 namespace {
 
 void wrapLine(std::u16string_view line, int width, std::vector<std::wstring> &out)

@@ -37,6 +37,10 @@ std::wstring toWide(std::u16string_view text);
 // A code point typed at the keyboard, as UTF-16.
 std::u16string fromWide(wchar_t ch);
 
+// Bytes from the terminal, as UTF-16: each byte that is not part of a valid
+// UTF-8 sequence becomes U+FFFD.
+std::u16string fromUtf8(std::string_view bytes);
+
 // Word-wraps the output box's text to `width` columns: CR LF, a lone CR or a
 // lone LF ends a line; a line breaks at blanks where it can and inside a
 // word only when the word alone is wider than the box. Blanks at a break are

@@ -14,6 +14,7 @@
 #include <QStyleHints>
 #include <QTimer>
 #include <QTranslator>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -50,15 +51,45 @@ void closeWindow(QPointer<QWidget> &window)
 // the keyboard, so that a screen reader goes there and reads them.
 enum class Keyboard { Take, Leave };
 
+// Whether the compositor places every top-level window itself (Wayland):
+// there help and author are panels fixed beside the game instead.
+bool compositorPlacesWindows()
+{
+    return QGuiApplication::platformName().startsWith(u"wayland"_s);
+}
+
+// The window types of help and author where the compositor places windows:
+// a panel that never takes the keyboard, or, opened from the keyboard, one
+// that has it until it closes (and closes when the player clicks elsewhere).
+Qt::WindowFlags besideTheGame(Keyboard keyboard)
+{
+    return (keyboard == Keyboard::Take ? Qt::Popup : Qt::ToolTip) | Qt::FramelessWindowHint;
+}
+
+// Whether a window's clicks and drags may take the keyboard: not for a
+// window that came up without it, so that the player goes on typing in
+// the game (the window manager may still raise it).
+void letClicksTakeTheKeyboard(QWidget *window, bool take)
+{
+    if (QWindow *handle = window->windowHandle())
+        handle->setFlag(Qt::WindowDoesNotAcceptFocus, !take);   // at once, without showing it anew
+    else
+        window->setWindowFlag(Qt::WindowDoesNotAcceptFocus, !take);
+}
+
 void bringUp(Form *window, Keyboard keyboard)
 {
+    const bool take = keyboard == Keyboard::Take;
     if (window->isVisible()) {
+        if (take)
+            letClicksTakeTheKeyboard(window, true);
         window->raise();
     } else {
-        window->setAttribute(Qt::WA_ShowWithoutActivating, keyboard == Keyboard::Leave);
+        window->setAttribute(Qt::WA_ShowWithoutActivating, !take);
+        letClicksTakeTheKeyboard(window, take);
         window->show();
     }
-    if (keyboard == Keyboard::Take)
+    if (take)
         window->activateWindow();
 }
 
@@ -189,11 +220,11 @@ Form *Desktop::make(Window window)
         break;
     case Window::Help:
         made = new frmHelp;
-        openBeside(made, shown(Window::Author));
+        openBeside(made, window);
         break;
     case Window::Author:
         made = new frmAuthor;
-        openBeside(made, shown(Window::Help));
+        openBeside(made, window);
         break;
     }
     connect(made, &Form::pressed, this, [this, window](Control control, qint64 at, bool byMouse) {
@@ -201,6 +232,10 @@ Form *Desktop::make(Window window)
     });
     connect(made, &Form::appeared, this, [this, window](qint64 at) { m_program.appeared(window, at); });
     made->installEventFilter(this);
+    if (window == Window::Help || window == Window::Author) {
+        for (QWidget *part : made->findChildren<QWidget *>())
+            part->installEventFilter(this);   // for the presses that land on it
+    }
     return made;
 }
 
@@ -227,7 +262,12 @@ void Desktop::sync()
                 m_program.appeared(window, nowMillis());
         }
     }
-    for (const Window window : {Window::Dialog, Window::Game, Window::Help, Window::Author}) {
+    for (const Window window : {Window::Dialog, Window::Game}) {
+        if (!m_program.isOpen(window))
+            closeWindow(slot(window));
+    }
+    anchorBeside();
+    for (const Window window : {Window::Help, Window::Author}) {
         if (!m_program.isOpen(window))
             closeWindow(slot(window));
     }
@@ -235,21 +275,75 @@ void Desktop::sync()
         dialog->refresh();
 }
 
-void Desktop::openBeside(Form *window, QWidget *other)
+Form *Desktop::mainWindow() const
 {
-    if (const frmTargame *game = gameWindow()) {
-        const QScreen *screen = game->screen();
-        QList<QRect> taken;
-        if (other && !other->isHidden())
-            taken << other->frameGeometry();
-        window->move(placeBeside(game->frameGeometry(), window->frameGeometry().size(),
-                                 screen ? screen->availableGeometry() : QRect(), taken));
+    if (Form *game = shown(Window::Game))
+        return game;
+    return shown(Window::Dialog);
+}
+
+void Desktop::openBeside(Form *window, Window which)
+{
+    Form *main = mainWindow();
+    if (!main)
+        return;
+    QWidget *other = shown(which == Window::Help ? Window::Author : Window::Help);
+    const QScreen *screen = main->screen();
+    QRect screenRect = screen ? screen->availableGeometry() : QRect();
+    if (compositorPlacesWindows()) {
+        // A panel placed beside the window it belongs to, in that window's
+        // own coordinates; where the screen's edge is, only the compositor
+        // knows.
+        window->setWindowFlags(besideTheGame(m_program.keyboardGoesTo(which) ? Keyboard::Take : Keyboard::Leave));
+        window->winId();
+        window->windowHandle()->setTransientParent(main->windowHandle());
+        screenRect = QRect();
+    }
+    QList<QRect> taken;
+    if (other && !other->isHidden() && other != window)
+        taken << other->frameGeometry();
+    window->move(placeBeside(main->frameGeometry(), window->frameGeometry().size(), screenRect, taken));
+}
+
+void Desktop::anchorBeside()
+{
+    // Where the compositor places windows, help and author are panels of the
+    // dialog or the game: when the one they belong to goes, or a panel must
+    // now take the keyboard, they are shown anew beside the one that stays.
+    if (!compositorPlacesWindows())
+        return;
+    Form *main = mainWindow();
+    for (const Window which : {Window::Help, Window::Author}) {
+        Form *panel = shown(which);
+        if (!panel || !main)
+            continue;
+        const Qt::WindowFlags wanted =
+            besideTheGame(m_program.keyboardGoesTo(which) ? Keyboard::Take : Keyboard::Leave);
+        if (panel->windowHandle()->transientParent() == main->windowHandle() && panel->windowFlags() == wanted)
+            continue;
+        m_reshowing = true;
+        panel->hide();
+        openBeside(panel, which);
+        panel->show();
+        m_reshowing = false;
     }
 }
 
 bool Desktop::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::Hide && watched->isWidgetType() && static_cast<QWidget *>(watched)->isWindow()) {
+    if (event->type() == QEvent::WindowDeactivate && (watched == slot(Window::Help) || watched == slot(Window::Author))) {
+        // Once the player has left help or author, a click there leaves the
+        // keyboard where it is.
+        letClicksTakeTheKeyboard(static_cast<QWidget *>(watched), false);
+    }
+    if (event->type() == QEvent::MouseButtonPress && watched->isWidgetType()) {
+        // Without a window manager a window a click lands on comes up front.
+        QWidget *window = static_cast<QWidget *>(watched)->window();
+        if (window == slot(Window::Help) || window == slot(Window::Author))
+            window->raise();
+    }
+    if (event->type() == QEvent::Hide && !m_reshowing && watched->isWidgetType()
+        && static_cast<QWidget *>(watched)->isWindow()) {
         // A window closed from outside the program's buttons (the window
         // manager) is closed in the program too.
         for (const Window window : {Window::Dialog, Window::Game, Window::Help, Window::Author}) {

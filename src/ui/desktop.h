@@ -77,7 +77,10 @@ private:
     // Makes the windows show the program: opens, raises and closes them.
     void sync();
     Form *make(Window window);
-    void openBeside(Form *window, QWidget *other);
+    // Places help or author beside the game (or the dialog, while it is up).
+    void openBeside(Form *window, Window which);
+    void anchorBeside();
+    Form *mainWindow() const;
     void giveTheGameTheKeyboard(const QWidget *closing);
     QPointer<QWidget> &slot(Window window) { return m_windows[std::size_t(window)]; }
     Form *shown(Window window) const;
@@ -85,6 +88,7 @@ private:
     Program m_program;
     std::array<QPointer<QWidget>, kWindowCount> m_windows;
     std::array<unsigned, kWindowCount> m_raised{};
+    bool m_reshowing = false;   // a window hidden only to be shown anew
 };
 
 } // namespace tarnvale::ui

@@ -478,18 +478,23 @@
     const closing = Object.entries(forms).find(([n, f]) => !engine.isOpen(n) && !f.hidden
                                                           && f.contains(document.activeElement));
     const keyboardLeaves = closing && !takesKeyboard && engine.isOpen('Game') && !game.hidden;
-    if (keyboardLeaves) keyboardTo(game);
+    showChoices();
+    if (!game.hidden) {
+      render();
+      notice('');
+    }
+    // The window that comes up takes the keyboard before any window goes:
+    // were the one that has it hidden first, the keyboard would fall to the
+    // page, and a screen reader with it (into its browse mode, where the
+    // letters typed next are its own commands).
+    if (takesKeyboard) keyboardTo(takesKeyboard);
+    else if (keyboardLeaves) keyboardTo(game);
     for (const [name, form] of Object.entries(forms)) {
       if (engine.isOpen(name)) continue;
       if (keyboardLeaves && form === closing[1]) setTimeout(() => { form.hidden = !engine.isOpen(name) || form.hidden; }, 100);
       else form.hidden = true;
     }
-    showChoices();
     if (openedDialog) announce(dialogSummary());
-    if (!game.hidden) {
-      render();
-      notice('');
-    }
     if (layoutMode === 'column') layoutColumn();
     keep();
 
@@ -498,20 +503,34 @@
     $('ended').hidden = !over;
     if (over) {
       $('restart').focus();
-    } else if (takesKeyboard) {
-      keyboardTo(takesKeyboard);
-    } else if (hadKeyboard && hadKeyboard.hidden && !game.hidden) {
+    } else if (hadKeyboard && hadKeyboard.hidden && !game.hidden && !takesKeyboard) {
       keyboardTo(game);
     }
   }
 
   // The game's keyboard is its input box; the dialog's, the button that goes
   // on; help's and author's, the button that closes them.
+  let keyboardMoved = { to: null, at: -Infinity };
   function keyboardTo(form) {
     const target = form === game ? visibleBox()
       : form.querySelector(form === forms.Dialog ? '[data-control="Start"]' : '[data-control="Close"]');
     if (target && !target.disabled) target.focus({ preventScroll: true });
+    keyboardMoved = { to: form, at: performance.now() };
   }
+
+  // A screen reader that was reading the page aloud when the key came puts
+  // its reading place back a moment later, and with it the keyboard on the
+  // page itself: the player's next letters would be the screen reader's
+  // commands. Just after a window came up, the keyboard goes back to it.
+  const KEYBOARD_SETTLES_MS = 1000;
+  document.addEventListener('focusout', (e) => {
+    if (e.relatedTarget) return;
+    setTimeout(() => {
+      const { to, at } = keyboardMoved;
+      const onThePage = !document.activeElement || document.activeElement === document.body;
+      if (onThePage && to && !to.hidden && performance.now() - at < KEYBOARD_SETTLES_MS) keyboardTo(to);
+    }, 0);
+  }, true);
 
   // The dialog's choices: the chosen one of each pair white, the other grey,
   // and the only one of its pair that Tab stops at.

@@ -8,6 +8,7 @@ case_name=$1
 game=$2
 transcripts=$3
 
+here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 # Every game gets a server of its own: a server that was just told to quit
 # may still hold its socket, and a new session there fails with "server
@@ -15,7 +16,16 @@ work=$(mktemp -d)
 servers=0
 socket="tarnvale-test-$$-0"
 tmx() { tmux -u -L "$socket" -f /dev/null "$@"; }
-cleanup() { tmx kill-server 2>/dev/null || true; rm -rf "$work"; }
+cleanup() {
+    tmx kill-server 2>/dev/null || true
+    # A GNU screen session of the test's, whatever became of its terminal.
+    if [ -d "$work/screens" ]; then
+        for session in "$work"/screens/*; do
+            [ -e "$session" ] && SCREENDIR="$work/screens" screen -S "${session##*/}" -X quit 2>/dev/null
+        done
+    fi
+    rm -rf "$work"
+}
 trap cleanup EXIT
 
 fail() {
@@ -28,7 +38,12 @@ fail() {
 
 # start COLS ROWS TERM [ENV=VALUE...] -- [ARGS...]
 # Runs the game in a fresh pane with no display; the terminal modes before
-# and after it, its exit status and its standard error land in $work.
+# and after it, its exit status and its standard error land in $work
+# (standard error stays on the terminal when $errors_on_terminal is 1). The
+# music is the program `true`, unless $music_missing is 1: then it is the
+# one the game looks for, which is not installed.
+errors_on_terminal=0
+music_missing=0
 start() {
     local cols=$1 rows=$2 term=$3
     shift 3
@@ -36,12 +51,15 @@ start() {
     while [ "$#" -gt 0 ] && [ "$1" != "--" ]; do envs+=("$1"); shift; done
     [ "$#" -gt 0 ] && shift
     local args="$*"
+    local errors="2> $work/stderr" music="-u TARNVALE_MUSIC" music_program="TARNVALE_MUSIC=true"
+    [ "$errors_on_terminal" = 1 ] && errors=""
+    [ "$music_missing" = 1 ] && music_program="" || music=""
     cat > "$work/run.sh" <<SCRIPT
 # Ctrl+C is the game's to take; the script goes on to note what it left.
 trap 'true' INT
 stty -g > "$work/modes.before"
-env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u LC_ALL -u LC_CTYPE LANG=C.UTF-8 TERM=$term \
-  TARNVALE_MUSIC=true ${envs[*]:-} "$game" $args 2> "$work/stderr"
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u LC_ALL -u LC_CTYPE $music LANG=C.UTF-8 TERM=$term \
+  $music_program ${envs[*]:-} "$game" $args $errors
 echo "\$?" > "$work/status.tmp"
 stty -g > "$work/modes.after"
 mv "$work/status.tmp" "$work/status"
@@ -97,6 +115,20 @@ type_keys() {
 }
 
 key() { tmx send-keys "$@"; }
+
+# taken KEYS...: sends the keys and waits until the game has read them and
+# waits for the next (tests/tui/taken.py), so that what follows is a key of
+# its own and whatever they did is on the screen.
+taken() {
+    local before
+    before=$(python3 "$here/taken.py" count "$socket")
+    tmx send-keys "$@"
+    python3 "$here/taken.py" wait "$socket" "$before" || fail "the game did not take: $*"
+}
+
+# The terminal's modes as tmux knows them: the second screen, the keypad's,
+# the mouse's and the cursor.
+modes() { tmx display-message -p 'screen #{alternate_on} keypad #{keypad_flag} #{keypad_cursor_flag} mouse #{mouse_any_flag} cursor #{cursor_flag}'; }
 
 # line N: row N of the screen (0 at the top).
 line() { screen | sed -n "$(($1 + 1))p"; }
@@ -539,10 +571,19 @@ paste)
     tmx set-buffer -- $'осмотреться\nосмотреть урну\nx'
     tmx paste-buffer -p
     expect_command "я осмотреться"
-    sleep 0.3
     wait_for "0 ходов"
     key Escape
     expect_command ""
+    # A megabyte goes in as one edit, and the keys after it are keys.
+    python3 -c 'print("ж" * 500000, end="")' > "$work/paste"
+    tmx load-buffer "$work/paste"
+    tmx paste-buffer -p
+    wait_for ">> жжжжжжжжжжжжжжжжжжжжжжжжжжжжжжжжжжжжжжжж"
+    key Escape
+    expect_command ""
+    type_keys "осмотреть урну"
+    key Enter
+    wait_for "1 ходов"
     ;;
 
 measure)
@@ -592,28 +633,39 @@ combining)
     ;;
 
 altkey)
-    # Alt and a letter is no Esc: the line stays.
+    # Alt with any key is no Esc, types nothing and costs no move: the line
+    # stays. Esc then a letter is Esc, then the letter.
     start 80 24 tmux-256color
     wait_for "выбирите сложность"
     key Enter
     wait_for "сложная игра"
     type_keys "осм"
-    key M-x
-    sleep 0.3
-    expect_command "осм"
-    key Escape
+    for alt in M-x M-O M-[ M-BSpace M-Space M-Tab M-Enter M-ы M-Up M-F1 M-Escape M-1 M-/; do
+        taken "$alt"
+        expect_command "осм"
+    done
+    wait_for "0 ходов"
+    taken Escape
     expect_command ""
+    taken Escape
+    taken x
+    expect_command "x"
     ;;
 
 gnuscreen)
     # Under GNU screen a lone Esc acts at once, on the command line and on help.
     command -v screen > /dev/null || { echo "GNU screen is not installed" >&2; exit 77; }
+    # Its sessions live in a directory of the test's, and end with it.
+    mkdir -m 700 "$work/screens"
+    export SCREENDIR="$work/screens"
     cat > "$work/screenrc" <<RC
 escape ^Tt
 startup_message off
+autodetach off
 RC
     cat > "$work/run.sh" <<SCRIPT
-env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM LANG=C.UTF-8 screen -c "$work/screenrc" "$game" --terminal
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM LANG=C.UTF-8 SCREENDIR="$work/screens" \
+  screen -c "$work/screenrc" "$game" --terminal
 exec sleep 600
 SCRIPT
     servers=$((servers + 1))
@@ -626,10 +678,98 @@ SCRIPT
     expect_command "abc"
     key Escape
     expect_command ""
+    # GNU screen sends Esc and the key typed after it together, as it sends
+    # Alt and that key: here it is Esc, then the key.
+    type_keys "abc"
+    expect_command "abc"
+    key Escape x
+    expect_command "x"
     key F1
     wait_for "Осматривайся в новой локации"
     key Escape
     wait_gone "Осматривайся в новой локации"
+    ;;
+
+jobcontrol)
+    # Ctrl+Z gives the shell its terminal as it was; fg gives it back to
+    # the game, drawn anew with its modes, bracketed paste included.
+    servers=$((servers + 1))
+    socket="tarnvale-test-$$-$servers"
+    tmx new-session -d -x 80 -y 24 "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM LANG=C.UTF-8 \
+        TERM=tmux-256color TARNVALE_MUSIC=true PS1='$ ' dash -i"
+    wait_for '$'
+    shell=$(modes)
+    type_keys "$game --terminal"
+    key Enter
+    wait_for "выбирите сложность"
+    key Enter
+    wait_for "сложная игра"
+    playing=$(modes)
+    [ "$playing" != "$shell" ] || fail "the game did not take the terminal: $playing"
+    type_keys "осм"
+    key C-z
+    wait_for "Stopped"
+    expect_printed modes "$shell"
+    # What is pasted now is the shell's, unbracketed.
+    tmx set-buffer -- "echo pasted"
+    tmx paste-buffer -p
+    wait_for '$ echo pasted'
+    screen | grep -qF '200~' && fail "the shell got a bracketed paste"
+    key C-u
+    type_keys "fg"
+    key Enter
+    wait_for "сложная игра"
+    expect_printed modes "$playing"
+    expect_command "осм"
+    # A paste of two lines is one edit again.
+    tmx set-buffer -- $'отреться\nосмотреть урну'
+    tmx paste-buffer -p
+    expect_command "осмотреться"
+    wait_for "0 ходов"
+    key Enter
+    wait_for "1 ходов"
+    key F10
+    wait_gone "сложная игра"
+    expect_printed modes "$shell"
+    ;;
+
+heldsignals)
+    # What standard error was told while the screen was up (the music
+    # program missing) is written once the game ends, by a signal too.
+    errors_on_terminal=1
+    music_missing=1
+    for signal in INT TERM HUP; do
+        start 80 24 tmux-256color
+        wait_for "выбирите сложность"
+        key Enter
+        wait_for "сложная игра"
+        pkill "-$signal" -P "$(tmx display-message -p "#{pane_pid}")" -x tarnvale
+        wait_for "the music program zarnitune is not installed"
+        rm -f "$work/status"
+    done
+    ;;
+
+fallback)
+    # A display that cannot be reached: the program starts itself again in
+    # the terminal, clean, and plays for longer than its start-up's watchdog
+    # (15 s) allows a start, then gives the terminal back.
+    start 80 24 tmux-256color DISPLAY=:77
+    wait_for "выбирите сложность"
+    pid=$(pgrep -P "$(tmx display-message -p "#{pane_pid}")" -x tarnvale) || fail "no process called tarnvale"
+    grep -q $'^SigBlk:\t0000000000000000$' "/proc/$pid/status" || fail "signals blocked: $(grep SigBlk "/proc/$pid/status")"
+    started=$(awk '{print $22}' "/proc/$pid/stat")
+    ticks=$(getconf CLK_TCK)
+    while [ $(( $(awk '{print int($1 * '"$ticks"')}' /proc/uptime) - started )) -lt $(( 17 * ticks )) ]; do
+        kill -0 "$pid" 2>/dev/null || fail "the game ended by itself"
+        sleep 0.5
+    done
+    key Enter
+    wait_for "сложная игра"
+    type_keys "осмотреть урну"
+    key Enter
+    wait_for "100 очков"
+    key F10
+    wait_exit 0
     ;;
 
 linemode)

@@ -17,7 +17,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
+#include <QProcess>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QScrollBar>
 #include <QStyleHints>
 #include <QTextBlock>
@@ -89,6 +91,19 @@ frmTargame *openTheGame(Windows &program)
     return program.desktop.gameWindow();
 }
 
+// The X server's own pointer and keyboard (XTest), as a person's hand
+// moves them: the window manager and the platform see them as such.
+void xdotool(const QStringList &args)
+{
+    QCOMPARE(QProcess::execute(u"xdotool"_s, args), 0);
+}
+
+QStringList at(QWidget *widget, QPoint offset = {})
+{
+    const QPoint p = widget->mapToGlobal(widget->rect().center() + offset);
+    return {u"mousemove"_s, QString::number(p.x()), QString::number(p.y())};
+}
+
 bool activeAndShown(QWidget *window)
 {
     window->activateWindow();
@@ -105,6 +120,7 @@ private Q_SLOTS:
     void aDoubleClickNeverPressesTheWindowItOpened();
     void aQuickSecondClickIsIgnoredAndALaterOneCounts();
     void helpAndAuthorLeaveTheKeyboardWithTheGame();
+    void clicksAndDragsOnHelpAndAuthorLeaveTheKeyboard();
     void helpAndAuthorOpenBesideTheGame();
     void placeBesideKeepsClearOfTheGame_data();
     void placeBesideKeepsClearOfTheGame();
@@ -219,10 +235,11 @@ void PlayerFlowTest::helpAndAuthorLeaveTheKeyboardWithTheGame()
     typeIntoTheActiveWindow(u"e"_s);
     QCOMPARE(command->text(), u"abc de"_s);
 
-    // reached and closed from the keyboard, the author window gives the
-    // keyboard back to the game
+    // opened from the keyboard, the author window takes the keyboard (a
+    // screen reader reads it), and closed from it, gives it back to the game
+    program.desktop.showAuthor();
     frmAuthor *author = program.desktop.authorWindow();
-    QVERIFY(activeAndShown(author));
+    QTRY_COMPARE(QApplication::activeWindow(), author);
     QTest::keyClick(QGuiApplication::focusWindow(), Qt::Key_Space);
     QVERIFY(!program.desktop.authorWindow());
     QTRY_COMPARE(QApplication::activeWindow(), game);
@@ -240,6 +257,53 @@ void PlayerFlowTest::helpAndAuthorLeaveTheKeyboardWithTheGame()
     QCOMPARE(QApplication::focusWidget(), command);
     typeIntoTheActiveWindow(u"g"_s);
     QCOMPARE(command->text(), u"abc defg"_s);
+}
+
+void PlayerFlowTest::clicksAndDragsOnHelpAndAuthorLeaveTheKeyboard()
+{
+    if (QGuiApplication::platformName() != u"xcb"_s)
+        QSKIP("real clicks need an X display; ui.playerflow.x11 and ui.playerflow.x11.wm run this");
+    if (QStandardPaths::findExecutable(u"xdotool"_s).isEmpty())
+        QSKIP("xdotool is not installed (scripts/install-deps --test)");
+    Windows program;
+    frmTargame *game = openTheGame(program);
+    QVERIFY(activeAndShown(game));
+    auto *command = child<QLineEdit>(game, "txtCon");
+    lookAtTheNewWindow();
+    firstClick(button(game, "lblHelp"));
+    firstClick(button(game, "lblAuthor"));
+    QWidget *help = program.desktop.helpWindow();
+    QWidget *author = program.desktop.authorWindow();
+    QVERIFY(help && author);
+    QVERIFY(QTest::qWaitForWindowExposed(help));
+    QVERIFY(QTest::qWaitForWindowExposed(author));
+    lookAtTheNewWindow();
+
+    // A click on help's text, then letters: they go on into the command box.
+    xdotool(at(child<QLabel>(help, "lblTip")) << u"click"_s << u"1"_s);
+    xdotool({u"type"_s, u"--delay"_s, u"50"_s, u"ab"_s});
+    QTRY_COMPARE(command->text(), u"ab"_s);
+    // A drag of author by its title strip moves it and leaves the keyboard too.
+    const QPoint before = author->pos();
+    QWidget *strip = child<QWidget>(author, "picTitlebar");
+    // (At a hand's pace: the window manager's move begins once the program
+    // has seen the press and the first move.)
+    xdotool(at(strip) << u"mousedown"_s << u"1"_s);
+    for (int step = 1; step <= 6; ++step) {
+        QTest::qWait(60);
+        xdotool(at(strip, QPoint(-10 * step, 10 * step)));
+    }
+    QTest::qWait(60);
+    xdotool({u"mouseup"_s, u"1"_s});
+    QTRY_VERIFY(author->pos() != before);
+    xdotool({u"type"_s, u"--delay"_s, u"50"_s, u"c"_s});
+    QTRY_COMPARE(command->text(), u"abc"_s);
+    // A click on help's "закрыть" closes it, and typing goes on.
+    xdotool(at(child<QLabel>(help, "lblExit")) << u"click"_s << u"1"_s);
+    QTRY_VERIFY(!program.desktop.helpWindow());
+    xdotool({u"type"_s, u"--delay"_s, u"50"_s, u"d"_s});
+    QTRY_COMPARE(command->text(), u"abcd"_s);
+    QCOMPARE(QApplication::activeWindow(), game);
 }
 
 void PlayerFlowTest::helpAndAuthorOpenBesideTheGame()
@@ -265,6 +329,28 @@ void PlayerFlowTest::helpAndAuthorOpenBesideTheGame()
         QVERIFY(!beside.intersects(gameRect));
     }
     QVERIFY(!help.intersects(author));
+
+    if (QGuiApplication::platformName().startsWith(u"wayland"_s)) {
+        // The compositor places every window but a panel: help and author
+        // are panels of the game, placed beside it in its own coordinates
+        // (above), that leave the keyboard with it; after "новая" they stay,
+        // panels of the dialog.
+        for (QWidget *panel : std::initializer_list<QWidget *>{program.desktop.helpWindow(), program.desktop.authorWindow()}) {
+            QCOMPARE(panel->windowHandle()->transientParent(), game->windowHandle());
+            QCOMPARE(panel->windowHandle()->type(), Qt::ToolTip);
+        }
+        lookAtTheNewWindow();
+        firstClick(button(game, "lblNew"));
+        frmNew *dialog = program.desktop.newGameDialog();
+        QVERIFY(dialog);
+        for (QWidget *panel : std::initializer_list<QWidget *>{program.desktop.helpWindow(), program.desktop.authorWindow()}) {
+            QVERIFY(panel && panel->isVisible());
+            QCOMPARE(panel->windowHandle()->transientParent(), dialog->windowHandle());
+            QVERIFY(!panel->geometry().intersects(dialog->geometry()));
+        }
+        QVERIFY(!program.desktop.helpWindow()->geometry().intersects(program.desktop.authorWindow()->geometry()));
+        return;
+    }
 
     // with the game at the screen's right edge they open on its left
     lookAtTheNewWindow();
