@@ -21,10 +21,11 @@ cleanup() {
     # A GNU screen session of the test's, whatever became of its terminal.
     if [ -d "$work/screens" ]; then
         for session in "$work"/screens/*; do
-            [ -e "$session" ] && SCREENDIR="$work/screens" screen -S "${session##*/}" -X quit 2>/dev/null
+            [ -e "$session" ] && { SCREENDIR="$work/screens" screen -S "${session##*/}" -X quit 2>/dev/null || true; }
         done
     fi
     rm -rf "$work"
+    return 0
 }
 trap cleanup EXIT
 
