@@ -1,8 +1,10 @@
 // What a player feels of the engine: a turn, a keystroke in an easy game with
-// its completion, the start of a game and a whole walkthrough.
+// its completion, the start of a game and a whole walkthrough, each through
+// the program's input as a front-end gives it, and the view a front-end
+// draws after each.
 #include "engine/completion.h"
+#include "engine/program.h"
 #include "story/dictionary.h"
-#include "engine/game.h"
 #include "story/story.h"
 
 #include <benchmark/benchmark.h>
@@ -26,18 +28,33 @@ using namespace std::string_literals;
 
 namespace {
 
+// A program whose game was started from the dialog with the difficulty given.
 struct Play {
-    explicit Play(bool easy) : settings{easy ? kTrue : kFalse, kFalse}, game(settings, tarnvaleStory()) {}
+    explicit Play(bool easy) : easy(easy)
+    {
+        program.start();
+        newGame();
+    }
+    void newGame()
+    {
+        if (program.isOpen(Window::Game))
+            program.press(Window::Game, Control::New, 0);
+        program.press(Window::Dialog, easy ? Control::Easy : Control::Hard, 0);
+        program.press(Window::Dialog, Control::MusicOff, 0);
+        program.press(Window::Dialog, Control::Start, 0);
+    }
+    const GameState &state() const { return *program.state(); }
+    bool easy;
     GameSettings settings;
-    Game game;
+    Program program{settings, tarnvaleStory()};
 };
 
 // One step of a walkthrough transcript: a line submitted ("> "), text typed
 // into the visible box ("type") or a key pressed in it ("key").
 struct Step {
-    enum Kind { Submit, Type, Key } kind;
+    enum Kind { Submit, Type, Press } kind;
     std::u16string text;
-    int key = kKeyNone;
+    Key key = Key::Enter;
 };
 
 std::vector<Step> walkthrough(const char *name)
@@ -48,9 +65,9 @@ std::vector<Step> walkthrough(const char *name)
         std::fprintf(stderr, "cannot read %s\n", path.c_str());
         std::exit(1);
     }
-    static const std::map<std::u16string_view, int> keys = {
-        {u"Enter", kKeyEnter}, {u"Esc", kKeyEscape}, {u"Up", kKeyUp},
-        {u"Backspace", kKeyBackspace}, {u"Delete", kKeyDelete}};
+    static const std::map<std::u16string_view, Key> keys = {
+        {u"Enter", Key::Enter}, {u"Esc", Key::Escape}, {u"Up", Key::Up},
+        {u"Backspace", Key::Backspace}, {u"Delete", Key::Delete}};
     const std::u16string text = test::fromUtf8(
         std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()));
     std::vector<Step> steps;
@@ -67,7 +84,8 @@ std::vector<Step> walkthrough(const char *name)
             steps.push_back({Step::Type, test::unescapeTranscript(line.substr(5))});
         } else if (line.starts_with(u"key ")) {
             const auto key = keys.find(line.substr(4));
-            steps.push_back({Step::Key, {}, key == keys.end() ? kKeyNone : key->second});
+            if (key != keys.end())
+                steps.push_back({Step::Press, {}, key->second});
         }
     }
     return steps;
@@ -75,26 +93,23 @@ std::vector<Step> walkthrough(const char *name)
 
 // Plays steps as the player would: typing goes in one character at a time.
 // Returns the number of keystrokes (a submitted line counts as one).
-long play(Game &g, const std::vector<Step> &steps, std::size_t stop)
+long play(Program &g, const std::vector<Step> &steps, std::size_t stop)
 {
     long keystrokes = 0;
     for (std::size_t i = 0; i < stop && i < steps.size(); ++i) {
         const Step &step = steps[i];
-        const bool pwd = g.window().txtPwd.visible;
         switch (step.kind) {
         case Step::Submit:
             g.submit(step.text);
             ++keystrokes;
             break;
         case Step::Type:
-            for (std::size_t c = 0; c < step.text.size(); ++c) {
-                const std::u16string_view typed = std::u16string_view(step.text).substr(c, 1);
-                pwd ? g.typePwd(typed) : g.typeCon(typed);
-            }
+            for (std::size_t c = 0; c < step.text.size(); ++c)
+                g.type(std::u16string_view(step.text).substr(c, 1));
             keystrokes += long(step.text.size());
             break;
-        case Step::Key:
-            pwd ? g.pressPwdKey(step.key) : g.pressConKey(step.key);
+        case Step::Press:
+            g.key(step.key);
             ++keystrokes;
             break;
         }
@@ -127,19 +142,20 @@ constexpr std::int16_t kFreshGameAfter = 30000;
 void turn(benchmark::State &state, bool easy, std::size_t walkTo, std::u16string_view command)
 {
     Play p(easy);
-    play(p.game, hardWalkthrough(), walkTo);
+    play(p.program, hardWalkthrough(), walkTo);
     for (auto _ : state) {
-        p.game.editCon(command, int(command.size()));
+        p.program.key(Key::Escape);
+        p.program.paste(command);
         const auto start = std::chrono::steady_clock::now();
-        p.game.pressConKey(kKeyEnter);
+        p.program.key(Key::Enter);
         const auto end = std::chrono::steady_clock::now();
         state.SetIterationTime(std::chrono::duration<double>(end - start).count());
-        if (p.game.state().moveCount > kFreshGameAfter) {
-            p.game.newGame();
-            play(p.game, hardWalkthrough(), walkTo);
+        if (p.state().moveCount > kFreshGameAfter) {
+            p.newGame();
+            play(p.program, hardWalkthrough(), walkTo);
         }
     }
-    benchmark::DoNotOptimize(p.game.window().txtGame.data());
+    benchmark::DoNotOptimize(p.program.view().reply.data());
     state.SetItemsProcessed(state.iterations());
 }
 
@@ -167,26 +183,26 @@ void keystroke(benchmark::State &state, Prepare prepare, Press press)
 {
     Play p(true);
     for (auto _ : state) {
-        prepare(p.game);
+        prepare(p.program);
         const auto start = std::chrono::steady_clock::now();
-        press(p.game);
+        press(p.program);
         const auto end = std::chrono::steady_clock::now();
         state.SetIterationTime(std::chrono::duration<double>(end - start).count());
     }
-    benchmark::DoNotOptimize(p.game.window().txtCon.text().data());
+    benchmark::DoNotOptimize(p.program.view().generation);
     state.SetItemsProcessed(state.iterations());
 }
 
 // The first letter into an empty box: the first phrase matches at once.
 void BM_KeyFirstLetter(benchmark::State &s)
 {
-    keystroke(s, [](Game &g) { g.pressConKey(kKeyEscape); }, [](Game &g) { g.typeCon(u"о"); });
+    keystroke(s, [](Program &g) { g.key(Key::Escape); }, [](Program &g) { g.type(u"о"); });
 }
 
 // A letter that begins no phrase: the whole dictionary is searched in vain.
 void BM_KeyNoPhraseMatches(benchmark::State &s)
 {
-    keystroke(s, [](Game &g) { g.editCon(u"щ", 1); }, [](Game &g) { g.typeCon(u"щ"); });
+    keystroke(s, [](Program &g) { g.key(Key::Escape); g.type(u"щ"); }, [](Program &g) { g.type(u"щ"); });
 }
 
 // The last letter of the dictionary's last phrase: the search runs to the
@@ -196,20 +212,20 @@ void BM_KeyLastPhrase(benchmark::State &s)
     static const std::u16string_view last = kDictionary.back();
     static const std::u16string_view head = last.substr(0, last.size() - 1);
     static const std::u16string_view tail = last.substr(last.size() - 1);
-    keystroke(s, [](Game &g) { g.editCon(head, int(head.size())); },
-              [](Game &g) { g.typeCon(tail); });
+    keystroke(s, [](Program &g) { g.key(Key::Escape); g.paste(head); },
+              [](Program &g) { g.type(tail); });
 }
 
 // Backspace over a completed tail: the shortening and a fresh completion.
 void BM_KeyBackspaceOverCompletion(benchmark::State &s)
 {
     keystroke(s,
-              [](Game &g) {
-                  g.pressConKey(kKeyEscape);
+              [](Program &g) {
+                  g.key(Key::Escape);
                   for (const char16_t *c : {u"о", u"с", u"м", u" ", u"у"})
-                      g.typeCon(c);
+                      g.type(c);
               },
-              [](Game &g) { g.pressConKey(kKeyBackspace); });
+              [](Program &g) { g.key(Key::Backspace); });
 }
 
 // For comparison: a keystroke in a hard game, with no completion.
@@ -217,9 +233,9 @@ void BM_KeyHardGame(benchmark::State &s)
 {
     Play p(false);
     for (auto _ : s) {
-        p.game.typeCon(u"о");
-        if (p.game.window().txtCon.text().size() > 1000)
-            p.game.pressConKey(kKeyEscape);
+        p.program.type(u"о");
+        if (p.program.view().visibleBox()->text.size() > 1000)
+            p.program.key(Key::Escape);
     }
     s.SetItemsProcessed(s.iterations());
 }
@@ -237,8 +253,8 @@ void BM_KeyWalkthroughTyped(benchmark::State &state)
     Play p(true);
     long keys = 0;
     for (auto _ : state) {
-        p.game.newGame();
-        keys += play(p.game, easyWalkthrough(), easyWalkthrough().size());
+        p.newGame();
+        keys += play(p.program, easyWalkthrough(), easyWalkthrough().size());
     }
     state.SetItemsProcessed(keys);
     state.counters["keys/game"] = double(keys) / double(state.iterations());
@@ -247,20 +263,13 @@ BENCHMARK(BM_KeyWalkthroughTyped);
 
 // --- the start of a game -----------------------------------------------------
 
-void BM_FormLoad(benchmark::State &state)
-{
-    Play p(state.range(0) != 0);
-    for (auto _ : state)
-        p.game.Form_Load();
-    state.SetLabel(state.range(0) ? "easy" : "hard");
-}
-BENCHMARK(BM_FormLoad)->Arg(0)->Arg(1);
-
+// "новая", the two choices and "начать": the dialog's load, then the game
+// window's.
 void BM_NewGame(benchmark::State &state)
 {
     Play p(state.range(0) != 0);
     for (auto _ : state)
-        p.game.newGame();
+        p.newGame();
     state.SetLabel(state.range(0) ? "easy" : "hard");
 }
 BENCHMARK(BM_NewGame)->Arg(0)->Arg(1);
@@ -273,17 +282,33 @@ void BM_Walkthrough(benchmark::State &state)
     const std::vector<Step> &steps = easy ? easyWalkthrough() : hardWalkthrough();
     Play p(easy);
     for (auto _ : state) {
-        p.game.newGame();
-        play(p.game, steps, steps.size());
+        p.newGame();
+        play(p.program, steps, steps.size());
     }
-    if (!p.game.is(Flag::fileRead)) {
+    if (p.state().flags[Flag::fileRead] == kFalse) {
         state.SkipWithError("the walkthrough did not reach the file");
         return;
     }
     state.SetLabel(easy ? "easy, typed" : "hard, submitted");
-    state.counters["moves"] = double(p.game.state().moveCount);
+    state.counters["moves"] = double(p.state().moveCount);
 }
 BENCHMARK(BM_Walkthrough)->Arg(0)->Arg(1);
+
+// --- what a front-end draws --------------------------------------------------
+
+// The view after a keystroke: the widgets' values filled in again.
+void BM_ViewAfterKeystroke(benchmark::State &state)
+{
+    Play p(true);
+    for (auto _ : state) {
+        p.program.type(u"о");
+        benchmark::DoNotOptimize(p.program.view().generation);
+        p.program.key(Key::Escape);
+        benchmark::DoNotOptimize(p.program.view().generation);
+    }
+    state.SetItemsProcessed(state.iterations() * 2);
+}
+BENCHMARK(BM_ViewAfterKeystroke);
 
 } // namespace
 

@@ -128,13 +128,12 @@ class Player {
 public:
     Player()
     {
-        m_game = std::make_unique<Game>(m_settings, tarnvaleStory(), [this] { ++m_launches; });
-        m_freshHard = m_game->window();
         m_settings.easyMode = kTrue;
-        m_game->newGame();
+        freshGame();
         m_freshEasy = m_game->window();
         m_settings.easyMode = kFalse;
-        m_game->newGame();
+        freshGame();
+        m_freshHard = m_game->window();
         check("start");
     }
 
@@ -202,7 +201,7 @@ private:
             const int start = int(in.u8());
             const int length = int(in.u8());
             step(pwd ? "select in the password box" : "select in the command box", {},
-                 [&] { pwd ? m_game->selectPwd(start, length) : m_game->selectCon(start, length); });
+                 [&] { m_game->select(start, length); });
             break;
         }
         case PasteCon: {
@@ -285,9 +284,7 @@ private:
         const bool pwd = w.txtPwd.visible;
         const TextBox &box = pwd ? w.txtPwd : w.txtCon;
         const Kind edit = box.acceptsInput() ? Kind::Edit : Kind::Refused;
-        step("enter a line", line, [&] {
-            pwd ? m_game->editPwd(line, int(line.size())) : m_game->editCon(line, int(line.size()));
-        }, edit);
+        step("enter a line", line, [&] { m_game->edit(line, int(line.size())); }, edit);
         press(Enter, VisibleBox);
     }
 
@@ -307,13 +304,14 @@ private:
             fail("Game::submit says the line was %s", taken ? "taken" : "refused");
     }
 
-    void press(KeyChoice key, BoxChoice box)
+    // Keys reach the box on screen, whichever box they were aimed at.
+    void press(KeyChoice key, BoxChoice)
     {
-        static const int codes[KeyChoices] = {kKeyEnter, kKeyEscape, kKeyUp, kKeyBackspace, kKeyDelete};
+        static constexpr tarnvale::Key codes[KeyChoices] = {tarnvale::Key::Enter, tarnvale::Key::Escape,
+                                                            tarnvale::Key::Up, tarnvale::Key::Backspace,
+                                                            tarnvale::Key::Delete};
         const GameWindow &w = m_game->window();
-        bool pwd = box == PasswordBox;
-        if (box == VisibleBox)
-            pwd = w.txtPwd.visible;
+        const bool pwd = w.txtPwd.visible;
         const TextBox &target = pwd ? w.txtPwd : w.txtCon;
         Kind kind = Kind::Edit;
         if (!target.acceptsInput())
@@ -324,14 +322,12 @@ private:
         static const char *const pwdNames[KeyChoices] = {
             "Enter in the password box", "Esc in the password box", "Up in the password box",
             "Backspace in the password box", "Delete in the password box"};
-        step(pwd ? pwdNames[key] : conNames[key], {}, [&] {
-            pwd ? m_game->pressPwdKey(codes[key]) : m_game->pressConKey(codes[key]);
-        }, kind);
+        step(pwd ? pwdNames[key] : conNames[key], {}, [&] { m_game->key(codes[key]); }, kind);
         if (kind == Kind::Edit && key == Esc && !(pwd ? w.txtPwd : w.txtCon).text().empty())
             fail("Esc left text in the box");
     }
 
-    void typeEach(View text, BoxChoice box)
+    void typeEach(View text, BoxChoice)
     {
         const auto high = [](char16_t c) { return c >= 0xD800 && c <= 0xDBFF; };
         const auto low = [](char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; };
@@ -341,31 +337,35 @@ private:
                 n = 2;
             const View ch = text.substr(i, n);
             i += n - 1;
-            bool pwd = box == PasswordBox;
-            if (box == VisibleBox)
-                pwd = m_game->window().txtPwd.visible;
-            const TextBox &target = pwd ? m_game->window().txtPwd : m_game->window().txtCon;
-            step(pwd ? "type into the password box" : "type", ch,
-                 [&] { pwd ? m_game->typePwd(ch) : m_game->typeCon(ch); },
-                 target.acceptsInput() ? Kind::Edit : Kind::Refused);
+            const bool pwd = m_game->window().txtPwd.visible;
+            step(pwd ? "type into the password box" : "type", ch, [&] { m_game->type(ch); },
+                 m_game->visibleBox().acceptsInput() ? Kind::Edit : Kind::Refused);
         }
     }
 
+    // What a text widget reports after a paste at its selection: its new text
+    // and caret, which the game tells from typing.
     void paste(View text)
     {
-        const TextBox &box = m_game->window().txtCon;
+        const TextBox &box = m_game->visibleBox();
         Text after = box.text();
         after.replace(std::size_t(box.selStart()), std::size_t(box.selLength()), text);
         const int caret = box.selStart() + int(text.size());
-        step("paste into the command box", text.substr(0, 40),
-             [&] { m_game->editCon(after, caret); },
+        step("paste into the visible box as an edit", text.substr(0, 40),
+             [&] { m_game->edit(after, caret); },
              box.acceptsInput() ? Kind::Edit : Kind::Refused);
+    }
+
+    void freshGame()
+    {
+        m_game.reset();
+        m_game = std::make_unique<Game>(m_settings, tarnvaleStory(), [this] { ++m_launches; });
     }
 
     void newGame(const char *what)
     {
         const int launches = m_launches;
-        step(what, {}, [&] { m_game->newGame(); }, Kind::NewGame);
+        step(what, {}, [&] { freshGame(); }, Kind::NewGame);
         if (m_launches != launches + (m_settings.musicOn == kTrue ? 1 : 0))
             fail("the music was launched %d times for one game", m_launches - launches);
     }

@@ -1,15 +1,18 @@
-// The engine on its own: counters, labels, the console keys,
-// the order in which rules run and the all-or-nothing turn. A small story made
-// up for the purpose stands in for the real one.
+// The engine on its own, driven as a front-end drives it (the program's
+// input, its view): counters, labels, the console keys, the order in which
+// rules run and the all-or-nothing turn, the program's flow and the kept
+// game. A small story made up for the purpose stands in for the real one.
 #include "engine/completion.h"
-#include "engine/game.h"
 #include "engine/program.h"
+#include "engine/scene.h"
 #include "story/dictionary.h"
 #include "story/story.h"
+#include "story/windows.h"
 
 #include "qtcompare.h"
 
 #include <algorithm>
+#include <array>
 #include <iterator>
 
 using namespace tarnvale;
@@ -20,32 +23,64 @@ namespace {
 // The made-up story's two flags.
 enum : FlagIndex { kLit, kRang };
 
+// Items and awards by the number in their phrase.
+constexpr std::u16string_view kItems[] = {u"item 0", u"item 1", u"item 2", u"item 3", u"item 4",
+                                          u"item 5", u"item 6", u"item 7", u"item 8", u"item 9"};
+template <int N>
+void putNumbered(Scene &g) { g.putItem(kItems[N]); }
+template <int N>
+void award(Scene &g) { g.addPoints(std::int16_t(N)); }
+
 const RuleTable kFirstLocation = {
-    {"set a flag", {u"a"}, [](Game &g) { g.reply(u"first"); g.set(kLit); }},
-    {"sees the earlier rule", {u"a", u"b"}, [](Game &g) {
+    {"set a flag", {u"a"}, [](Scene &g) { g.reply(u"first"); g.set(kLit); }},
+    {"sees the earlier rule", {u"a", u"b"}, [](Scene &g) {
          if (g.is(kLit))
              g.reply(u"second");
      }},
-    {"move on", {u"go"}, [](Game &g) { g.moveTo(1); g.reply(u"moved"); }},
-    {"award", {u"rich"}, [](Game &g) { g.addPoints(20000); }},
-    {"pay", {u"pay"}, [](Game &g) { g.putItem(u"thing"); g.reply(u"paid"); g.addMoney(-20000); }},
-    {"take", {u"take"}, [](Game &g) { g.putItem(u"thing"); }},
-    {"drop", {u"drop"}, [](Game &g) { g.removeItem(u"thing"); }},
-    {"lose", {u"lose"}, [](Game &g) { g.reply(u"the scene"); g.GameOver(); }},
-    {"lock", {u"lock"}, [](Game &g) { g.showPasswordBox(); g.reply(u"password?"); }},
+    {"move on", {u"go"}, [](Scene &g) { g.moveTo(1); g.reply(u"moved"); }},
+    {"award", {u"rich"}, [](Scene &g) { g.addPoints(20000); }},
+    {"pay", {u"pay"}, [](Scene &g) { g.putItem(u"thing"); g.reply(u"paid"); g.addMoney(-20000); }},
+    {"take", {u"take"}, [](Scene &g) { g.putItem(u"thing"); }},
+    {"drop", {u"drop"}, [](Scene &g) { g.removeItem(u"thing"); }},
+    {"lose", {u"lose"}, [](Scene &g) { g.reply(u"the scene"); g.gameOver(); }},
+    {"lock", {u"lock"}, [](Scene &g) { g.showPasswordBox(); g.reply(u"password?"); }},
+    {"a point", {u"point"}, [](Scene &g) { g.addPoints(1); }},
+    {"ten roubles", {u"spend"}, [](Scene &g) { g.addMoney(-10); }},
+    {"fill", {u"item 0"}, putNumbered<0>}, {"fill", {u"item 1"}, putNumbered<1>},
+    {"fill", {u"item 2"}, putNumbered<2>}, {"fill", {u"item 3"}, putNumbered<3>},
+    {"fill", {u"item 4"}, putNumbered<4>}, {"fill", {u"item 5"}, putNumbered<5>},
+    {"fill", {u"item 6"}, putNumbered<6>}, {"fill", {u"item 7"}, putNumbered<7>},
+    {"fill", {u"item 8"}, putNumbered<8>}, {"fill", {u"item 9"}, putNumbered<9>},
+    {"one too many", {u"more"}, [](Scene &g) { g.putItem(u"one too many"); }},
+    {"twin", {u"twin"}, [](Scene &g) { g.putItem(u"twin"); }},
+    {"untwin", {u"untwin"}, [](Scene &g) { g.removeItem(u"twin"); }},
+    {"unknown", {u"unknown"}, [](Scene &g) { g.removeItem(u"nothing of the kind"); }},
+    {"drop 3", {u"drop 3"}, [](Scene &g) { g.removeItem(kItems[3]); }},
+    {"drop 7", {u"drop 7"}, [](Scene &g) { g.removeItem(kItems[7]); }},
+    {"rename", {u"rename"}, [](Scene &g) { g.renameItem(u"twin", u"renamed"); }},
+    {"holds", {u"holds"}, [](Scene &g) {
+         g.reply(g.holdsItem(u"twin") ? u"yes" : u"no");
+         if (g.holdsItem(u"twi"))
+             g.reply(u"a part of a name");
+     }},
+    {"award", {u"award 50"}, award<50>}, {"award", {u"award 100"}, award<100>},
+    {"award", {u"award 150"}, award<150>}, {"award", {u"award 200"}, award<200>},
+    {"award", {u"award 7"}, award<7>}, {"award", {u"award 8"}, award<8>},
+    {"award", {u"award -8"}, award<-8>}, {"award", {u"award 2"}, award<2>},
+    {"award", {u"award 3"}, award<3>}, {"award", {u"award -3"}, award<-3>},
 };
 const RuleTable kSecondLocation = {
-    {"answer here", {u"a", u"go"}, [](Game &g) { g.reply(u"second location"); }},
+    {"answer here", {u"a", u"go"}, [](Scene &g) { g.reply(u"second location"); }},
 };
 const RuleTable kEverywhere = {
-    {"everywhere", {u"x", u"go"}, [](Game &g) { g.set(kRang); }},
+    {"everywhere", {u"x", u"go"}, [](Scene &g) { g.set(kRang); }},
 };
 
 const RuleTable &firstLocation() { return kFirstLocation; }
 const RuleTable &secondLocation() { return kSecondLocation; }
 const LocationScript kLocations[] = {{firstLocation}, {secondLocation}};
 
-void checkPassword(Game &game, std::u16string_view attempt)
+void checkPassword(Scene &game, std::u16string_view attempt)
 {
     if (attempt == u"pw") {
         game.reply(u"welcome");
@@ -55,28 +90,78 @@ void checkPassword(Game &game, std::u16string_view attempt)
     }
 }
 
-// The real story's words and dictionary: the machine says what it always says.
-const Story kTestStory{kLocations, &kEverywhere, checkPassword, tarnvaleStory().captions, story::kWords,
-                       story::kDictionary};
+constexpr std::string_view kFlagNames[] = {"lit", "rang", "f2", "f3", "f4", "f5", "f6",
+                                           "f7", "f8", "f9", "f10", "f11", "f12"};
 
-struct TestGame {
-    explicit TestGame(bool easy = false)
-        : settings{easy ? kTrue : kFalse, kFalse}, game(settings, kTestStory) {}
-    GameSettings settings;
-    Game game;
+// The real story's words, dictionary and windows: the machine says what it always says.
+const Story kTestStory{kLocations, &kEverywhere, checkPassword, tarnvaleStory().captions, story::kWords,
+                       story::kDictionary, kFlagNames, &windows::kDescription};
+
+// What the game window shows, to compare one with another.
+struct Shown {
+    std::vector<std::u16string> texts;
+    std::vector<std::array<int, 4>> boxes;   // start, length, visible, enabled
+    int listIndex;
+    bool operator==(const Shown &) const = default;
 };
 
-void enter(Game &g, std::u16string_view command)
-{
-    g.typeCon(command);
-    g.pressConKey(kKeyEnter);
-}
+// A program with the made-up story whose game was started from the
+// keyboard, with the settings given, as the dialog starts it.
+struct TestGame {
+    explicit TestGame(bool easy = false, bool music = false)
+    {
+        program.start(0);
+        choose(easy, music);
+    }
+    void choose(bool easy, bool music)
+    {
+        program.press(Window::Dialog, easy ? Control::Easy : Control::Hard, 0);
+        program.press(Window::Dialog, music ? Control::MusicOn : Control::MusicOff, 0);
+        program.press(Window::Dialog, Control::Start, 0);
+    }
+    // "новая", then the same choices again.
+    void newGame()
+    {
+        const bool easy = settings.easyMode != kFalse, music = settings.musicOn != kFalse;
+        program.press(Window::Game, Control::New, 0);
+        choose(easy, music);
+    }
 
-void typeEach(Game &g, std::u16string_view text)
-{
-    for (std::size_t i = 0; i < text.size(); ++i)
-        g.typeCon(text.substr(i, 1));
-}
+    const View &view() { return program.view(); }
+    std::u16string text(std::string_view name) { return std::u16string(view().find(Window::Game, name)->text); }
+    const WidgetView &box(std::string_view name = "txtCon") { return *view().find(Window::Game, name); }
+    std::u16string con() { return text("txtCon"); }
+    int caret() { return box().start; }
+    std::u16string inv(int slot) { return text(windows::kInventoryNames[std::size_t(slot)]); }
+    const GameState &state() { return *program.state(); }
+    bool is(FlagIndex f) { return state().flags[f] != kFalse; }
+    Shown shown()
+    {
+        Shown s{{}, {}, view().listIndex};
+        for (const WidgetView &w : view().find(Window::Game)->widgets) {
+            s.texts.emplace_back(w.text);
+            s.boxes.push_back({w.start, w.length, w.visible, w.enabled});
+        }
+        return s;
+    }
+
+    // The command typed in one go (as a paste of it would be), then Enter.
+    void enter(std::u16string_view command)
+    {
+        program.type(command);
+        program.key(Key::Enter);
+    }
+    // Typed a character at a time.
+    void typeEach(std::u16string_view typed)
+    {
+        for (std::size_t i = 0; i < typed.size(); ++i)
+            program.type(typed.substr(i, 1));
+    }
+
+    GameSettings settings;
+    int launches = 0;
+    Program program{settings, kTestStory, [this] { ++launches; }};
+};
 
 } // namespace
 
@@ -118,60 +203,50 @@ void EngineTest::newGameShowsTheStart()
 {
     for (bool easy : {false, true}) {
         TestGame t(easy);
-        const GameWindow &w = t.game.window();
-        QCOMPARE(w.lblMoney, u"60 руб."s);
-        QCOMPARE(w.lblPoints, u"0 очков"s);
-        QCOMPARE(w.lblSteps, u"0 ходов"s);
-        QCOMPARE(w.lblAction, std::u16string());
-        QCOMPARE(w.lblDiff, easy ? u"простая игра"s : u"сложная игра"s);
-        QCOMPARE(w.lstItems.size(), easy ? 223 : 0);
-        for (const std::u16string &slot : w.lblInv)
-            QVERIFY(slot.empty());
-        QVERIFY(w.txtCon.visible && w.txtCon.enabled);
-        QVERIFY(!w.txtPwd.visible);
-        QCOMPARE(w.txtGame, kTestStory.captions.txtGame);
-        QVERIFY(w.txtGame.ends_with(u"урна.\r\n"s));
-        QCOMPARE(t.game.state().money, std::int16_t(60));
-        QCOMPARE(t.game.state().location, std::int16_t(0));
+        QCOMPARE(t.text("lblMoney"), u"60 руб."s);
+        QCOMPARE(t.text("lblPoints"), u"0 очков"s);
+        QCOMPARE(t.text("lblSteps"), u"0 ходов"s);
+        QCOMPARE(t.text("lblAction"), std::u16string());
+        QCOMPARE(t.text("lblDiff"), easy ? u"простая игра"s : u"сложная игра"s);
+        for (int slot = 0; slot < 10; ++slot)
+            QVERIFY(t.inv(slot).empty());
+        QVERIFY(t.box().visible && t.box().enabled);
+        QVERIFY(!t.box("txtPwd").visible);
+        QCOMPARE(t.text("txtGame"), kTestStory.captions.txtGame);
+        QVERIFY(t.text("txtGame").ends_with(u"урна.\r\n"s));
+        QCOMPARE(t.state().money, std::int16_t(60));
+        QCOMPARE(t.state().location, std::int16_t(0));
+        // the dictionary: a letter completes in an easy game only
+        t.program.type(u"о");
+        QCOMPARE(t.con(), easy ? u"осм"s : u"о"s);
     }
 }
 
 void EngineTest::labelsHaveNoAgreement()
 {
     TestGame t;
-    t.game.PointsCounter(1);
-    QCOMPARE(t.game.window().lblPoints, u"1 очков"s);
+    t.enter(u"point");
+    QCOMPARE(t.text("lblPoints"), u"1 очков"s);
     for (int i = 0; i < 7; ++i)
-        t.game.MoneyCounter(-10);
-    QCOMPARE(t.game.window().lblMoney, u"-10 руб."s);
-    for (int i = 0; i < 21; ++i)
-        enter(t.game, u"?"s);
-    QCOMPARE(t.game.window().lblSteps, u"21 ходов"s);
+        t.enter(u"spend");
+    QCOMPARE(t.text("lblMoney"), u"-10 руб."s);
+    for (int i = 0; i < 13; ++i)
+        t.enter(u"?"s);
+    QCOMPARE(t.text("lblSteps"), u"21 ходов"s);
 }
 
 void EngineTest::newGameResetsAUsedGame()
 {
     TestGame fresh;
     TestGame used;
-    for (std::u16string_view c : {u"a"s, u"take"s, u"rich"s, u"pay"s, u"go"s, u"x"s})
-        enter(used.game, c);
-    used.game.typeCon(u"half-typed"s);
-    QVERIFY(used.game.state() != fresh.game.state());
-
-    // The load alone resets the record, the counters and their labels...
-    used.game.Form_Load();
-    QCOMPARE(used.game.state(), fresh.game.state());
-    QCOMPARE(used.game.window().lblMoney, u"60 руб."s);
-    QCOMPARE(used.game.window().lblAction, std::u16string());
-    for (const std::u16string &slot : used.game.window().lblInv)
-        QVERIFY(slot.empty());
-
-    // ...and a new game is the first game again, window and all.
-    enter(used.game, u"lose"s);
-    used.game.newGame();
-    QCOMPARE(used.game.state(), fresh.game.state());
-    QCOMPARE(used.game.window(), fresh.game.window());
-    QVERIFY(used.game.window().txtCon.enabled);
+    for (std::u16string_view c : {u"a"s, u"take"s, u"rich"s, u"pay"s, u"go"s, u"x"s, u"lose"s})
+        used.enter(c);
+    QVERIFY(used.state() != fresh.state());
+    // A new game is the first game again, window and all.
+    used.newGame();
+    QCOMPARE(used.state(), fresh.state());
+    QVERIFY(used.shown() == fresh.shown());
+    QVERIFY(used.box().enabled);
 }
 
 void EngineTest::easyAwardsAreFifthsRoundedHalfToEven_data()
@@ -197,41 +272,43 @@ void EngineTest::easyAwardsAreFifthsRoundedHalfToEven()
     QFETCH(int, hard);
     QFETCH(int, easy);
     TestGame h(false), e(true);
-    h.game.PointsCounter(std::int16_t(award));
-    e.game.PointsCounter(std::int16_t(award));
-    QCOMPARE(int(h.game.state().points), hard);
-    QCOMPARE(int(e.game.state().points), easy);
-    QCOMPARE(e.game.window().lblPoints, QString::number(easy).append(QStringView(u" очков")));
+    const std::u16string command = u"award " + QString::number(award).toStdU16String();
+    h.program.submit(command);
+    e.program.submit(command);
+    QCOMPARE(int(h.state().points), hard);
+    QCOMPARE(int(e.state().points), easy);
+    QCOMPARE(e.text("lblPoints"), QString::number(easy).append(QStringView(u" очков")));
     // Money is never scaled.
-    e.game.MoneyCounter(std::int16_t(award));
-    QCOMPARE(int(e.game.state().money), 60 + award);
+    e.program.submit(u"spend");
+    QCOMPARE(int(e.state().money), 50);
 }
 
 void EngineTest::inventorySlots()
 {
     TestGame t;
-    Game &g = t.game;
-    for (int i = 0; i < kInventorySlots; ++i)
-        g.putItem(u"item "s + char16_t(u'0' + i));
-    const GameWindow full = g.window();
-    g.putItem(u"one too many");
-    QCOMPARE(g.window(), full);
+    for (int i = 0; i < 10; ++i)
+        t.program.submit(kItems[i]);
+    t.program.submit(u"more");
+    for (int slot = 0; slot < 10; ++slot)
+        QCOMPARE(t.inv(slot), kItems[slot]);   // a full inventory takes nothing more
 
-    g.removeItem(u"item 3");
-    g.removeItem(u"item 7");
-    g.removeItem(u"nothing of the kind");
-    g.putItem(u"twin");
-    g.putItem(u"twin");
-    QCOMPARE(g.window().lblInv[3], u"twin"s);
-    QCOMPARE(g.window().lblInv[7], u"twin"s);
-    QVERIFY(g.holdsItem(u"twin"));
-    QVERIFY(!g.holdsItem(u"twi"));
+    t.program.submit(u"drop 3");
+    t.program.submit(u"drop 7");
+    t.program.submit(u"unknown");
+    t.program.submit(u"twin");
+    t.program.submit(u"twin");
+    QCOMPARE(t.inv(3), u"twin"s);
+    QCOMPARE(t.inv(7), u"twin"s);
+    t.program.submit(u"holds");
+    QCOMPARE(t.text("txtGame"), u"yes"s);
 
-    g.removeItem(u"twin");
-    QCOMPARE(g.window().lblInv[3], std::u16string());
-    QCOMPARE(g.window().lblInv[7], u"twin"s);
-    g.renameItem(u"twin", u"renamed");
-    QCOMPARE(g.window().lblInv[7], u"renamed"s);
+    t.program.submit(u"untwin");
+    QCOMPARE(t.inv(3), std::u16string());
+    QCOMPARE(t.inv(7), u"twin"s);
+    t.program.submit(u"rename");
+    QCOMPARE(t.inv(7), u"renamed"s);
+    t.program.submit(u"holds");
+    QCOMPARE(t.text("txtGame"), u"no"s);
 }
 
 void EngineTest::rulesRunInOrderAndIndependently()
@@ -239,219 +316,216 @@ void EngineTest::rulesRunInOrderAndIndependently()
     TestGame t;
     // "a" fires both rules; the second sees the flag the first set and its
     // reply replaces the first one.
-    enter(t.game, u"a"s);
-    QCOMPARE(t.game.window().txtGame, u"second"s);
-    QVERIFY(t.game.is(kLit));
+    t.enter(u"a"s);
+    QCOMPARE(t.text("txtGame"), u"second"s);
+    QVERIFY(t.is(kLit));
 
     TestGame u;
-    enter(u.game, u"b"s); // the second rule alone, its guard not met
-    QCOMPARE(u.game.window().txtGame, story::kWords.defaultReply);
+    u.enter(u"b"s); // the second rule alone, its guard not met
+    QCOMPARE(u.text("txtGame"), story::kWords.defaultReply);
 
-    enter(u.game, u"A"s); // exact comparison: case matters
-    QCOMPARE(u.game.window().txtGame, story::kWords.defaultReply);
-    enter(u.game, u"a "s); // and so do blanks
-    QCOMPARE(u.game.window().txtGame, story::kWords.defaultReply);
+    u.enter(u"A"s); // exact comparison: case matters
+    QCOMPARE(u.text("txtGame"), story::kWords.defaultReply);
+    u.enter(u"a "s); // and so do blanks
+    QCOMPARE(u.text("txtGame"), story::kWords.defaultReply);
 }
 
 void EngineTest::aMoveTakesEffectNextTurn()
 {
     TestGame t;
-    enter(t.game, u"go"s);
+    t.enter(u"go"s);
     // The first location's reply stands, the everywhere rule still ran.
-    QCOMPARE(t.game.window().txtGame, u"moved"s);
-    QCOMPARE(t.game.location(), std::int16_t(1));
-    QVERIFY(t.game.is(kRang));
-    enter(t.game, u"a"s);
-    QCOMPARE(t.game.window().txtGame, u"second location"s);
+    QCOMPARE(t.text("txtGame"), u"moved"s);
+    QCOMPARE(t.state().location, std::int16_t(1));
+    QVERIFY(t.is(kRang));
+    t.enter(u"a"s);
+    QCOMPARE(t.text("txtGame"), u"second location"s);
 }
 
 void EngineTest::everyEnterIsAMove()
 {
     TestGame t;
-    Game &g = t.game;
-    g.pressConKey(kKeyEnter);
-    QCOMPARE(g.window().txtGame, story::kWords.defaultReply);
-    QCOMPARE(g.window().lblSteps, u"1 ходов"s);
-    QCOMPARE(g.window().lblAction, std::u16string());
-    enter(g, u"no such thing"s);
-    QCOMPARE(g.state().moveCount, std::int16_t(2));
-    QCOMPARE(g.window().lblAction, u"no such thing"s);
-    QCOMPARE(g.window().txtCon.text(), std::u16string());
+    t.program.key(Key::Enter);
+    QCOMPARE(t.text("txtGame"), story::kWords.defaultReply);
+    QCOMPARE(t.text("lblSteps"), u"1 ходов"s);
+    QCOMPARE(t.text("lblAction"), std::u16string());
+    t.enter(u"no such thing"s);
+    QCOMPARE(t.state().moveCount, std::int16_t(2));
+    QCOMPARE(t.text("lblAction"), u"no such thing"s);
+    QCOMPARE(t.con(), std::u16string());
 }
 
 void EngineTest::escAndUp()
 {
     TestGame t;
-    Game &g = t.game;
-    enter(g, u"take"s);
-    g.typeCon(u"something"s);
-    g.pressConKey(kKeyEscape);
-    QCOMPARE(g.window().txtCon.text(), std::u16string());
-    g.pressConKey(kKeyUp);
-    QCOMPARE(g.window().txtCon.text(), u"take"s);
-    QCOMPARE(g.window().txtCon.selStart(), 0); // a change by the program
-    g.pressConKey(kKeyEnter);
-    QCOMPARE(g.state().moveCount, std::int16_t(2));
-    QCOMPARE(g.window().lblInv[1], u"thing"s);
+    t.enter(u"take"s);
+    t.program.type(u"something"s);
+    t.program.key(Key::Escape);
+    QCOMPARE(t.con(), std::u16string());
+    t.program.key(Key::Up);
+    QCOMPARE(t.con(), u"take"s);
+    QCOMPARE(t.caret(), 0); // a change by the program
+    t.program.key(Key::Enter);
+    QCOMPARE(t.state().moveCount, std::int16_t(2));
+    QCOMPARE(t.inv(1), u"thing"s);
 }
 
 void EngineTest::backspaceAndDeleteWithSelections()
 {
     TestGame t;
-    Game &g = t.game;
-    const auto select = [&g](std::u16string_view text, int start, int length) {
-        g.editCon(text, start);
-        g.selectCon(start, length);
+    const auto select = [&t](std::u16string_view text, int start, int length) {
+        t.program.key(Key::Escape);
+        t.program.type(text);
+        t.program.select(start, length);
     };
 
     // Six letters, the third and fourth selected: only the first one stays.
     select(u"abcdef"s, 2, 2);
-    g.pressConKey(kKeyBackspace);
-    QCOMPARE(g.window().txtCon.text(), u"a"s);
+    t.program.key(Key::Backspace);
+    QCOMPARE(t.con(), u"a"s);
 
     // A selection from position 0: Backspace does nothing at all...
     select(u"abcdef"s, 0, 3);
-    g.pressConKey(kKeyBackspace);
-    QCOMPARE(g.window().txtCon.text(), u"abcdef"s);
+    t.program.key(Key::Backspace);
+    QCOMPARE(t.con(), u"abcdef"s);
     // ...while Delete deletes it.
-    g.pressConKey(kKeyDelete);
-    QCOMPARE(g.window().txtCon.text(), u"def"s);
+    t.program.key(Key::Delete);
+    QCOMPARE(t.con(), u"def"s);
 
     // A selection after position 0: Delete does nothing.
     select(u"abcdef"s, 2, 2);
-    g.pressConKey(kKeyDelete);
-    QCOMPARE(g.window().txtCon.text(), u"abcdef"s);
+    t.program.key(Key::Delete);
+    QCOMPARE(t.con(), u"abcdef"s);
 
     // Nothing selected: the ordinary editing.
     select(u"abcdef"s, 3, 0);
-    g.pressConKey(kKeyBackspace);
-    QCOMPARE(g.window().txtCon.text(), u"abdef"s);
-    QCOMPARE(g.window().txtCon.selStart(), 2);
-    g.pressConKey(kKeyDelete);
-    QCOMPARE(g.window().txtCon.text(), u"abef"s);
+    t.program.key(Key::Backspace);
+    QCOMPARE(t.con(), u"abdef"s);
+    QCOMPARE(t.caret(), 2);
+    t.program.key(Key::Delete);
+    QCOMPARE(t.con(), u"abef"s);
     select(u"ab"s, 0, 0);
-    g.pressConKey(kKeyBackspace);
-    QCOMPARE(g.window().txtCon.text(), u"ab"s);
+    t.program.key(Key::Backspace);
+    QCOMPARE(t.con(), u"ab"s);
 }
 
 void EngineTest::gameOverKeepsEverythingButTheBox()
 {
     TestGame t;
-    Game &g = t.game;
-    enter(g, u"take"s);
-    enter(g, u"rich"s);
-    const GameState before = g.state();
-    enter(g, u"lose"s);
-    QCOMPARE(g.window().txtGame,
-             u"the scene\r\n\r\nХа! Ты завершил игру раньше времени.\r\nИгра Окончена."s);
-    QVERIFY(!g.window().txtCon.enabled);
-    QCOMPARE(g.state().moveCount, std::int16_t(before.moveCount + 1));
-    QCOMPARE(g.state().points, before.points);
-    QCOMPARE(g.window().lblInv[0], u"thing"s);
-    QCOMPARE(g.window().lblAction, u"lose"s);
-    QCOMPARE(g.window().txtCon.text(), std::u16string());
+    t.enter(u"take"s);
+    t.enter(u"rich"s);
+    const GameState before = t.state();
+    t.enter(u"lose"s);
+    QCOMPARE(t.text("txtGame"), u"the scene\r\n\r\nХа! Ты завершил игру раньше времени.\r\nИгра Окончена."s);
+    QVERIFY(!t.box().enabled);
+    QCOMPARE(t.state().moveCount, std::int16_t(before.moveCount + 1));
+    QCOMPARE(t.state().points, before.points);
+    QCOMPARE(t.inv(0), u"thing"s);
+    QCOMPARE(t.text("lblAction"), u"lose"s);
+    QCOMPARE(t.con(), std::u16string());
+    // The prompt goes grey with the dead box.
+    QCOMPARE(t.view().find(Window::Game, "Label1")->colour, windows::kGrey);
 
     // No key reaches a disabled box, and nothing can be submitted.
-    const GameWindow over = g.window();
-    g.typeCon(u"a"s);
-    g.pressConKey(kKeyEnter);
-    QVERIFY(!g.submit(u"a"s));
-    QCOMPARE(g.window(), over);
+    const Shown over = t.shown();
+    t.program.type(u"a"s);
+    t.program.key(Key::Enter);
+    QVERIFY(!t.program.submit(u"a"s));
+    QVERIFY(t.shown() == over);
 
-    g.newGame();
-    QVERIFY(g.window().txtCon.enabled);
+    t.newGame();
+    QVERIFY(t.box().enabled);
+    QCOMPARE(t.view().find(Window::Game, "Label1")->colour, windows::kWhite);
 }
 
 void EngineTest::overflowUndoesTheWholeTurn()
 {
     TestGame t;
-    Game &g = t.game;
-    enter(g, u"rich"s);
-    QCOMPARE(g.state().points, std::int16_t(20000));
-    g.typeCon(u"rich"s);
-    GameState state = g.state();
-    GameWindow window = g.window();
-    g.pressConKey(kKeyEnter);
-    QCOMPARE(g.state(), state);
-    QCOMPARE(g.window().txtGame, story::kWords.overflow);
-    window.txtGame = story::kWords.overflow;
-    QCOMPARE(g.window(), window); // labels, box and last command as before
+    t.enter(u"rich"s);
+    QCOMPARE(t.state().points, std::int16_t(20000));
+    t.program.type(u"rich"s);
+    GameState state = t.state();
+    Shown shown = t.shown();
+    t.program.key(Key::Enter);
+    QCOMPARE(t.state(), state);
+    QCOMPARE(t.text("txtGame"), story::kWords.overflow);
+    const Shown after = t.shown();
+    shown.texts[std::size_t(std::distance(
+        t.view().find(Window::Game)->widgets.begin(),
+        std::find_if(t.view().find(Window::Game)->widgets.begin(), t.view().find(Window::Game)->widgets.end(),
+                     [](const WidgetView &w) { return w.widget->name == "txtGame"; })))] = story::kWords.overflow;
+    QVERIFY(after == shown); // labels, box and last command as before
 
     // A payment that overflows takes nothing and hands over nothing.
-    g.pressConKey(kKeyEscape);
-    enter(g, u"pay"s);
-    QCOMPARE(g.state().money, std::int16_t(-19940));
-    g.typeCon(u"pay"s);
-    state = g.state();
-    g.pressConKey(kKeyEnter);
-    QCOMPARE(g.state(), state);
-    QCOMPARE(g.window().lblInv[1], std::u16string());
-    QCOMPARE(g.window().lblMoney, u"-19940 руб."s);
-    QCOMPARE(g.window().txtCon.text(), u"pay"s);
+    t.program.key(Key::Escape);
+    t.enter(u"pay"s);
+    QCOMPARE(t.state().money, std::int16_t(-19940));
+    t.program.type(u"pay"s);
+    state = t.state();
+    t.program.key(Key::Enter);
+    QCOMPARE(t.state(), state);
+    QCOMPARE(t.inv(1), std::u16string());
+    QCOMPARE(t.text("lblMoney"), u"-19940 руб."s);
+    QCOMPARE(t.con(), u"pay"s);
 
     // The game goes on.
-    g.pressConKey(kKeyEscape);
-    enter(g, u"take"s);
-    QCOMPARE(g.window().lblInv[1], u"thing"s);
+    t.program.key(Key::Escape);
+    t.enter(u"take"s);
+    QCOMPARE(t.inv(1), u"thing"s);
 }
 
 void EngineTest::movesCounterStopsAtItsLimit()
 {
     TestGame t;
-    Game &g = t.game;
     for (int i = 0; i < 32767; ++i)
-        g.pressConKey(kKeyEnter);
-    QCOMPARE(g.window().lblSteps, u"32767 ходов"s);
-    g.typeCon(u"take"s);
-    g.pressConKey(kKeyEnter);
-    QCOMPARE(g.state().moveCount, std::int16_t(32767));
-    QCOMPARE(g.window().txtGame, story::kWords.overflow);
-    QCOMPARE(g.window().lblInv[0], std::u16string());
-    QCOMPARE(g.window().txtCon.text(), u"take"s);
+        t.program.key(Key::Enter);
+    QCOMPARE(t.text("lblSteps"), u"32767 ходов"s);
+    t.program.type(u"take"s);
+    t.program.key(Key::Enter);
+    QCOMPARE(t.state().moveCount, std::int16_t(32767));
+    QCOMPARE(t.text("txtGame"), story::kWords.overflow);
+    QCOMPARE(t.inv(0), std::u16string());
+    QCOMPARE(t.con(), u"take"s);
 }
 
 void EngineTest::passwordBox()
 {
     TestGame t;
-    Game &g = t.game;
-    enter(g, u"lock"s);
-    QVERIFY(g.window().txtPwd.visible);
-    QVERIFY(!g.window().txtCon.visible);
-    QCOMPARE(g.state().moveCount, std::int16_t(1));
+    t.enter(u"lock"s);
+    QVERIFY(t.box("txtPwd").visible);
+    QVERIFY(!t.box().visible);
+    QVERIFY(t.view().passwordShown);
+    QCOMPARE(t.state().moveCount, std::int16_t(1));
 
     // Up before any attempt brings back the command that locked the box.
-    g.pressPwdKey(kKeyUp);
-    QCOMPARE(g.window().txtPwd.text(), u"lock"s);
-    g.pressPwdKey(kKeyEscape);
-    QCOMPARE(g.window().txtPwd.text(), std::u16string());
+    t.program.key(Key::Up);
+    QCOMPARE(t.text("txtPwd"), u"lock"s);
+    t.program.key(Key::Escape);
+    QCOMPARE(t.text("txtPwd"), std::u16string());
 
-    // Commands cannot reach the hidden command box.
-    g.typeCon(u"take"s);
-    g.pressConKey(kKeyEnter);
-    QCOMPARE(g.window().lblInv[0], std::u16string());
+    t.program.type(u"PW"s);
+    QCOMPARE(t.con(), std::u16string());   // input goes to the box on screen
+    t.program.key(Key::Enter);
+    QCOMPARE(t.text("txtGame"), u"wrong"s);
+    QCOMPARE(t.text("lblAction"), u"PW"s);
+    QCOMPARE(t.text("txtPwd"), std::u16string());
+    QCOMPARE(t.state().moveCount, std::int16_t(1)); // an attempt is not a move
+    t.program.key(Key::Up);
+    QCOMPARE(t.text("txtPwd"), u"PW"s);
+    t.program.key(Key::Escape);
 
-    g.typePwd(u"PW"s);
-    g.pressPwdKey(kKeyEnter);
-    QCOMPARE(g.window().txtGame, u"wrong"s);
-    QCOMPARE(g.window().lblAction, u"PW"s);
-    QCOMPARE(g.window().txtPwd.text(), std::u16string());
-    QCOMPARE(g.state().moveCount, std::int16_t(1)); // an attempt is not a move
-    g.pressPwdKey(kKeyUp);
-    QCOMPARE(g.window().txtPwd.text(), u"PW"s);
-    g.pressPwdKey(kKeyEscape);
+    t.program.key(Key::Enter); // an empty attempt
+    QCOMPARE(t.text("lblAction"), std::u16string());
+    QCOMPARE(t.text("txtGame"), u"wrong"s);
 
-    g.pressPwdKey(kKeyEnter); // an empty attempt
-    QCOMPARE(g.window().lblAction, std::u16string());
-    QCOMPARE(g.window().txtGame, u"wrong"s);
-
-    QVERIFY(g.submit(u"pw"s));
-    QCOMPARE(g.window().txtGame, u"welcome"s);
-    QVERIFY(g.window().txtCon.visible);
-    QVERIFY(!g.window().txtPwd.visible);
-    QCOMPARE(g.window().lblSteps, u"1 ходов"s);
+    QVERIFY(t.program.submit(u"pw"s));
+    QCOMPARE(t.text("txtGame"), u"welcome"s);
+    QVERIFY(t.box().visible);
+    QVERIFY(!t.box("txtPwd").visible);
+    QCOMPARE(t.text("lblSteps"), u"1 ходов"s);
     // The command box's Up recalls the attempt, which is the last text.
-    g.pressConKey(kKeyUp);
-    QCOMPARE(g.window().txtCon.text(), u"pw"s);
+    t.program.key(Key::Up);
+    QCOMPARE(t.con(), u"pw"s);
 }
 
 void EngineTest::dictionaryOrder()
@@ -524,12 +598,12 @@ void EngineTest::foldFollowsCodePage1251()
 
     // Through the console: a capital typed completes to the dictionary's case.
     TestGame t(true);
-    typeEach(t.game, u"ЗВОНИТЬ Е");
-    QCOMPARE(t.game.window().txtCon.text(), u"звонить Евграфу"s);
-    QCOMPARE(t.game.window().txtCon.selStart(), 9);
-    t.game.pressConKey(kKeyEscape);
-    typeEach(t.game, u"\u1C80");   // looks like в, matches nothing
-    QCOMPARE(t.game.window().txtCon.text(), u"\u1C80"s);
+    t.typeEach(u"ЗВОНИТЬ Е");
+    QCOMPARE(t.con(), u"звонить Евграфу"s);
+    QCOMPARE(t.caret(), 9);
+    t.program.key(Key::Escape);
+    t.typeEach(u"\u1C80");   // looks like в, matches nothing
+    QCOMPARE(t.con(), u"\u1C80"s);
 }
 
 void EngineTest::submitLeavesNoPhraseSelected()
@@ -539,70 +613,71 @@ void EngineTest::submitLeavesNoPhraseSelected()
     // completion would see) leaves no phrase selected with the box empty.
     for (const std::u16string &line : {u""s, u"где я?"s, u"осм урну"s}) {
         TestGame t(true);
-        Game &g = t.game;
-        g.typeCon(u"о");
-        QCOMPARE(g.window().lstItemsIndex, 0);
-        QVERIFY(g.submit(line));
-        QCOMPARE(g.window().lblAction, line);
-        QCOMPARE(g.window().txtCon.text(), std::u16string());
-        QCOMPARE(g.window().lstItemsIndex, -1);
+        t.program.type(u"о");
+        QCOMPARE(t.view().listIndex, 0);
+        QVERIFY(t.program.submit(line));
+        QCOMPARE(t.text("lblAction"), line);
+        QCOMPARE(t.con(), std::u16string());
+        QCOMPARE(t.view().listIndex, -1);
     }
 }
 
 void EngineTest::musicOncePerStart()
 {
-    GameSettings settings{kFalse, kTrue};
-    int launches = 0;
-    Game g(settings, kTestStory, [&launches] { ++launches; });
-    QCOMPARE(launches, 1);
-    enter(g, u"a"s);
-    QCOMPARE(launches, 1);
-    g.newGame();
-    QCOMPARE(launches, 2);
-    settings.musicOn = kFalse;
-    g.newGame();
-    QCOMPARE(launches, 2);
+    TestGame t(false, true);
+    QCOMPARE(t.launches, 1);
+    t.enter(u"a"s);
+    QCOMPARE(t.launches, 1);
+    t.newGame();
+    QCOMPARE(t.launches, 2);
+    t.program.press(Window::Game, Control::New, 0);
+    t.choose(false, false);
+    QCOMPARE(t.launches, 2);
 }
 
 void EngineTest::inputGoesToTheVisibleBox()
 {
     TestGame t;
-    Game &g = t.game;
-    g.type(u"lock");
-    g.key(Key::Enter);
-    QVERIFY(g.passwordShown());
-    g.type(u"pw");
-    QCOMPARE(g.window().txtPwd.text(), u"pw");
-    QCOMPARE(g.window().txtCon.text(), u"");
-    g.key(Key::Enter);
-    QVERIFY(!g.passwordShown());
-    QCOMPARE(g.window().txtGame, u"welcome");
+    t.program.type(u"lock");
+    t.program.key(Key::Enter);
+    QVERIFY(t.view().passwordShown);
+    t.program.type(u"pw");
+    QCOMPARE(t.text("txtPwd"), u"pw");
+    QCOMPARE(t.con(), u"");
+    t.program.key(Key::Enter);
+    QVERIFY(!t.view().passwordShown);
+    QCOMPARE(t.text("txtGame"), u"welcome");
     // a finished game takes nothing
-    g.type(u"lose");
-    g.key(Key::Enter);
-    g.type(u"x");
-    g.paste(u"y");
-    g.key(Key::Up);
-    QCOMPARE(g.window().txtCon.text(), u"");
+    t.program.type(u"lose");
+    t.program.key(Key::Enter);
+    t.program.type(u"x");
+    t.program.paste(u"y");
+    t.program.key(Key::Up);
+    QCOMPARE(t.con(), u"");
+    // nor does a game whose window is closed
+    t.program.press(Window::Game, Control::New, 0);
+    t.program.type(u"x");
+    QVERIFY(!t.program.submit(u"x"));
+    QVERIFY(t.program.view().visibleBox() == nullptr);
 }
 
 void EngineTest::pasteKeepsTheFirstLine()
 {
     for (const std::u16string_view pasted : {u"go\rx", u"go\nx", u"go\vx", u"go\fx", u"go\u0085x", u"go\u2028x", u"go\u2029x"}) {
         TestGame t;
-        t.game.paste(pasted);
-        QCOMPARE(t.game.window().txtCon.text(), u"go");
-        QCOMPARE(t.game.state().moveCount, 0);   // a paste never submits
+        t.program.paste(pasted);
+        QCOMPARE(t.con(), u"go");
+        QCOMPARE(t.state().moveCount, 0);   // a paste never submits
     }
     // An edit a widget made with a pasted line break in it keeps the text before the break.
     TestGame t;
-    t.game.type(u"ab");
-    t.game.edit(u"ab12\n34", 7);
-    QCOMPARE(t.game.window().txtCon.text(), u"ab12");
-    QCOMPARE(t.game.window().txtCon.selStart(), 4);
-    t.game.edit(u"x\ny", 3);
-    QCOMPARE(t.game.window().txtCon.text(), u"x");
-    QCOMPARE(t.game.window().txtCon.selStart(), 1);
+    t.program.type(u"ab");
+    t.program.edit(u"ab12\n34", 7);
+    QCOMPARE(t.con(), u"ab12");
+    QCOMPARE(t.caret(), 4);
+    t.program.edit(u"x\ny", 3);
+    QCOMPARE(t.con(), u"x");
+    QCOMPARE(t.caret(), 1);
 }
 
 void EngineTest::caretStopsBetweenCharacters()
@@ -610,80 +685,109 @@ void EngineTest::caretStopsBetweenCharacters()
     // и + combining breve, an emoji (a surrogate pair), е + combining acute
     TestGame t;
     const std::u16string text = u"и\u0306\U0001F600е\u0301";
-    t.game.type(text);
-    const auto caret = [&] { return t.game.window().txtCon.selStart(); };
-    QCOMPARE(caret(), 6);
+    t.program.type(text);
+    QCOMPARE(t.caret(), 6);
     const int stops[] = {4, 2, 0, 0};
     for (const int stop : stops) {
-        t.game.key(Key::Left);
-        QCOMPARE(caret(), stop);
+        t.program.key(Key::Left);
+        QCOMPARE(t.caret(), stop);
     }
-    t.game.key(Key::Right);
-    QCOMPARE(caret(), 2);
-    t.game.key(Key::End);
-    QCOMPARE(caret(), 6);
-    t.game.key(Key::Home);
-    QCOMPARE(caret(), 0);
+    t.program.key(Key::Right);
+    QCOMPARE(t.caret(), 2);
+    t.program.key(Key::End);
+    QCOMPARE(t.caret(), 6);
+    t.program.key(Key::Home);
+    QCOMPARE(t.caret(), 0);
     // a selection asked for inside a pair or before a mark takes the whole character
-    t.game.select(3, 2);
-    QCOMPARE(t.game.window().txtCon.selStart(), 2);
-    QCOMPARE(t.game.window().txtCon.selLength(), 4);
-    t.game.select(1, 0);
-    QCOMPARE(caret(), 0);
-    t.game.key(Key::Backspace);   // at 0: nothing
-    QCOMPARE(t.game.window().txtCon.text(), text);
+    t.program.select(3, 2);
+    QCOMPARE(t.box().start, 2);
+    QCOMPARE(t.box().length, 4);
+    t.program.select(1, 0);
+    QCOMPARE(t.caret(), 0);
+    t.program.key(Key::Backspace);   // at 0: nothing
+    QCOMPARE(t.con(), text);
 }
+
+namespace {
+
+bool isOpen(Program &p, Window w)
+{
+    return p.view().find(w) != nullptr;
+}
+
+bool chosen(Program &p, std::string_view choice)
+{
+    const WidgetView *w = p.view().find(Window::Dialog, choice);
+    return w && w->chosen && w->colour == windows::kWhite;
+}
+
+unsigned raises(Program &p, Window w)
+{
+    return p.view().find(w)->raises;
+}
+
+bool keyboard(Program &p, Window w)
+{
+    return p.view().find(w)->keyboard;
+}
+
+} // namespace
 
 void EngineTest::programFlow()
 {
     GameSettings settings;
     int launches = 0;
     Program p(settings, kTestStory, [&launches] { ++launches; });
-    QVERIFY(!p.isOpen(Window::Dialog) && !p.game());
+    QVERIFY(p.view().windows.empty() && !p.view().inGame);
     p.start(0);
-    QVERIFY(p.isOpen(Window::Dialog));
-    QVERIFY(p.chosen(Control::Hard) && p.chosen(Control::MusicOn));
+    QVERIFY(isOpen(p, Window::Dialog));
+    QVERIFY(chosen(p, "lblHard") && chosen(p, "lblMusOn"));
+    QVERIFY(!chosen(p, "lblEasy") && !chosen(p, "lblMusOff"));
+    QCOMPARE(p.view().find(Window::Dialog, "lblEasy")->colour, windows::kUnchosen);
     QVERIFY(p.press(Window::Dialog, Control::Easy, 0));
     QVERIFY(p.press(Window::Dialog, Control::MusicOff, 0));
-    QVERIFY(p.chosen(Control::Easy) && !p.chosen(Control::Hard) && p.chosen(Control::MusicOff));
+    QVERIFY(chosen(p, "lblEasy") && !chosen(p, "lblHard") && chosen(p, "lblMusOff"));
     QVERIFY(p.press(Window::Dialog, Control::Note, 0));   // the note does nothing
-    QVERIFY(p.chosen(Control::Easy));
+    QVERIFY(chosen(p, "lblEasy"));
     QVERIFY(p.press(Window::Dialog, Control::Start, 0));
-    QVERIFY(!p.isOpen(Window::Dialog) && p.isOpen(Window::Game));
-    QCOMPARE(p.game()->window().lblDiff, u"простая игра");
+    QVERIFY(!isOpen(p, Window::Dialog) && isOpen(p, Window::Game));
+    QCOMPARE(p.view().find(Window::Game, "lblDiff")->text, u"простая игра");
     QCOMPARE(launches, 0);
     // a window that is not open takes no press
     QVERIFY(!p.press(Window::Dialog, Control::Start, 0));
 
+    const std::uint64_t generation = p.view().generation;
     p.press(Window::Game, Control::Help, 0);
     p.press(Window::Game, Control::Author, 0);
-    const unsigned helpRaises = p.raises(Window::Help);
+    QVERIFY(p.view().generation > generation);
+    const unsigned helpRaises = raises(p, Window::Help);
     p.press(Window::Game, Control::Help, 0);   // only brought up again
-    QCOMPARE(p.raises(Window::Help), helpRaises + 1);
-    QVERIFY(p.isOpen(Window::Help) && p.isOpen(Window::Author));
+    QCOMPARE(raises(p, Window::Help), helpRaises + 1);
+    // the open windows in the order they came up, the one brought up last at the end
+    QCOMPARE(p.view().windows.size(), std::size_t(3));
+    QCOMPARE(p.view().windows.back().window(), Window::Help);
     // opened from the keyboard, help takes the keyboard; clicked, it leaves it
-    QVERIFY(p.keyboardGoesTo(Window::Help) && p.keyboardGoesTo(Window::Game));
+    QVERIFY(keyboard(p, Window::Help) && keyboard(p, Window::Game));
     p.press(Window::Game, Control::Author, 1000, Program::By::Mouse);
-    QVERIFY(!p.keyboardGoesTo(Window::Author));
+    QVERIFY(!keyboard(p, Window::Author));
 
     // "новая": the dialog again, hard with music, the game discarded; help
     // and author stay
     p.press(Window::Game, Control::New, 0);
-    QVERIFY(p.isOpen(Window::Dialog) && !p.isOpen(Window::Game) && !p.game());
-    QVERIFY(p.chosen(Control::Hard) && p.chosen(Control::MusicOn));
-    QVERIFY(p.isOpen(Window::Help) && p.isOpen(Window::Author));
+    QVERIFY(isOpen(p, Window::Dialog) && !isOpen(p, Window::Game) && !p.view().inGame);
+    QVERIFY(chosen(p, "lblHard") && chosen(p, "lblMusOn"));
+    QVERIFY(isOpen(p, Window::Help) && isOpen(p, Window::Author));
     p.press(Window::Help, Control::Close, 0);
-    QVERIFY(!p.isOpen(Window::Help));
+    QVERIFY(!isOpen(p, Window::Help));
     p.press(Window::Dialog, Control::Start, 0);
-    QCOMPARE(p.game()->window().lblDiff, u"сложная игра");
+    QCOMPARE(p.view().find(Window::Game, "lblDiff")->text, u"сложная игра");
     QCOMPARE(launches, 1);
-    QCOMPARE(p.game()->state().moveCount, 0);
+    QCOMPARE(p.state()->moveCount, 0);
 
     // every "выход" ends the program, help and author open or not
-    QVERIFY(p.press(Window::Author, Control::Exit, 0) || p.press(Window::Game, Control::Exit, 0));
-    QVERIFY(p.finished());
-    for (const Window w : {Window::Dialog, Window::Game, Window::Help, Window::Author})
-        QVERIFY(!p.isOpen(w));
+    QVERIFY(p.press(Window::Author, Control::Exit, 0));
+    QVERIFY(p.finished() && p.view().finished);
+    QVERIFY(p.view().windows.empty());
 }
 
 void EngineTest::pressesJustAfterAWindowAppeared()
@@ -694,13 +798,13 @@ void EngineTest::pressesJustAfterAWindowAppeared()
     p.start(1000);
     // the second click of the double click that opened the program's dialog
     QVERIFY(!p.press(Window::Dialog, Control::Start, 1200, Program::By::Mouse));
-    QVERIFY(!p.isOpen(Window::Game));
+    QVERIFY(!isOpen(p, Window::Game));
     QVERIFY(p.press(Window::Dialog, Control::Start, 1400, Program::By::Mouse));
     // the game appeared at 1400; its "новая" waits too, the keyboard does not
     QVERIFY(!p.press(Window::Game, Control::New, 1500, Program::By::Mouse));
     QVERIFY(p.press(Window::Game, Control::Help, 1500, Program::By::Keyboard));
     // the front-end saw the window come up later than the press that opened it
-    p.appeared(Window::Game, 2000);
+    p.shown(Window::Game, 2000);
     QVERIFY(!p.takesPresses(Window::Game, 2399));
     QVERIFY(p.takesPresses(Window::Game, 2400));
 }
@@ -725,59 +829,53 @@ void EngineTest::placeBesideTheGame()
 
 QTEST_APPLESS_MAIN(EngineTest)
 
-namespace {
-
-// A program whose game was started with the given settings, from the keyboard.
-struct Played {
-    explicit Played(bool easy)
-    {
-        program.start(0);
-        program.press(Window::Dialog, easy ? Control::Easy : Control::Hard, 0);
-        program.press(Window::Dialog, Control::Start, 0);
-    }
-    GameSettings settings;
-    Program program{settings, kTestStory};
-    Game &game() { return *program.game(); }
-};
-
-} // namespace
-
 void EngineTest::keptGameComesBack()
 {
     // A hard game at the password box, with help open and a guess half typed,
     // and two turns that overflowed the points.
-    Played hard(false);
+    TestGame hard(false);
     for (const std::u16string_view line : {u"a", u"take", u"rich", u"rich", u"a\\b", u"lock", u"no"})
-        hard.game().submit(line);
-    hard.game().type(u"p\\w");
-    hard.game().select(1, 2);
+        hard.program.submit(line);
+    hard.program.type(u"p\\w");
+    hard.program.select(1, 2);
     hard.program.press(Window::Game, Control::Help, 0);
     // An easy game with a completion selected in the command box.
-    Played easy(true);
-    enter(easy.game(), u"go");
-    typeEach(easy.game(), u"ос");
-    QVERIFY(easy.game().window().lstItemsIndex >= 0);
+    TestGame easy(true);
+    easy.enter(u"go");
+    easy.typeEach(u"ос");
+    QVERIFY(easy.view().listIndex >= 0);
 
-    for (Played *before : {&hard, &easy}) {
+    for (TestGame *before : {&hard, &easy}) {
         const std::u16string record = before->program.record();
         QVERIFY(!record.empty());
         QVERIFY(record.size() < 512);
         GameSettings settings;
         Program after(settings, kTestStory);
         QVERIFY(after.resume(record, 5));
-        QVERIFY(after.game() != nullptr);
-        QVERIFY(after.game()->window() == before->game().window());
-        QVERIFY(after.game()->state() == before->game().state());
-        QCOMPARE(after.game()->submitted(), before->game().submitted());
+        QVERIFY(after.view().inGame);
+        QCOMPARE(*after.state(), before->state());
         QCOMPARE(settings.easyMode, before->settings.easyMode);
-        for (const Window w : {Window::Dialog, Window::Game, Window::Help, Window::Author})
-            QCOMPARE(after.isOpen(w), before->program.isOpen(w));
+        QCOMPARE(after.record(), record);
+        // every window and widget as they were, in the same order
+        const View &was = before->view();
+        const View &is = after.view();
+        QCOMPARE(is.windows.size(), was.windows.size());
+        for (std::size_t i = 0; i < is.windows.size(); ++i) {
+            QCOMPARE(is.windows[i].window(), was.windows[i].window());
+            for (std::size_t k = 0; k < is.windows[i].widgets.size(); ++k) {
+                const WidgetView &a = is.windows[i].widgets[k], &b = was.windows[i].widgets[k];
+                QCOMPARE(a.text, b.text);
+                QVERIFY(a.start == b.start && a.length == b.length && a.visible == b.visible && a.enabled == b.enabled);
+            }
+        }
+        QCOMPARE(is.listIndex, was.listIndex);
         // and the game goes on as it would have
-        after.game()->key(Key::Enter);
-        before->game().key(Key::Enter);
-        QVERIFY(after.game()->window() == before->game().window());
+        after.key(Key::Enter);
+        before->program.key(Key::Enter);
+        QCOMPARE(after.view().find(Window::Game, "txtGame")->text, before->text("txtGame"));
+        QCOMPARE(after.record(), before->program.record());
     }
-    QVERIFY(hard.game().passwordShown());
+    QVERIFY(hard.view().passwordShown);
 
     // Nothing is kept once the game is left: "новая", "выход".
     hard.program.press(Window::Game, Control::New, 0);
@@ -788,9 +886,9 @@ void EngineTest::keptGameComesBack()
 
 void EngineTest::keptGameThatDoesNotReplay()
 {
-    Played played(false);
+    TestGame played(false);
     for (const std::u16string_view line : {u"a", u"take", u"go"})
-        played.game().submit(line);
+        played.program.submit(line);
     const std::u16string record = played.program.record();
     const auto replaced = [&](std::u16string_view from, std::u16string_view to) {
         std::u16string r = record;
@@ -818,9 +916,9 @@ void EngineTest::keptGameThatDoesNotReplay()
         p.press(Window::Game, Control::Help, 0);
         QVERIFY2(!p.resume(r, 0), QString::fromStdU16String(r).toUtf8());
         // a fresh start, nothing of either game half brought back
-        QVERIFY(p.isOpen(Window::Dialog));
-        QVERIFY(!p.isOpen(Window::Game) && !p.isOpen(Window::Help) && !p.game());
-        QVERIFY(p.chosen(Control::Hard));
+        QVERIFY(isOpen(p, Window::Dialog));
+        QVERIFY(!isOpen(p, Window::Game) && !isOpen(p, Window::Help) && !p.view().inGame);
+        QVERIFY(chosen(p, "lblHard"));
         QVERIFY(p.record().empty());
     }
 }
@@ -830,45 +928,47 @@ void EngineTest::composedWordIsTypedKeyByKey()
     // An input method commits "смо" after "о", with the completed tail of
     // "о" selected: the same box as the three letters typed one by one.
     TestGame byKeys(true), composed(true);
-    typeEach(byKeys.game, u"осмо");
-    typeEach(composed.game, u"о");
-    const std::u16string_view before = composed.game.window().txtCon.text();
-    QCOMPARE(composed.game.completion(u"осмо"), byKeys.game.window().txtCon.text());
-    composed.game.edit(u"осмо" + std::u16string(before.substr(1 + composed.game.window().txtCon.selLength())), 4);
-    QVERIFY(composed.game.window().txtCon == byKeys.game.window().txtCon);
-    QCOMPARE(composed.game.window().lstItemsIndex, byKeys.game.window().lstItemsIndex);
+    byKeys.typeEach(u"осмо");
+    composed.typeEach(u"о");
+    const std::u16string before = composed.con();
+    QCOMPARE(composed.program.completion(u"осмо"), byKeys.con());
+    composed.program.edit(u"осмо" + before.substr(std::size_t(1 + composed.box().length)), 4);
+    QCOMPARE(composed.con(), byKeys.con());
+    QCOMPARE(composed.box().start, byKeys.box().start);
+    QCOMPARE(composed.box().length, byKeys.box().length);
+    QCOMPARE(composed.view().listIndex, byKeys.view().listIndex);
     // A hard game and an unknown beginning complete nothing.
-    QCOMPARE(composed.game.completion(u"щщ"), u"");
-    QCOMPARE(TestGame(false).game.completion(u"осмо"), u"");
+    QCOMPARE(composed.program.completion(u"щщ"), u"");
+    QCOMPARE(TestGame(false).program.completion(u"осмо"), u"");
 }
 
 void EngineTest::everyAnswerCountsWithItsNews()
 {
     TestGame t;
-    Game &g = t.game;
-    const unsigned start = g.turns();
-    QVERIFY(g.news().empty());
-    enter(g, u"take");
-    QCOMPARE(g.news(), u"Теперь у тебя: thing.");
+    const unsigned start = t.view().turns;
+    QVERIFY(t.view().news.empty());
+    t.enter(u"take");
+    QCOMPARE(t.view().news, u"Теперь у тебя: thing.");
+    QCOMPARE(t.view().answer(), std::u16string(story::kWords.defaultReply) + u"\r\nТеперь у тебя: thing."s);
     // The same reply twice is two answers; a turn that changes nothing has no news.
-    enter(g, u"nothing known");
-    enter(g, u"nothing known");
-    QCOMPARE(g.turns(), start + 3);
-    QVERIFY(g.news().empty());
-    enter(g, u"drop");
-    QCOMPARE(g.news(), u"Больше нет: thing.");
-    enter(g, u"pay");
-    QCOMPARE(g.news(), u"-19940 руб. Теперь у тебя: thing.");
+    t.enter(u"nothing known");
+    t.enter(u"nothing known");
+    QCOMPARE(t.view().turns, start + 3);
+    QVERIFY(t.view().news.empty());
+    t.enter(u"drop");
+    QCOMPARE(t.view().news, u"Больше нет: thing.");
+    t.enter(u"pay");
+    QCOMPARE(t.view().news, u"-19940 руб. Теперь у тебя: thing.");
     // A password attempt is an answer too; a key that is not Enter is not.
-    enter(g, u"lock");
-    g.typePwd(u"no");
-    g.pressPwdKey(kKeyEscape);
-    QCOMPARE(g.turns(), start + 6);
-    g.typePwd(u"no");
-    g.pressPwdKey(kKeyEnter);
-    QCOMPARE(g.turns(), start + 7);
-    g.newGame();
-    QVERIFY(g.news().empty());
+    t.enter(u"lock");
+    t.program.type(u"no");
+    t.program.key(Key::Escape);
+    QCOMPARE(t.view().turns, start + 6);
+    t.program.type(u"no");
+    t.program.key(Key::Enter);
+    QCOMPARE(t.view().turns, start + 7);
+    t.newGame();
+    QVERIFY(t.view().news.empty());
 }
 
 #include "engine_test.moc"

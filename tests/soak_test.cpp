@@ -4,7 +4,6 @@
 // command box. Nothing may crash, memory must stay flat once the program has
 // warmed up, and every game must start like the first.
 #include "story/dictionary.h"
-#include "engine/game.h"
 #include "story/story.h"
 #include "qtcompare.h"
 #include "support.h"
@@ -205,7 +204,7 @@ void SoakTest::thousandGamesThroughTheDialog()
         QVERIFY(!desktop.newGameDialog());
         ui::frmTargame *window = desktop.gameWindow();
         QVERIFY(window);
-        QCOMPARE(window->game().settings().easyMode, easy ? kTrue : kFalse);
+        QCOMPARE(window->program().settings().easyMode, easy ? kTrue : kFalse);
 
         const QStringList start = shown(window);
         if (firstStart[easy].isEmpty())
@@ -213,8 +212,8 @@ void SoakTest::thousandGamesThroughTheDialog()
         else
             QCOMPARE(start, firstStart[easy]);
         test::StoryGame fresh(easy);
-        QCOMPARE(window->game().window(), fresh.game->window());
-        QCOMPARE(window->game().state(), fresh.game->state());
+        QVERIFY(test::shownGame(window->program()) == test::shownGame(*fresh.program));
+        QCOMPARE(*window->program().state(), fresh.state());
 
         auto *box = window->findChild<QLineEdit *>(u"txtCon"_s);
         QVERIFY(box);
@@ -222,7 +221,7 @@ void SoakTest::thousandGamesThroughTheDialog()
         typeLine(box, u"в магазин"_s);
         typeLine(box, u"купить сигареты"_s);
         QCOMPARE(window->findChild<QLabel *>(u"lblMoney"_s)->text(), u"50 руб."_s);
-        QCOMPARE(window->game().state().moveCount, std::int16_t(3));
+        QCOMPARE(window->program().state()->moveCount, std::int16_t(3));
         letTheEventLoopRun();
 
         click(window, "lblNew");
@@ -268,7 +267,7 @@ void SoakTest::helpAndAuthorAThousandTimes()
     QCOMPARE(QApplication::topLevelWidgets().size(), windowsAtStart);
     QCOMPARE(desktop.gameWindow(), window);
     typeLine(window->findChild<QLineEdit *>(u"txtCon"_s), u"осмотреть урну"_s);
-    QVERIFY(window->game().is(story::Flag::urnSearched));
+    QVERIFY(window->program().state()->flags[story::Flag::urnSearched] != kFalse);
     checkGrowth(warmKb, "1,000 help and author windows");
 }
 
@@ -281,8 +280,7 @@ void SoakTest::fortyThousandCommandsInOneGame()
     QVERIFY2(story.size() > 20, "the walkthrough transcript is missing");
     const QStringList phrases = everyPhrase();
 
-    test::StoryGame play;
-    Game &g = *play.game;
+    test::StoryGame g;
     constexpr int kCommands = 40000;
     constexpr int kWarmUp = 2000;
     constexpr std::int16_t kMaxMoves = std::numeric_limits<std::int16_t>::max();
@@ -291,25 +289,25 @@ void SoakTest::fortyThousandCommandsInOneGame()
     for (int i = 0; i < kCommands; ++i) {
         const QString &line = i < story.size() ? story.at(i) : phrases.at((i - story.size()) % phrases.size());
         const GameState before = g.state();
-        const bool toPassword = g.window().txtPwd.visible;
-        QVERIFY(g.submit(u16View(line)));
+        const bool toPassword = g.box("txtPwd").visible;
+        QVERIFY(g.program->submit(u16View(line)));
 
         const GameState &after = g.state();
         if (toPassword) {
             QCOMPARE(after.moveCount, before.moveCount);
         } else if (before.moveCount < kMaxMoves) {
             QCOMPARE(after.moveCount, std::int16_t(before.moveCount + 1));
-            QCOMPARE(g.window().lblAction, line);
+            QCOMPARE(g.text("lblAction"), line);
         } else {
             // The move past the limit: nothing of the game changes.
             QCOMPARE(after, before);
-            QCOMPARE(g.window().txtGame, story::kWords.overflow);
-            QCOMPARE(g.window().lblSteps, u"32767 ходов"_s);
+            QCOMPARE(g.text("txtGame"), story::kWords.overflow);
+            QCOMPARE(g.text("lblSteps"), u"32767 ходов"_s);
             ++undone;
         }
-        QVERIFY(g.window().txtCon.visible != g.window().txtPwd.visible);
-        QVERIFY(g.window().txtCon.enabled);
-        QVERIFY(!g.window().txtGame.empty());
+        QVERIFY(g.box().visible != g.box("txtPwd").visible);
+        QVERIFY(g.box().enabled);
+        QVERIFY(!g.text("txtGame").empty());
         if (i == story.size() - 1)
             QVERIFY2(g.is(story::Flag::fileRead), "the walkthrough did not reach the file");
         if (i == kWarmUp)
@@ -324,8 +322,8 @@ void SoakTest::fortyThousandCommandsInOneGame()
     // A new game in the same window starts like any other.
     g.newGame();
     test::StoryGame fresh;
-    QCOMPARE(g.window(), fresh.game->window());
-    QCOMPARE(g.state(), fresh.game->state());
+    QVERIFY(test::shownGame(*g.program) == test::shownGame(*fresh.program));
+    QCOMPARE(g.state(), fresh.state());
 }
 
 // A megabyte pasted, control characters, right-to-left marks and lone
@@ -333,53 +331,53 @@ void SoakTest::fortyThousandCommandsInOneGame()
 // runs on every change.
 void SoakTest::heavyInputInTheCommandBox()
 {
-    test::StoryGame play(true);
-    Game &g = *play.game;
+    test::StoryGame g(true);
 
     const QString megabyte = u"осмотреть урну "_s.repeated(1024 * 1024 / 15 / 2 + 1);
     QVERIFY(megabyte.size() * 2 > 1024 * 1024);
-    g.editCon(u16View(megabyte), int(megabyte.size()));
-    QCOMPARE(g.window().txtCon.text(), megabyte);   // begins no phrase: left as pasted
-    QCOMPARE(g.window().lstItemsIndex, -1);
-    g.pressConKey(kKeyEnter);
-    QCOMPARE(g.window().txtGame, story::kWords.defaultReply);
-    QCOMPARE(g.window().lblAction, megabyte);
+    g.program->paste(u16View(megabyte));
+    QCOMPARE(g.text("txtCon"), megabyte);   // begins no phrase: left as pasted
+    QCOMPARE(g.program->view().listIndex, -1);
+    g.program->key(Key::Enter);
+    QCOMPARE(g.text("txtGame"), story::kWords.defaultReply);
+    QCOMPARE(g.text("lblAction"), megabyte);
     QCOMPARE(g.state().moveCount, std::int16_t(1));
-    QVERIFY(g.window().txtCon.text().empty());
-    g.pressConKey(kKeyUp);
-    QCOMPARE(g.window().txtCon.text(), megabyte);
-    g.pressConKey(kKeyDelete);                      // caret at 0, nothing selected
-    QCOMPARE(g.window().txtCon.text(), megabyte.mid(1));
-    g.pressConKey(kKeyEscape);
-    QVERIFY(g.window().txtCon.text().empty());
+    QVERIFY(g.text("txtCon").empty());
+    g.program->key(Key::Up);
+    QCOMPARE(g.text("txtCon"), megabyte);
+    g.program->key(Key::Delete);                      // caret at 0, nothing selected
+    QCOMPARE(g.text("txtCon"), megabyte.mid(1));
+    g.program->key(Key::Escape);
+    QVERIFY(g.text("txtCon").empty());
 
     // Marks and controls begin no phrase; typed one at a time they stay as
     // typed, and the whole line is no command.
     const QString odd = u"\u200f\u202eосм\u0000\u0007\t\xdc00урну\u2028"_s;
     for (QChar c : odd)
-        g.typeCon(u16View(QStringView(&c, 1)));
-    QCOMPARE(g.window().txtCon.text(), odd);
-    g.pressConKey(kKeyEnter);
-    QCOMPARE(g.window().txtGame, story::kWords.defaultReply);
-    QCOMPARE(g.window().lblAction, odd);
+        g.program->type(u16View(QStringView(&c, 1)));
+    QCOMPARE(g.text("txtCon"), odd);
+    g.program->key(Key::Enter);
+    QCOMPARE(g.text("txtGame"), story::kWords.defaultReply);
+    QCOMPARE(g.text("lblAction"), odd);
 
     // The same phrase with a mark inside is not the phrase; without it, it is.
-    QVERIFY(g.submit(u"осм\u200b урну"));
-    QCOMPARE(g.window().txtGame, story::kWords.defaultReply);
+    QVERIFY(g.program->submit(u"осм\u200b урну"));
+    QCOMPARE(g.text("txtGame"), story::kWords.defaultReply);
     QVERIFY(!g.is(story::Flag::urnSearched));
-    QVERIFY(g.submit(u"осм урну"));
+    QVERIFY(g.program->submit(u"осм урну"));
     QVERIFY(g.is(story::Flag::urnSearched));
 
     // Enter held down on an empty box: every press is a move and nothing else.
     const std::int16_t moves = g.state().moveCount;
-    const GameWindow before = g.window();
+    const std::vector<std::u16string> inventoryBefore = g.inventory();
+    const std::u16string pointsBefore = g.text("lblPoints");
     for (int i = 0; i < 5000; ++i)
-        g.pressConKey(kKeyEnter);
+        g.program->key(Key::Enter);
     QCOMPARE(g.state().moveCount, std::int16_t(moves + 5000));
-    QCOMPARE(g.window().txtGame, story::kWords.defaultReply);
-    QVERIFY(g.window().lblAction.empty());
-    QCOMPARE(g.window().lblInv, before.lblInv);
-    QCOMPARE(g.window().lblPoints, before.lblPoints);
+    QCOMPARE(g.text("txtGame"), story::kWords.defaultReply);
+    QVERIFY(g.text("lblAction").empty());
+    QVERIFY(g.inventory() == inventoryBefore);
+    QCOMPARE(g.text("lblPoints"), pointsBefore);
 }
 
 QTEST_MAIN(SoakTest)

@@ -4,9 +4,12 @@
     transcripts.py DRIVER PROGRAM FILE
 
 DRIVER is the front-end and PROGRAM what it runs:
-  engine   the engine itself: PROGRAM is transcript_host
-  wasm     the engine built to WebAssembly under node: PROGRAM is the
-           engine's host built by emscripten
+  engine   the engine itself, through its JSON conversation: PROGRAM is
+           tarnvale-protocol
+  wasm     the engine built to WebAssembly under node: PROGRAM is
+           tarnvale-protocol built by emscripten
+  protocol the program's own conversation: PROGRAM is tarnvale, run as
+           --protocol
   json     the line mode: PROGRAM is tarnvale, run as --text --json
   page     the page in headless Chromium: PROGRAM is the built site
   terminal the full-screen game in tmux: PROGRAM is tarnvale
@@ -62,8 +65,104 @@ class Cannot(Exception):
     """A step the front-end cannot take."""
 
 
+class ProtocolDriver:
+    """A program that plays through the game's JSON conversation
+    (docs/protocol.md) on its standard input and output: `tarnvale
+    --protocol`, or the same conversation of the engine alone or of the
+    engine in WebAssembly under node. Typing goes in a character at a time,
+    keys by name; the state is read from the view the answers keep up to
+    date, and from the state record the conversation gives on request."""
+
+    def __init__(self, command):
+        self.proc = subprocess.Popen(command, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                     encoding='utf-8', errors='surrogatepass')
+        self.windows, self.game = {}, {}
+
+    def ask(self, message):
+        # ASCII JSON: every character, a lone half of a surrogate pair too,
+        # travels as its escape.
+        self.proc.stdin.write(json.dumps(message) + '\n')
+        self.proc.stdin.flush()
+        line = self.proc.stdout.readline()
+        if not line:
+            raise RuntimeError('the conversation ended at %r' % (message,))
+        answer = json.loads(line)
+        if 'error' in answer:
+            raise RuntimeError('%s: %r' % (answer['error'], message))
+        if answer.get('full'):
+            self.windows, self.game = {}, {}
+        self.windows = {name: self.windows.get(name, {}) for name in answer['open']}
+        for name, window in answer.get('windows', {}).items():
+            self.windows[name].update(window.get('widgets', {}))
+        if 'game' in answer:
+            self.game = {} if answer['game'] is None else dict(self.game, **answer['game'])
+        return answer
+
+    def widget(self, name):
+        return self.windows.get('frmTargame', {}).get(name)
+
+    def visible_box(self):
+        return self.widget('txtPwd' if self.game.get('password') else 'txtCon')
+
+    def start(self, easy, music):
+        self.settings = (easy, music)
+        self.ask({'start': True})
+        self.choose()
+
+    def choose(self):
+        easy, music = self.settings
+        for button in ('lblEasy' if easy else 'lblHard', 'lblMusOn' if music else 'lblMusOff', 'lblStart'):
+            if not self.ask({'press': button, 'window': 'frmNew'})['taken']:
+                raise RuntimeError('the dialog did not take ' + button)
+
+    def line(self, text):
+        box = self.visible_box()
+        if box and box['visible'] and box['enabled']:
+            self.type(text)
+            self.ask({'key': 'Enter'})
+
+    def type(self, text):
+        # A character at a time: a surrogate pair is one character.
+        units = text.encode('utf-16-le', 'surrogatepass')
+        chars, i = [], 0
+        while i < len(units):
+            n = 4 if 0xD800 <= (units[i] | units[i + 1] << 8) <= 0xDBFF and i + 4 <= len(units) \
+                and 0xDC00 <= (units[i + 2] | units[i + 3] << 8) <= 0xDFFF else 2
+            chars.append(units[i:i + n].decode('utf-16-le', 'surrogatepass'))
+            i += n
+        for c in chars:
+            self.ask({'type': c})
+
+    def key(self, name):
+        self.ask({'key': {'Esc': 'Escape'}.get(name, name)})
+
+    def new_game(self):
+        if not self.ask({'press': 'lblNew', 'window': 'frmTargame'})['taken']:
+            raise RuntimeError('the game window did not take «новая»')
+        self.choose()
+
+    def state(self):
+        record = self.ask({'state': True})['state']
+        text = lambda name: self.widget(name)['text']
+        state = {name: text(name) for name in ('txtGame', 'lblAction', 'lblSteps', 'lblMoney', 'lblPoints', 'lblDiff')}
+        state['inv'] = [text('lblInv%d' % i) for i in range(10)]
+        con, pwd = self.widget('txtCon'), self.widget('txtPwd')
+        state.update({'con': con['text'], 'con.sel': '%d %d' % (con['start'], con['length']),
+                      'con.visible': con['visible'], 'con.enabled': con['enabled'],
+                      'pwd': pwd['text'], 'pwd.visible': pwd['visible'],
+                      'list.index': self.game['list'], 'list.size': record['phrases'],
+                      'location': record['location'], 'moves': record['moves'], 'points': record['points'],
+                      'money': record['money'], 'music': record['music'], 'flags': record['flags']})
+        return state
+
+    def close(self):
+        self.proc.stdin.close()
+        self.proc.wait()
+
+
 class HostDriver:
-    """A front-end behind a host process that speaks the runner's steps."""
+    """A front-end behind a host process that speaks the runner's steps
+    (transcript_steps.h)."""
 
     def __init__(self, command):
         self.proc = subprocess.Popen(command, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
@@ -528,10 +627,14 @@ def main():
     if len(sys.argv) != 4:
         sys.exit(__doc__)
     name, program, path = sys.argv[1:]
-    if name in ('engine', 'windows'):
+    if name == 'windows':
         driver = HostDriver([program])
+    elif name == 'engine':
+        driver = ProtocolDriver([program])
+    elif name == 'protocol':
+        driver = ProtocolDriver([program, '--protocol'])
     elif name == 'wasm':
-        driver = HostDriver(['node', '--no-experimental-fetch', program])
+        driver = ProtocolDriver(['node', '--no-experimental-fetch', program])
     elif name == 'json':
         driver = LineModeDriver(program)
     elif name == 'page':

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/gamestate.h"
+#include "ui/desktopentry.h"
 
 #include <QString>
 
@@ -13,13 +14,7 @@ namespace tarnvale {
 // when the program opens them, so that the terminal game starts with QtCore
 // alone and never maps the GUI libraries.
 
-// The module's one entry point, looked up by this name. It calls
-// `windowsUp` (when set) once the platform has started, before any window
-// opens.
-inline constexpr char kDesktopEntry[] = "tarnvale_run_desktop";
-using DesktopEntry = int (*)(int *argc, char **argv, GameSettings *settings,
-                             const std::function<void()> *launchMusic,
-                             const std::function<void()> *windowsUp);
+// The module's one entry point is declared in ui/desktopentry.h.
 
 // Where the module is looked for: beside the executable (the build tree),
 // then in the installed module directory.

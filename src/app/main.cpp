@@ -1,6 +1,7 @@
 #include "app/mdlvariables.h"
 #include "app/music.h"
 #include "app/options.h"
+#include "app/protocolserver.h"
 #include "app/textfrontend.h"
 #include "app/windowsprocess.h"
 #include "tui/run.h"
@@ -93,6 +94,9 @@ int main(int argc, char **argv)
         return playInTerminal(options);
     case Options::Mode::Terminal:
         return playFullScreen(options);
+    case Options::Mode::Protocol:
+        surviveClosedPipes();
+        return serveProtocol(stdin, stdout, stderr, launchMusic);
     case Options::Mode::Desktop:
         break;
     }

@@ -9,6 +9,7 @@ Options parseOptions(const QStringList &args)
     Options o;
     bool text = false;
     bool terminal = false;
+    bool protocol = false;
     const auto refuse = [&o](const QString &why) {
         o.mode = Options::Mode::Usage;
         o.error = why;
@@ -23,6 +24,8 @@ Options parseOptions(const QStringList &args)
             text = true;
         else if (arg == u"--terminal"_s)
             terminal = true;
+        else if (arg == u"--protocol"_s)
+            protocol = true;
         else if (arg == u"--easy"_s)
             o.easy = true;
         else if (arg == u"--music"_s)
@@ -34,11 +37,15 @@ Options parseOptions(const QStringList &args)
     }
     if (o.mode != Options::Mode::Desktop)
         return o;
-    if (text && terminal)
-        return refuse(u"--text and --terminal are two different ways to play; choose one"_s);
+    if (int(text) + int(terminal) + int(protocol) > 1)
+        return refuse(u"--text, --terminal and --protocol are different ways to play; choose one"_s);
+    if (protocol && (o.easy || o.music || o.json))
+        return refuse(u"--protocol takes no other option: its inputs choose"_s);
     if (!text && (o.easy || o.music || o.json))
         return refuse(u"--easy, --music and --json go with --text"_s);
-    if (text)
+    if (protocol)
+        o.mode = Options::Mode::Protocol;
+    else if (text)
         o.mode = Options::Mode::Text;
     else if (terminal)
         o.mode = Options::Mode::Terminal;
@@ -47,7 +54,7 @@ Options parseOptions(const QStringList &args)
 
 QString usageText()
 {
-    return u"Usage: tarnvale [--terminal | --text [--easy] [--music] [--json]]\n"
+    return u"Usage: tarnvale [--terminal | --text [--easy] [--music] [--json] | --protocol]\n"
            u"\n"
            u"A small text quest with a Russian-language story. Without options it opens\n"
            u"the game's windows; when there is no display it plays full-screen in the\n"
@@ -66,6 +73,9 @@ QString usageText()
            u"               line is typed as a player types it, completed as it goes\n"
            u"  --music      with --text: start the music program (TARNVALE_MUSIC overrides it)\n"
            u"  --json       with --text: print the game screen as one JSON object per line\n"
+           u"  --protocol   play through JSON: one input per line in, what changed in the\n"
+           u"               windows per line out (for other programs: bots, tests, other\n"
+           u"               front-ends; see docs/protocol.md)\n"
            u"  -h, --help   show this help and exit\n"
            u"  -V, --version  show the version and exit\n"_s;
 }

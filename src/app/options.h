@@ -6,7 +6,7 @@
 namespace tarnvale {
 
 struct Options {
-    enum class Mode { Desktop, Text, Terminal, Help, Version, Usage };
+    enum class Mode { Desktop, Text, Terminal, Protocol, Help, Version, Usage };
     Mode mode = Mode::Desktop;
     bool easy = false;
     bool music = false;

@@ -1,12 +1,11 @@
 #include "app/textfrontend.h"
 
-#include "engine/game.h"
+#include "engine/json.h"
+#include "engine/program.h"
 #include "story/story.h"
+#include "story/windows.h"
 
 #include <QByteArray>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QStringDecoder>
 #include <QStringList>
 
@@ -58,85 +57,61 @@ private:
 
 // The window's text as Qt takes it, without a copy of its own: Qt copies it
 // into its storage anyway when it keeps or changes it.
-QString borrowed(const std::u16string &text)
+QString borrowed(std::u16string_view text)
 {
     return QString::fromRawData(reinterpret_cast<const QChar *>(text.data()), qsizetype(text.size()));
 }
 
-QJsonObject box(const TextBox &b, bool withEnabled)
+std::u16string_view shown(const View &view, std::string_view name)
 {
-    QJsonObject o{{u"text"_s, borrowed(b.text())}, {u"visible"_s, b.visible}};
-    if (withEnabled)
-        o.insert(u"enabled"_s, b.enabled);
-    return o;
+    const WidgetView *w = view.find(Window::Game, name);
+    return w ? w->text : std::u16string_view{};
 }
 
-// Writes `text` as one JSON string. The last command can be a line of many
-// megabytes: Qt's writer copies a string four times over on its way out, so
-// the text goes through it a piece at a time, each piece a string of its own
-// whose quotes are dropped. Escaping is character by character, so the pieces
-// make exactly the whole text's escape as long as no piece ends between the
-// two halves of a surrogate pair.
-void writeJsonString(Writer &writer, QStringView text)
+// One line of JSON: the game window's labels and boxes as the window shows them.
+void writeJsonScreen(Writer &writer, const View &view)
 {
-    constexpr qsizetype kPiece = 1024;
-    writer.write("\"");
-    while (!text.isEmpty()) {
-        qsizetype n = qMin(kPiece, text.size());
-        if (n < text.size() && text[n - 1].isHighSurrogate() && text[n].isLowSurrogate())
-            --n;
-        const QByteArray json =
-            QJsonDocument(QJsonArray{text.first(n).toString()}).toJson(QJsonDocument::Compact);
-        // ["...."]
-        writer.write(QByteArrayView(json).sliced(2, json.size() - 4));
-        text = text.sliced(n);
+    json::Writer out;
+    out.beginObject();
+    for (const char *label : {"lblAction", "txtGame", "lblSteps", "lblMoney", "lblPoints", "lblDiff"})
+        out.key(label).value(shown(view, label));
+    out.key("lblInv").beginArray();
+    for (const std::string_view slot : windows::kInventoryNames)
+        out.value(shown(view, slot));
+    out.endArray();
+    for (const char *name : {"txtCon", "txtPwd"}) {
+        const WidgetView *box = view.find(Window::Game, name);
+        out.key(name).beginObject();
+        out.key("text").value(box ? box->text : std::u16string_view{});
+        out.key("visible").value(box && box->visible);
+        if (std::string_view(name) == "txtCon")
+            out.key("enabled").value(box && box->enabled);
+        out.endObject();
     }
-    writer.write("\"");
+    out.endObject();
+    std::string line = out.take();
+    line += '\n';
+    writer.write(QByteArrayView(line.data(), qsizetype(line.size())));
 }
 
-// One line of JSON: the last command first, written on its own as it may be
-// long, then the rest of the window as one object.
-void writeJsonScreen(Writer &writer, const GameWindow &w)
+QByteArray humanScreen(const View &view)
 {
-    QJsonArray inventory;
-    for (const std::u16string &slot : w.lblInv)
-        inventory.append(borrowed(slot));
-    const QJsonObject rest{
-        {u"txtGame"_s, borrowed(w.txtGame)},
-        {u"lblSteps"_s, borrowed(w.lblSteps)},
-        {u"lblMoney"_s, borrowed(w.lblMoney)},
-        {u"lblPoints"_s, borrowed(w.lblPoints)},
-        {u"lblDiff"_s, borrowed(w.lblDiff)},
-        {u"lblInv"_s, inventory},
-        {u"txtCon"_s, box(w.txtCon, true)},
-        {u"txtPwd"_s, box(w.txtPwd, false)},
-    };
-    const QByteArray json = QJsonDocument(rest).toJson(QJsonDocument::Compact);
-    writer.write("{\"lblAction\":");
-    writeJsonString(writer, borrowed(w.lblAction));
-    writer.write(",");
-    writer.write(QByteArrayView(json).sliced(1));   // the members and the closing brace
-    writer.write("\n");
-}
-
-QByteArray humanScreen(const GameWindow &w)
-{
-    QString text = borrowed(w.txtGame);
+    QString text = borrowed(shown(view, "txtGame"));
     text.replace(u"\r\n"_s, u"\n"_s);
     if (!text.endsWith(u'\n'))
         text += u'\n';
-
     QStringList items;
-    for (const std::u16string &slot : w.lblInv) {
-        if (!slot.empty())
-            items << borrowed(slot);
+    for (const std::string_view slot : windows::kInventoryNames) {
+        if (!shown(view, slot).empty())
+            items << borrowed(shown(view, slot));
     }
     QString status = u"[ %1 | %2 | %3 | %4 | инвентарь: %5 ]"_s.arg(
-        borrowed(w.lblMoney), borrowed(w.lblPoints), borrowed(w.lblSteps), borrowed(w.lblDiff),
-        items.isEmpty() ? u"пусто"_s : items.join(u", "_s));
-    if (w.txtPwd.visible)
+        borrowed(shown(view, "lblMoney")), borrowed(shown(view, "lblPoints")), borrowed(shown(view, "lblSteps")),
+        borrowed(shown(view, "lblDiff")), items.isEmpty() ? u"пусто"_s : items.join(u", "_s));
+    const WidgetView *box = view.visibleBox();
+    if (view.passwordShown)
         status += u"\n(введи пароль)"_s;
-    else if (!w.txtCon.enabled)
+    else if (box && !box->enabled)
         status += u"\n(игра окончена: команды больше не принимаются)"_s;
     return (text + status + u"\n\n"_s).toUtf8();
 }
@@ -231,27 +206,42 @@ public:
     }
 };
 
+bool takesInput(Program &program)
+{
+    const WidgetView *box = program.view().visibleBox();
+    return box && box->visible && box->enabled;
+}
+
 // A line as the player would type it into the command box of an easy game:
 // a character at a time, each completed from the dictionary, then Enter.
 // Once the text begins no phrase, nothing typed after it can, and the rest
 // goes in at once.
-bool typeLine(Game &game, std::u16string_view line)
+bool typeLine(Program &program, std::u16string_view line)
 {
-    if (!game.visibleBox().acceptsInput())
+    if (!takesInput(program))
         return false;
     std::size_t i = 0;
     while (i < line.size()) {
         const bool pair = i + 1 < line.size() && QChar::isHighSurrogate(line[i]) && QChar::isLowSurrogate(line[i + 1]);
         const std::size_t n = pair ? 2 : 1;
-        game.type(line.substr(i, n));
+        program.type(line.substr(i, n));
         i += n;
-        if (game.window().lstItemsIndex < 0 && !game.passwordShown())
+        const View &view = program.view();
+        if (view.listIndex < 0 && !view.passwordShown)
             break;
     }
     if (i < line.size())
-        game.type(line.substr(i));
-    game.key(Key::Enter);
+        program.type(line.substr(i));
+    program.key(Key::Enter);
     return true;
+}
+
+// The game with the choices given, as the dialog starts it from the keyboard.
+void startGame(Program &program, const GameSettings &choices)
+{
+    program.press(Window::Dialog, choices.easyMode != kFalse ? Control::Easy : Control::Hard, 0);
+    program.press(Window::Dialog, choices.musicOn != kFalse ? Control::MusicOn : Control::MusicOff, 0);
+    program.press(Window::Dialog, Control::Start, 0);
 }
 
 // The exit status of a failed write, said on `err` unless the reader has
@@ -284,12 +274,15 @@ int runTextGame(GameSettings &settings, const TextOptions &options,
 {
     Writer writer(out);
     try {
-        Game game(settings, tarnvaleStory(), launchMusic);
+        const GameSettings choices = settings;
+        Program program(settings, tarnvaleStory(), launchMusic);
+        program.start();
+        startGame(program, choices);
         const auto show = [&] {
             if (options.json) {
-                writeJsonScreen(writer, game.window());
+                writeJsonScreen(writer, program.view());
             } else {
-                writer.write(humanScreen(game.window()));
+                writer.write(humanScreen(program.view()));
             }
             writer.flush();
         };
@@ -305,7 +298,8 @@ int runTextGame(GameSettings &settings, const TextOptions &options,
         bool overSaid = false;
         for (;;) {
             writer.flush();
-            const bool got = edited ? edited->next(line, clean, game.window().lblAction) : reader.next(line, clean);
+            const bool got = edited ? edited->next(line, clean, shown(program.view(), "lblAction"))
+                                    : reader.next(line, clean);
             if (!got) {
                 // The player ended the input at the prompt: the shell's own
                 // prompt goes on a line of its own.
@@ -319,21 +313,22 @@ int runTextGame(GameSettings &settings, const TextOptions &options,
             if (!clean)
                 std::fprintf(err, "tarnvale: line %ld is not valid UTF-8; the bad bytes were read as U+FFFD\n", lineNo);
             const std::u16string_view command(QStringView(line).utf16(), std::size_t(line.size()));
-            if (options.prompt && !game.visibleBox().acceptsInput()) {
+            if (options.prompt && !takesInput(program)) {
                 // The game is over: an empty line starts a new one with the
                 // same choices, anything else waits for it.
                 if (command.empty()) {
-                    game.newGame();
+                    program.press(Window::Game, Control::New, 0);
+                    startGame(program, choices);
                     overSaid = false;
                     show();
                 }
                 continue;
             }
-            const bool taken = settings.easyMode != kFalse ? typeLine(game, command) : game.submit(command);
+            const bool taken = choices.easyMode != kFalse ? typeLine(program, command) : program.submit(command);
             if (!taken)
                 std::fprintf(err, "tarnvale: line %ld ignored: the game is over\n", lineNo);
             show();
-            if (options.prompt && !game.visibleBox().acceptsInput() && !std::exchange(overSaid, true)) {
+            if (options.prompt && !takesInput(program) && !std::exchange(overSaid, true)) {
                 writer.write(u"Игра окончена. Пустая строка начнёт новую игру с теми же настройками, "
                              u"Ctrl+D — выход.\n"_s.toUtf8());
                 writer.flush();

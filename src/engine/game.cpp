@@ -2,6 +2,7 @@
 
 #include "engine/completion.h"
 #include "engine/rules.h"
+#include "engine/scene.h"
 
 #include <algorithm>
 #include <cmath>
@@ -53,13 +54,7 @@ bool PhraseList::operator==(const PhraseList &other) const
 Game::Game(GameSettings &settings, const Story &story, std::function<void()> launchMusic)
     : m_settings(settings), m_story(story), m_launchMusic(std::move(launchMusic))
 {
-    newGame();
-}
-
-void Game::newGame()
-{
     // The window as it is designed, before its load handler runs.
-    m_window = GameWindow{};
     const GameCaptions &designed = m_story.captions;
     m_window.txtGame = designed.txtGame;
     m_window.lblSteps = designed.lblSteps;
@@ -67,11 +62,7 @@ void Game::newGame()
     m_window.lblPoints = designed.lblPoints;
     m_window.lblDiff = designed.lblDiff;
     m_window.txtPwd.visible = false;
-    m_state = GameState{};
-    m_changeDepth = 0;
-    m_submitted.clear();
-    m_news.clear();
-    ++m_turns;
+    m_turns = 1;   // the opening scene is the game's first answer
     Form_Load();
 }
 
@@ -137,38 +128,46 @@ void Game::GameOver()
 
 void Game::Action()
 {
-    reply(m_story.words.defaultReply);
+    Scene scene(*this);
+    scene.reply(m_story.words.defaultReply);
     // Nothing in a turn changes the command box, so every rule compares the
     // same text.
     const std::u16string_view command = m_window.txtCon.text();
     const std::int16_t location = m_state.location;
-    runLocation(m_story, *this, location, command);
+    runLocation(m_story, scene, location, command);
     if (m_story.everywhere)
-        runRules(*m_story.everywhere, *this, command);
+        runRules(*m_story.everywhere, scene, command);
 }
 
-void Game::enterTurn()
+void Game::enter()
 {
     // A turn is all or nothing: when a counter would overflow anywhere in it,
     // the game is put back as it was before the Enter and says so. Only the
     // rules and the move count can overflow; what follows them cannot fail.
+    const bool password = passwordShown();
+    const std::u16string_view line = visibleBox().text();
     TurnUndo &undo = m_turn.emplace();
     undo.state = m_state;
     undo.conVisible = m_window.txtCon.visible;
     undo.conEnabled = m_window.txtCon.enabled;
     undo.pwdVisible = m_window.txtPwd.visible;
+    m_lines.append(line);
+    m_lineEnds.push_back(std::uint32_t(m_lines.size()));
+    ++m_turns;
+    m_news.clear();
+    int keyCode = kKeyEnter;
     try {
-        Action();
-        m_state.moveCount = checkedCounter(m_state.moveCount + 1);
+        if (password)
+            txtPwd_KeyDown(keyCode);
+        else
+            txtCon_KeyDown(keyCode);
     } catch (const CounterOverflow &) {
         undoTurn();
         m_window.txtGame = m_story.words.overflow;
         return;
     }
+    tellNews(*m_turn);
     m_turn.reset();
-    m_window.lblSteps = counterLabel(m_state.moveCount, m_story.words.moves);
-    m_window.lblAction = m_window.txtCon.text();
-    setConText({});
 }
 
 void Game::undoTurn()
@@ -214,7 +213,11 @@ void Game::txtCon_KeyDown(int &keyCode)
     TextBox &box = m_window.txtCon;
     switch (keyCode) {
     case kKeyEnter:
-        enterTurn();
+        Action();
+        m_state.moveCount = checkedCounter(m_state.moveCount + 1);
+        m_window.lblSteps = counterLabel(m_state.moveCount, m_story.words.moves);
+        m_window.lblAction = box.text();
+        setConText({});
         break;
     case kKeyEscape:
         setConText({});
@@ -288,8 +291,10 @@ void Game::txtPwd_KeyDown(int &keyCode)
         // A password attempt is not a move: the label is only rewritten.
         m_window.lblSteps = counterLabel(m_state.moveCount, m_story.words.moves);
         m_window.lblAction = box.text();
-        if (m_story.checkPassword)
-            m_story.checkPassword(*this, box.text());
+        if (m_story.checkPassword) {
+            Scene scene(*this);
+            m_story.checkPassword(scene, box.text());
+        }
         box.setText({});
         break;
     case kKeyEscape:
@@ -306,22 +311,13 @@ void Game::txtPwd_KeyDown(int &keyCode)
 // ---------------------------------------------------------------------------
 // The player at the keyboard
 
-void Game::enter(const TextBox &box, void (Game::*handler)(int &))
-{
-    m_submitted.push_back(box.text());
-    const Status before = status();
-    int keyCode = kKeyEnter;
-    (this->*handler)(keyCode);
-    tellTurn(before);
-}
-
 void Game::pressConKey(int keyCode)
 {
     TextBox &box = m_window.txtCon;
     if (!box.acceptsInput())
         return;
     if (keyCode == kKeyEnter) {
-        enter(box, &Game::txtCon_KeyDown);
+        enter();
         return;
     }
     txtCon_KeyDown(keyCode);
@@ -337,7 +333,7 @@ void Game::pressPwdKey(int keyCode)
     if (!box.acceptsInput())
         return;
     if (keyCode == kKeyEnter) {
-        enter(box, &Game::txtPwd_KeyDown);
+        enter();
         return;
     }
     txtPwd_KeyDown(keyCode);
@@ -345,42 +341,6 @@ void Game::pressPwdKey(int keyCode)
         box.backspace();
     else if (keyCode == kKeyDelete)
         box.deleteForward();
-}
-
-void Game::typeCon(std::u16string_view text)
-{
-    if (m_window.txtCon.acceptsInput() && m_window.txtCon.type(text))
-        txtCon_Change();
-}
-
-void Game::typePwd(std::u16string_view text)
-{
-    if (m_window.txtPwd.acceptsInput())
-        m_window.txtPwd.type(text);
-}
-
-void Game::editCon(std::u16string_view text, int caret)
-{
-    if (m_window.txtCon.acceptsInput() && m_window.txtCon.edit(text, caret))
-        txtCon_Change();
-}
-
-void Game::editPwd(std::u16string_view text, int caret)
-{
-    if (m_window.txtPwd.acceptsInput())
-        m_window.txtPwd.edit(text, caret);
-}
-
-void Game::selectCon(int start, int length)
-{
-    m_window.txtCon.setSelStart(start);
-    m_window.txtCon.setSelLength(length);
-}
-
-void Game::selectPwd(int start, int length)
-{
-    m_window.txtPwd.setSelStart(start);
-    m_window.txtPwd.setSelLength(length);
 }
 
 void Game::key(Key key)
@@ -415,10 +375,9 @@ void Game::key(Key key)
 
 void Game::type(std::u16string_view text)
 {
-    if (passwordShown())
-        typePwd(text);
-    else
-        typeCon(text);
+    TextBox &box = visibleBoxForInput();
+    if (box.acceptsInput() && box.type(text) && !passwordShown())
+        txtCon_Change();
 }
 
 void Game::edit(std::u16string_view text, int caret)
@@ -447,21 +406,18 @@ void Game::edit(std::u16string_view text, int caret)
     // Anything else: the box keeps the text up to a line break that came in.
     const std::u16string_view line = firstLine(text);
     caret = std::min(caret, int(line.size()));
-    if (passwordShown())
-        editPwd(line, caret);
-    else
-        editCon(line, caret);
+    TextBox &box = visibleBoxForInput();
+    if (box.acceptsInput() && box.edit(line, caret) && !passwordShown())
+        txtCon_Change();
 }
 
 void Game::select(int start, int length)
 {
-    const TextBox &box = visibleBox();
+    TextBox &box = visibleBoxForInput();
     const int from = box.stopAtOrBefore(start);
     const int to = box.stopAtOrAfter(start + std::max(0, length));
-    if (passwordShown())
-        selectPwd(from, to - from);
-    else
-        selectCon(from, to - from);
+    box.setSelStart(from);
+    box.setSelLength(to - from);
 }
 
 void Game::paste(std::u16string_view text)
@@ -508,23 +464,16 @@ bool Game::submit(std::u16string_view line)
     return false;
 }
 
-Game::Status Game::status() const
+std::u16string_view Game::submitted(std::size_t i) const
 {
-    return {m_window.lblPoints, m_window.lblMoney, m_window.lblInv};
+    const std::size_t from = i == 0 ? 0 : m_lineEnds[i - 1];
+    return std::u16string_view(m_lines).substr(from, m_lineEnds[i] - from);
 }
 
-std::u16string Game::answer() const
+void Game::tellNews(const TurnUndo &undo)
 {
-    std::u16string told = m_window.txtGame;
-    if (!m_news.empty())
-        told.append(u"\r\n").append(m_news);
-    return told;
-}
-
-void Game::tellTurn(const Status &before)
-{
-    ++m_turns;
-    m_news.clear();
+    // Only what the turn rewrote can have changed: a turn that touched no
+    // counter and no item has nothing to tell and costs nothing here.
     const auto say = [this](std::u16string_view lead, std::u16string_view what) {
         if (!m_news.empty())
             m_news += u' ';
@@ -532,18 +481,20 @@ void Game::tellTurn(const Status &before)
         if (!what.ends_with(u'.'))
             m_news += u'.';
     };
-    if (m_window.lblPoints != before.points)
+    if (undo.lblPoints && *undo.lblPoints != m_window.lblPoints)
         say({}, m_window.lblPoints);
-    if (m_window.lblMoney != before.money)
+    if (undo.lblMoney && *undo.lblMoney != m_window.lblMoney)
         say({}, m_window.lblMoney);
+    if (!undo.lblInv)
+        return;
     const auto holds = [](const auto &slots, const std::u16string &item) {
         return std::find(slots.begin(), slots.end(), item) != slots.end();
     };
     for (const std::u16string &item : m_window.lblInv) {
-        if (!item.empty() && !holds(before.inventory, item))
+        if (!item.empty() && !holds(*undo.lblInv, item))
             say(m_story.words.itemCame, item);
     }
-    for (const std::u16string &item : before.inventory) {
+    for (const std::u16string &item : *undo.lblInv) {
         if (!item.empty() && !holds(m_window.lblInv, item))
             say(m_story.words.itemWent, item);
     }
@@ -604,60 +555,65 @@ void Game::restoreBox(std::u16string_view text, int start, int length, int listI
 // ---------------------------------------------------------------------------
 // Operations of the story scripts
 
-void Game::reply(std::u16string_view text)
+std::u16string *Game::findSlot(std::u16string_view item)
 {
-    rewrite(m_window.txtGame, &TurnUndo::txtGame, std::u16string(text));
+    const auto slot = std::find(m_window.lblInv.begin(), m_window.lblInv.end(), item);
+    return slot == m_window.lblInv.end() ? nullptr : &*slot;
 }
 
-namespace {
-
-std::u16string *findSlot(std::array<std::u16string, kInventorySlots> &slots, std::u16string_view item)
+void Scene::reply(std::u16string_view text)
 {
-    const auto slot = std::find(slots.begin(), slots.end(), item);
-    return slot == slots.end() ? nullptr : &*slot;
+    m_game.rewrite(m_game.m_window.txtGame, &Game::TurnUndo::txtGame, std::u16string(text));
 }
 
-} // namespace
-
-void Game::putItem(std::u16string_view item)
+void Scene::putItem(std::u16string_view item)
 {
-    if (std::u16string *slot = findSlot(m_window.lblInv, {})) {
-        keepInventory();
+    if (std::u16string *slot = m_game.findSlot({})) {
+        m_game.keepInventory();
         slot->assign(item);
     }
 }
 
-void Game::removeItem(std::u16string_view item)
+void Scene::removeItem(std::u16string_view item)
 {
-    if (std::u16string *slot = findSlot(m_window.lblInv, item)) {
-        keepInventory();
+    if (std::u16string *slot = m_game.findSlot(item)) {
+        m_game.keepInventory();
         slot->clear();
     }
 }
 
-bool Game::holdsItem(std::u16string_view item) const
+bool Scene::holdsItem(std::u16string_view item) const
 {
-    return std::find(m_window.lblInv.begin(), m_window.lblInv.end(), item) != m_window.lblInv.end();
+    return m_game.findSlot(item) != nullptr;
 }
 
-void Game::renameItem(std::u16string_view from, std::u16string_view to)
+void Scene::renameItem(std::u16string_view from, std::u16string_view to)
 {
-    if (std::u16string *slot = findSlot(m_window.lblInv, from)) {
-        keepInventory();
+    if (std::u16string *slot = m_game.findSlot(from)) {
+        m_game.keepInventory();
         slot->assign(to);
     }
 }
 
-void Game::showPasswordBox()
+void Scene::addPoints(std::int16_t amount) { m_game.PointsCounter(amount); }
+void Scene::addMoney(std::int16_t amount) { m_game.MoneyCounter(amount); }
+bool Scene::is(FlagIndex flag) const { return m_game.m_state[flag] != kFalse; }
+void Scene::set(FlagIndex flag) { m_game.m_state[flag] = kTrue; }
+void Scene::clear(FlagIndex flag) { m_game.m_state[flag] = kFalse; }
+void Scene::moveTo(std::int16_t location) { m_game.m_state.location = location; }
+std::int16_t Scene::location() const { return m_game.m_state.location; }
+void Scene::gameOver() { m_game.GameOver(); }
+
+void Scene::showPasswordBox()
 {
-    m_window.txtPwd.visible = true;
-    m_window.txtCon.visible = false;
+    m_game.m_window.txtPwd.visible = true;
+    m_game.m_window.txtCon.visible = false;
 }
 
-void Game::showCommandBox()
+void Scene::showCommandBox()
 {
-    m_window.txtPwd.visible = false;
-    m_window.txtCon.visible = true;
+    m_game.m_window.txtPwd.visible = false;
+    m_game.m_window.txtCon.visible = true;
 }
 
 } // namespace tarnvale

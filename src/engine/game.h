@@ -1,5 +1,9 @@
 #pragma once
 
+// One game: the game window's state record and every widget the story
+// touches, with the window's handlers behind the player's input. It lives
+// inside the program (program.h), which every front-end goes through.
+
 #include "engine/gamestate.h"
 #include "engine/rules.h"
 #include "engine/textbox.h"
@@ -16,21 +20,6 @@
 
 namespace tarnvale {
 
-// Key codes the console's handlers react to.
-enum KeyCode : int {
-    kKeyNone = 0,
-    kKeyBackspace = 8,
-    kKeyEnter = 13,
-    kKeyEscape = 27,
-    kKeyUp = 38,
-    kKeyDelete = 46,
-};
-
-// The keys a player presses in an input box, as every front-end names them.
-// The caret keys are for front-ends whose box is drawn by the game itself;
-// a platform's text widget moves its caret on its own and reports where to.
-enum class Key { Enter, Escape, Up, Backspace, Delete, Left, Right, Home, End };
-
 inline constexpr int kInventorySlots = 10;
 
 // The items of the hidden list box. It only ever holds the game's own
@@ -39,9 +28,7 @@ inline constexpr int kInventorySlots = 10;
 class PhraseList {
 public:
     void fill(std::span<const std::u16string_view> phrases) { m_items = phrases; }
-    void clear() { m_items = {}; }
     int size() const { return int(m_items.size()); }
-    bool empty() const { return m_items.empty(); }
     std::u16string_view operator[](int i) const { return m_items[std::size_t(i)]; }
     auto begin() const { return m_items.begin(); }
     auto end() const { return m_items.end(); }
@@ -75,20 +62,64 @@ public:
     CounterOverflow() : std::overflow_error("16-bit counter overflow") {}
 };
 
-// One game: the game window's state record and every widget the story touches.
-// It runs without any window; the desktop and the terminal front-ends are
-// views over it.
 class Game {
 public:
     // The game starts at once, as the window's load would start it.
     // launchMusic is called once per game start while music is wanted.
     Game(GameSettings &settings, const Story &story, std::function<void()> launchMusic = {});
 
-    // Starts the game launched with the window: the window as designed, then
-    // its load handler.
-    void newGame();
+    // --- the player at the visible box -------------------------------------
+    // What a player does reaches whichever input box is on screen (the
+    // command box, or the password box in its place) while it is enabled.
+    void key(Key key);
+    // Characters typed, replacing the selection.
+    void type(std::u16string_view text);
+    // An edit that a real text widget made on its own (dragging text, an
+    // input method, deleting a word, an undo): its new text and caret. An
+    // edit that is only typing at the selection counts as typing.
+    void edit(std::u16string_view text, int caret);
+    // The player moved the caret or selected text (no change of the text).
+    void select(int start, int length);
+    // A paste (or a drop) at the selection: the text up to its first line
+    // break goes in as typed; nothing is ever submitted by a paste.
+    void paste(std::u16string_view text);
+    // A whole line submitted exactly as given to whichever box is visible, as
+    // Enter would. Returns false when no box could take it.
+    bool submit(std::u16string_view line);
 
-    // --- the game window's handlers ---------------------------------------
+    // --- what it shows and remembers ----------------------------------------
+    const GameWindow &window() const { return m_window; }
+    const GameState &state() const { return m_state; }
+    bool passwordShown() const { return m_window.txtPwd.visible; }
+    const TextBox &visibleBox() const { return passwordShown() ? m_window.txtPwd : m_window.txtCon; }
+    // Counts the game's answers: its start and every Enter in a box that took
+    // it. A front-end that sees it change tells a screen reader the answer.
+    unsigned turns() const { return m_turns; }
+    // What the last Enter changed besides the reply, in a few words from the
+    // labels as shown: the points, the money, the items that came or went.
+    const std::u16string &news() const { return m_news; }
+    // What the easy game would complete the command box's text to, were the
+    // box to hold `text`: empty when it would complete nothing.
+    std::u16string_view completion(std::u16string_view text) const;
+
+    // --- the game kept across a restart of its front-end --------------------
+    // The lines submitted with Enter since the game started, in order.
+    std::size_t submittedCount() const { return m_lineEnds.size(); }
+    std::u16string_view submitted(std::size_t i) const;
+    // A digest of everything the lines submitted decide.
+    std::uint64_t fingerprint() const;
+    // Puts the visible box back as it was, text, selection and completion,
+    // without a change of it being handled.
+    void restoreBox(std::u16string_view text, int start, int length, int listIndex);
+
+    // The part of a pasted text that a one-line box keeps: up to the first
+    // line break (CR, LF, VT, FF, NEL, LS, PS).
+    static std::u16string_view firstLine(std::u16string_view text);
+
+private:
+    friend class Scene;
+
+    // --- the game window's handlers ------------------------------------------
     void Form_Load();
     void PointsCounter(std::int16_t addpoints);
     void MoneyCounter(std::int16_t addmoney);
@@ -98,102 +129,19 @@ public:
     void txtCon_Change();
     void txtPwd_KeyDown(int &keyCode);
 
-    // --- the player at the visible box ---------------------------------------
-    // What a player does reaches whichever input box is on screen (the
-    // command box, or the password box in its place) while it is enabled.
-    void key(Key key);
-    // Characters typed, replacing the selection.
-    void type(std::u16string_view text);
-    // An edit that a real text widget made on its own (dragging text, an
-    // input method, deleting a word, an undo): its new text and caret. An
-    // edit that is only typing at the selection counts as typing, one
-    // character after another.
-    void edit(std::u16string_view text, int caret);
-    // The player moved the caret or selected text (no change of the text).
-    // Neither end stays inside a surrogate pair.
-    void select(int start, int length);
-    // A paste (or a drop) at the selection: the text up to its first line
-    // break goes in as typed; nothing is ever submitted by a paste.
-    void paste(std::u16string_view text);
-    // The lines submitted with Enter since the game started, in order: played
-    // again into a fresh game with the same settings they give this game back.
-    const std::vector<std::u16string> &submitted() const { return m_submitted; }
-    // Counts the game's answers: its start and every Enter in a box that took
-    // it. A front-end that sees it change tells a screen reader the reply
-    // (the output box), even when it is the same text as the last one.
-    unsigned turns() const { return m_turns; }
-    // What the last Enter changed besides the reply, in a few words from the
-    // labels as shown: the points, the money, the items that came or went.
-    // Empty when nothing did, and at the start.
-    const std::u16string &news() const { return m_news; }
-    // What a screen reader says for the last answer: the reply, then the news.
-    std::u16string answer() const;
-    // A digest of everything the lines submitted decide: the state record and
-    // every caption but the input boxes' texts.
-    std::uint64_t fingerprint() const;
-    // Puts the visible box back as it was, text, selection and completion,
-    // without a change of it being handled.
-    void restoreBox(std::u16string_view text, int start, int length, int listIndex);
+    // The key codes the handlers react to.
+    enum KeyCode : int {
+        kKeyNone = 0,
+        kKeyBackspace = 8,
+        kKeyEnter = 13,
+        kKeyEscape = 27,
+        kKeyUp = 38,
+        kKeyDelete = 46,
+    };
 
-    // What the easy game would complete the command box's text to, were the
-    // box to hold `text` (an input method's word still being composed):
-    // empty when it would complete nothing.
-    std::u16string_view completion(std::u16string_view text) const;
-
-    // The input box on screen.
-    bool passwordShown() const { return m_window.txtPwd.visible; }
-    const TextBox &visibleBox() const { return passwordShown() ? m_window.txtPwd : m_window.txtCon; }
-    // The part of a pasted text that a one-line box keeps: up to the first
-    // line break (CR, LF, VT, FF, NEL, LS, PS).
-    static std::u16string_view firstLine(std::u16string_view text);
-
-    // --- the handlers behind it ------------------------------------------------
-    // A key press in the command or password box: the handler first, then,
-    // for a key it did not consume, the text box's own editing. Keys reach a
-    // box only while it is visible and enabled.
-    void pressConKey(int keyCode);
-    void pressPwdKey(int keyCode);
-    // Characters typed into a box, replacing its selection.
-    void typeCon(std::u16string_view text);
-    void typePwd(std::u16string_view text);
-    // An edit that a real text widget made on its own (pasting, dragging
-    // text, an input method): its new text and caret.
-    void editCon(std::u16string_view text, int caret);
-    void editPwd(std::u16string_view text, int caret);
-    // The player moved the caret or selected text (no change of the text).
-    void selectCon(int start, int length);
-    void selectPwd(int start, int length);
-    // A whole line submitted exactly as given to whichever box is visible, as
-    // Enter would. Returns false when no box could take it.
-    bool submit(std::u16string_view line);
-
-    // --- operations of the story scripts -----------------------------------
-    void reply(std::u16string_view text);
-    void putItem(std::u16string_view item);
-    void removeItem(std::u16string_view item);
-    bool holdsItem(std::u16string_view item) const;
-    void addPoints(std::int16_t amount) { PointsCounter(amount); }
-    void addMoney(std::int16_t amount) { MoneyCounter(amount); }
-    bool is(FlagIndex f) const { return m_state[f] != kFalse; }
-    void set(FlagIndex f) { m_state[f] = kTrue; }
-    void clear(FlagIndex f) { m_state[f] = kFalse; }
-    void moveTo(std::int16_t location) { m_state.location = location; }
-    std::int16_t location() const { return m_state.location; }
-    void showPasswordBox();   // the password box takes the command box's place
-    void showCommandBox();    // and the other way round
-    // Replaces an inventory caption in place (the pack swap refills a pack).
-    void renameItem(std::u16string_view from, std::u16string_view to);
-
-    // --- what the windows show ---------------------------------------------
-    const GameState &state() const { return m_state; }
-    const GameWindow &window() const { return m_window; }
-    const GameSettings &settings() const { return m_settings; }
-
-    const Story &story() const { return m_story; }
-
-private:
     // What the turn under way has changed so far, kept until it has gone
-    // through so that an overflow can undo it whole. Only what a turn's rules
+    // through so that an overflow can undo it whole, and so that what the
+    // turn changed besides the reply can be told. Only what a turn's rules
     // can touch is kept, and a caption that is replaced is moved here rather
     // than copied.
     struct TurnUndo {
@@ -207,24 +155,23 @@ private:
         std::optional<std::array<std::u16string, kInventorySlots>> lblInv;
     };
 
-    void enterTurn();
+    // Enter in the visible box: its handler as one turn, all or nothing.
+    void enter();
     void undoTurn();
+    void tellNews(const TurnUndo &undo);
+    // A key press in a box: the handler first, then, for a key it did not
+    // consume, the text box's own editing.
+    void pressConKey(int keyCode);
+    void pressPwdKey(int keyCode);
     // Replaces a caption; during a turn the old one is kept in `kept`.
     void rewrite(std::u16string &caption, std::optional<std::u16string> TurnUndo::*kept,
                  std::u16string text);
     void keepInventory();   // before the inventory changes
     int completionIndex(std::u16string_view typed) const;   // in the hidden list, -1 for none
-    struct Status {
-        std::u16string points, money;
-        std::array<std::u16string, kInventorySlots> inventory;
-    };
-    Status status() const;
-    void tellTurn(const Status &before);   // after an Enter: counts it and finds the news
-    // Enter in `box`: the line kept, the box's handler, the answer counted.
-    void enter(const TextBox &box, void (Game::*handler)(int &));
     void setConText(std::u16string_view text);
     TextBox &visibleBoxForInput() { return passwordShown() ? m_window.txtPwd : m_window.txtCon; }
     bool easyGame() const { return m_settings.easyMode != kFalse; }
+    std::u16string *findSlot(std::u16string_view item);
 
     GameSettings &m_settings;
     const Story &m_story;
@@ -232,7 +179,9 @@ private:
     GameState m_state;
     GameWindow m_window;
     std::optional<TurnUndo> m_turn;   // while Enter's turn runs
-    std::vector<std::u16string> m_submitted;
+    // The lines submitted, one after another, and where each ends.
+    std::u16string m_lines;
+    std::vector<std::uint32_t> m_lineEnds;
     unsigned m_turns = 0;
     std::u16string m_news;
     int m_changeDepth = 0;

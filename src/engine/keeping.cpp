@@ -13,6 +13,8 @@
 // Texts escape the backslash, CR and LF as \\, \r and \n.
 #include "engine/program.h"
 
+#include "engine/game.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
@@ -118,7 +120,7 @@ private:
 
 std::u16string Program::record() const
 {
-    const Game *g = game();
+    const Game *g = isOpen(Window::Game) ? m_game.get() : nullptr;
     if (!g || m_finished)
         return {};
     std::u16string out(kHeader);
@@ -143,9 +145,9 @@ std::u16string Program::record() const
     char hex[17];
     const auto [end, error] = std::to_chars(hex, hex + sizeof hex, g->fingerprint(), 16);
     out.append(hex, end);
-    for (const std::u16string &line : g->submitted()) {
+    for (std::size_t i = 0; i < g->submittedCount(); ++i) {
         out += u"\n> ";
-        appendEscaped(out, line);
+        appendEscaped(out, g->submitted(i));
     }
     return out;
 }
@@ -156,6 +158,7 @@ bool Program::resume(std::u16string_view record, Millis now)
         return true;
     m_game.reset();
     m_open.fill(false);
+    m_order.clear();
     m_finished = false;
     start(now);
     return false;
@@ -192,7 +195,9 @@ bool Program::replay(std::u16string_view record, Millis now)
 
     m_settings.easyMode = *easy ? kTrue : kFalse;
     m_settings.musicOn = *music ? kTrue : kFalse;
+    changed();
     m_open.fill(false);
+    m_order.clear();
     m_finished = false;
     m_game = std::make_unique<Game>(m_settings, m_story, m_launchMusic);
     try {

@@ -1,5 +1,7 @@
 #include "engine/program.h"
 
+#include "engine/game.h"
+
 #include <algorithm>
 #include <vector>
 
@@ -10,8 +12,11 @@ Program::Program(GameSettings &settings, const Story &story, std::function<void(
 {
 }
 
+Program::~Program() = default;
+
 void Program::start(Millis now)
 {
+    changed();
     openDialog(now);
 }
 
@@ -20,17 +25,20 @@ void Program::open(Window window, Millis now)
     m_open[index(window)] = true;
     ++m_raises[index(window)];
     m_appeared[index(window)] = now;
+    std::erase(m_order, window);
+    m_order.push_back(window);
 }
 
 void Program::openDialog(Millis now)
 {
     // Every load of the dialog chooses a hard game with music.
+    changed();
     m_settings.musicOn = kTrue;
     m_settings.easyMode = kFalse;
     open(Window::Dialog, now);
 }
 
-void Program::appeared(Window window, Millis now)
+void Program::shown(Window window, Millis now)
 {
     m_appeared[index(window)] = now;
 }
@@ -57,6 +65,7 @@ bool Program::press(Window window, Control control, Millis now, By by)
         return false;
     if (by == By::Mouse && !takesPresses(window, now))
         return false;
+    changed();
     switch (control) {
     case Control::None:
     case Control::Note:
@@ -85,6 +94,7 @@ bool Program::press(Window window, Control control, Millis now, By by)
     case Control::Exit:
         m_finished = true;
         m_open.fill(false);
+        m_order.clear();
         break;
     case Control::Close: close(window); break;
     }
@@ -95,7 +105,217 @@ void Program::close(Window window)
 {
     // A closed game is discarded; it lives on only until the next one
     // starts, for a front-end still tearing its window down.
+    changed();
     m_open[index(window)] = false;
+    std::erase(m_order, window);
+}
+
+// --- the game's input box --------------------------------------------------
+
+void Program::key(Key key)
+{
+    if (isOpen(Window::Game)) {
+        changed();
+        m_game->key(key);
+    }
+}
+
+void Program::type(std::u16string_view text)
+{
+    if (isOpen(Window::Game)) {
+        changed();
+        m_game->type(text);
+    }
+}
+
+void Program::edit(std::u16string_view text, int caret)
+{
+    if (isOpen(Window::Game)) {
+        changed();
+        m_game->edit(text, caret);
+    }
+}
+
+void Program::select(int start, int length)
+{
+    if (isOpen(Window::Game)) {
+        changed();
+        m_game->select(start, length);
+    }
+}
+
+void Program::paste(std::u16string_view text)
+{
+    if (isOpen(Window::Game)) {
+        changed();
+        m_game->paste(text);
+    }
+}
+
+bool Program::submit(std::u16string_view line)
+{
+    if (!isOpen(Window::Game))
+        return false;
+    changed();
+    return m_game->submit(line);
+}
+
+std::u16string_view Program::completion(std::u16string_view text) const
+{
+    return isOpen(Window::Game) ? m_game->completion(text) : std::u16string_view{};
+}
+
+const GameState *Program::state() const
+{
+    return isOpen(Window::Game) ? &m_game->state() : nullptr;
+}
+
+// --- the view ----------------------------------------------------------------
+
+const WidgetView *WindowView::find(std::string_view name) const
+{
+    for (const WidgetView &w : widgets) {
+        if (w.widget->name == name)
+            return &w;
+    }
+    return nullptr;
+}
+
+const WindowView *View::find(Window window) const
+{
+    for (const WindowView &w : windows) {
+        if (w.window() == window)
+            return &w;
+    }
+    return nullptr;
+}
+
+const WindowView *View::find(std::string_view formName) const
+{
+    for (const WindowView &w : windows) {
+        if (w.form->name == formName)
+            return &w;
+    }
+    return nullptr;
+}
+
+const WidgetView *View::find(Window window, std::string_view widgetName) const
+{
+    const WindowView *w = find(window);
+    return w ? w->find(widgetName) : nullptr;
+}
+
+const WidgetView *View::visibleBox() const
+{
+    return inGame ? find(Window::Game, passwordShown ? "txtPwd" : "txtCon") : nullptr;
+}
+
+std::u16string View::answer() const
+{
+    std::u16string told(reply);
+    if (!news.empty())
+        told.append(u"\r\n").append(news);
+    return told;
+}
+
+const View &Program::view()
+{
+    if (m_view.generation != m_generation)
+        buildView();
+    return m_view;
+}
+
+namespace {
+
+// The game's own captions and boxes by the names of their widgets.
+const std::u16string *gameCaption(const GameWindow &w, std::string_view name)
+{
+    if (name == "txtGame")
+        return &w.txtGame;
+    if (name == "lblAction")
+        return &w.lblAction;
+    if (name == "lblSteps")
+        return &w.lblSteps;
+    if (name == "lblMoney")
+        return &w.lblMoney;
+    if (name == "lblPoints")
+        return &w.lblPoints;
+    if (name == "lblDiff")
+        return &w.lblDiff;
+    if (name.starts_with("lblInv") && name.size() == 7 && name[6] >= '0' && name[6] <= '9')
+        return &w.lblInv[std::size_t(name[6] - '0')];
+    return nullptr;
+}
+
+} // namespace
+
+void Program::buildView()
+{
+    View &v = m_view;
+    v.generation = m_generation;
+    v.finished = m_finished;
+    const Game *game = isOpen(Window::Game) ? m_game.get() : nullptr;
+    v.inGame = game != nullptr;
+    if (game) {
+        const GameWindow &w = game->window();
+        v.turns = game->turns();
+        v.reply = w.txtGame;
+        v.news = game->news();
+        v.passwordShown = game->passwordShown();
+        v.listIndex = w.lstItemsIndex;
+        v.listSize = w.lstItems.size();
+    } else {
+        v.turns = 0;
+        v.reply = v.news = {};
+        v.passwordShown = false;
+        v.listIndex = -1;
+        v.listSize = 0;
+    }
+    // The windows are made again only when which are open has changed; their
+    // widgets' values are filled in every time.
+    const bool sameWindows = v.windows.size() == m_order.size()
+                             && std::equal(v.windows.begin(), v.windows.end(), m_order.begin(),
+                                           [](const WindowView &w, Window o) { return w.window() == o; });
+    if (!sameWindows) {
+        v.windows.clear();
+        for (const Window window : m_order) {
+            WindowView &made = v.windows.emplace_back();
+            made.form = &m_story.windows->form(window);
+            for (const windows::Widget &widget : made.form->widgets)
+                made.widgets.push_back(WidgetView{&widget, widget.caption, widget.colour});
+        }
+    }
+    for (WindowView &window : v.windows) {
+        const Window which = window.window();
+        window.raises = m_raises[index(which)];
+        window.keyboard = which == Window::Dialog || which == Window::Game || m_openedByKeyboard[index(which)];
+        for (WidgetView &widget : window.widgets) {
+            const windows::Widget &d = *widget.widget;
+            if (which == Window::Dialog && d.kind == windows::Kind::Choice) {
+                widget.chosen = chosen(d.control);
+                widget.colour = widget.chosen ? windows::kWhite : windows::kUnchosen;
+            }
+            if (which != Window::Game || !game)
+                continue;
+            const GameWindow &w = game->window();
+            if (const std::u16string *caption = gameCaption(w, d.name)) {
+                widget.text = *caption;
+            } else if (d.kind == windows::Kind::Input) {
+                const TextBox &box = d.name == "txtPwd" ? w.txtPwd : w.txtCon;
+                widget.text = box.text();
+                widget.visible = box.visible;
+                widget.enabled = box.enabled;
+                widget.start = box.selStart();
+                widget.length = box.selLength();
+            } else if (d.kind == windows::Kind::List) {
+                widget.visible = false;
+                widget.text = w.lstItemsIndex >= 0 ? w.lstItems[w.lstItemsIndex] : std::u16string_view{};
+            } else if (d.kind == windows::Kind::Prompt) {
+                // A box that takes no input looks it: its prompt goes grey.
+                widget.colour = game->visibleBox().enabled ? d.colour : windows::kGrey;
+            }
+        }
+    }
 }
 
 namespace {

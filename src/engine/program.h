@@ -1,6 +1,11 @@
 #pragma once
 
-#include "engine/game.h"
+// The program as every front-end meets it: one set of calls for what the
+// player does, one view of all a front-end shows, and the kept game.
+
+#include "engine/description.h"
+#include "engine/gamestate.h"
+#include "engine/textbox.h"
 
 #include <array>
 #include <cstdint>
@@ -9,23 +14,12 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tarnvale {
 
-// The program's four windows.
-enum class Window { Dialog, Game, Help, Author };
-inline constexpr std::size_t kWindowCount = 4;
-
-// What pressing one of the windows' label buttons does.
-enum class Control {
-    None,
-    Hard, Easy, MusicOn, MusicOff,   // the dialog's choices
-    Note,                            // the note beside the music: nothing
-    Start,                           // "начать"
-    New, Author, Help,               // the game window's "новая", "автор", "помощь"
-    Exit,                            // every "выход": the program ends at once
-    Close,                           // "закрыть" in help and author
-};
+class Game;
+struct Story;
 
 // Milliseconds on any clock that only goes forward, as a front-end reads it.
 using Millis = std::int64_t;
@@ -38,10 +32,66 @@ struct Box {
     constexpr bool empty() const { return width <= 0 || height <= 0; }
 };
 
+// One widget as a front-end draws it now.
+struct WidgetView {
+    const windows::Widget *widget;   // its description: name, kind, place, control, names
+    std::u16string_view text;        // its caption, or the input box's text
+    windows::Colour colour;
+    bool visible = true;
+    bool enabled = true;
+    bool chosen = false;             // a dialog choice that is the chosen one of its pair
+    int start = 0, length = 0;       // an input box's selection (caret at `start` when empty)
+};
+
+// One open window as a front-end draws it now.
+struct WindowView {
+    const windows::Form *form;
+    // Changes whenever the window is opened or brought up again: a front-end
+    // that sees it change brings the window to the front.
+    unsigned raises = 0;
+    // Whether the keyboard goes to the window as it comes up.
+    bool keyboard = false;
+    std::vector<WidgetView> widgets;   // in the description's order
+
+    Window window() const { return form->window; }
+    const WidgetView *find(std::string_view name) const;
+};
+
+// All a front-end shows, as one value: valid until the next input.
+struct View {
+    // Grows with every input that may have changed what is shown.
+    std::uint64_t generation = 0;
+    // The program has ended ("выход"): nothing is shown any more.
+    bool finished = false;
+    // The open windows, in the order they came up (the front one last).
+    std::vector<WindowView> windows;
+
+    // The game, while its window is open. Its answers are counted: the start
+    // and every Enter a box took; a front-end that sees the count change
+    // tells a screen reader the answer, also when it is the same text again.
+    bool inGame = false;
+    unsigned turns = 0;
+    std::u16string_view reply;   // the output box
+    std::u16string_view news;    // what the last Enter changed besides it, in a few words
+    bool passwordShown = false;  // the password box stands in the command box's place
+    int listIndex = -1;          // the hidden dictionary's selected phrase
+    int listSize = 0;            // and how many it holds (none in a hard game)
+
+    const WindowView *find(Window window) const;
+    const WindowView *find(std::string_view formName) const;
+    const WidgetView *find(Window window, std::string_view widgetName) const;
+    // The input box on screen (the command box, or the password box in its
+    // place), while the game's window is open.
+    const WidgetView *visibleBox() const;
+    // What a screen reader says for the last answer: the reply, then the news.
+    std::u16string answer() const;
+};
+
 // The program's flow: which windows are open, the dialog's choices, the game
-// in progress, and what a press of each button does to them. Every front-end
-// draws this and forwards the player's presses; only the platform's facts
-// (the double-click interval, the time, the screen) come from the front-end.
+// in progress, and what each of the player's inputs does to them. Every
+// front-end draws the view and forwards the player's input; only the
+// platform's facts (the double-click interval, the time, the screen) come
+// from the front-end.
 //
 // The new-game dialog and the game window take turns: "начать" starts a
 // fresh game and closes the dialog, "новая" opens the dialog (whose load
@@ -51,10 +101,13 @@ struct Box {
 class Program {
 public:
     Program(GameSettings &settings, const Story &story, std::function<void()> launchMusic = {});
+    ~Program();
+    Program(const Program &) = delete;
+    Program &operator=(const Program &) = delete;
 
+    // --- the player's input -------------------------------------------------
     // Opens the first window, the new-game dialog.
     void start(Millis now = 0);
-
     // A press of a button of a window. A press of the mouse that comes within
     // the double-click interval after that window appeared is no press: it
     // finishes a double click begun in the window that opened it. The
@@ -63,37 +116,38 @@ public:
     bool press(Window window, Control control, Millis now, By by = By::Keyboard);
     // The window was closed from outside (the window manager, Esc).
     void close(Window window);
-
     // The front-end saw the window come up (shown or raised) at `now`.
-    void appeared(Window window, Millis now);
-    bool takesPresses(Window window, Millis now) const;
+    void shown(Window window, Millis now);
     void setDoubleClickInterval(Millis interval) { m_doubleClick = interval; }
-    Millis doubleClickInterval() const { return m_doubleClick; }
 
-    bool isOpen(Window window) const { return m_open[index(window)]; }
-    // Counts the times a window was opened or brought up: a front-end that
-    // sees it change brings the window to the front.
-    unsigned raises(Window window) const { return m_raises[index(window)]; }
-    // The dialog and the game window take the keyboard when they come up;
-    // help and author come up beside the game and leave it with the game.
-    static bool takesKeyboard(Window window) { return window == Window::Dialog || window == Window::Game; }
-    // Whether the keyboard goes to the window as it comes up now: the
-    // dialog's and the game's always; help's and author's when the press
-    // that opened them came from the keyboard (a screen reader then goes
-    // there too), not when it was a click (the player typing goes on).
-    bool keyboardGoesTo(Window window) const
-    {
-        return takesKeyboard(window) || m_openedByKeyboard[index(window)];
-    }
+    // In the game's input box on screen, while its window is open: a key;
+    // characters typed at the selection; an edit the platform's own text
+    // widget made (its new text and caret; typing at the selection counts as
+    // typing); a move of the caret or the selection; a paste (its first line
+    // goes in as typed, nothing is submitted); a whole line submitted as
+    // Enter would submit it (false when no box took it).
+    void key(Key key);
+    void type(std::u16string_view text);
+    void edit(std::u16string_view text, int caret);
+    void select(int start, int length);
+    void paste(std::u16string_view text);
+    bool submit(std::u16string_view line);
+
+    // --- what is shown ------------------------------------------------------
+    const View &view();
+    std::uint64_t generation() const { return m_generation; }
     bool finished() const { return m_finished; }
-
-    // Whether one of the dialog's choices is the chosen one of its pair.
-    bool chosen(Control choice) const;
+    bool isOpen(Window window) const { return m_open[index(window)]; }
+    bool takesPresses(Window window, Millis now) const;
+    Millis doubleClickInterval() const { return m_doubleClick; }
+    // What the easy game would complete the command box's text to, were the
+    // box to hold `text` (an input method's word still being composed):
+    // empty when it would complete nothing.
+    std::u16string_view completion(std::u16string_view text) const;
+    // The game's state record, while its window is open: for tools and tests.
+    const GameState *state() const;
     const GameSettings &settings() const { return m_settings; }
-
-    // The game while its window is open (a new one for every "начать").
-    Game *game() { return isOpen(Window::Game) ? m_game.get() : nullptr; }
-    const Game *game() const { return isOpen(Window::Game) ? m_game.get() : nullptr; }
+    const Story &story() const { return m_story; }
 
     // --- a game kept across a restart of its front-end ---------------------
     // The game in progress as a short text: the settings, the lines submitted
@@ -118,6 +172,9 @@ private:
     void open(Window window, Millis now);
     void openDialog(Millis now);
     bool replay(std::u16string_view record, Millis now);
+    bool chosen(Control choice) const;
+    void changed() { ++m_generation; }
+    void buildView();
 
     GameSettings &m_settings;
     const Story &m_story;
@@ -127,8 +184,11 @@ private:
     std::array<unsigned, kWindowCount> m_raises{};
     std::array<Millis, kWindowCount> m_appeared{};
     std::array<bool, kWindowCount> m_openedByKeyboard{};
+    std::vector<Window> m_order;   // the open windows, the one brought up last at the end
     Millis m_doubleClick = 400;
     bool m_finished = false;
+    std::uint64_t m_generation = 1;
+    View m_view;
 };
 
 } // namespace tarnvale

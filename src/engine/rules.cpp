@@ -1,6 +1,6 @@
 #include "engine/rules.h"
 
-#include "engine/game.h"
+#include "engine/scene.h"
 
 #include <algorithm>
 
@@ -12,23 +12,23 @@ bool Rule::accepts(std::u16string_view command) const
                        [command](std::u16string_view phrase) { return phrase == command; });
 }
 
-void runRules(const RuleTable &rules, Game &game, std::u16string_view command)
+void runRules(const RuleTable &rules, Scene &scene, std::u16string_view command)
 {
     for (const Rule &rule : rules) {
         if (rule.accepts(command))
-            rule.effects(game);
+            rule.effects(scene);
     }
 }
 
-void runLocation(const Story &story, Game &game, std::int16_t location, std::u16string_view command)
+void runLocation(const Story &story, Scene &scene, std::int16_t location, std::u16string_view command)
 {
     if (location < 0 || std::size_t(location) >= story.locations.size())
         return;
     const LocationScript &script = story.locations[std::size_t(location)];
-    if (!(script.silentWhile && game.is(*script.silentWhile)))
-        runRules(script.rules(), game, command);
+    if (!(script.silentWhile && scene.is(*script.silentWhile)))
+        runRules(script.rules(), scene, command);
     if (script.then)
-        runRules(script.then(), game, command);
+        runRules(script.then(), scene, command);
 }
 
 } // namespace tarnvale

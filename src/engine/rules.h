@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/description.h"
 #include "engine/gamestate.h"
 
 #include <cstdint>
@@ -10,7 +11,7 @@
 
 namespace tarnvale {
 
-class Game;
+class Scene;
 
 // One rule of a location script: the accepted wordings of an action and what
 // it does. The effects function holds the rule's guard and every branch; it
@@ -19,7 +20,7 @@ class Game;
 struct Rule {
     const char *what;                 // a short description, for readers and debuggers
     std::vector<std::u16string_view> phrases;
-    void (*effects)(Game &);
+    void (*effects)(Scene &);
 
     bool accepts(std::u16string_view command) const;
 };
@@ -29,11 +30,11 @@ struct Rule {
 // ones left it.
 using RuleTable = std::vector<Rule>;
 
-void runRules(const RuleTable &rules, Game &game, std::u16string_view command);
+void runRules(const RuleTable &rules, Scene &scene, std::u16string_view command);
 
 struct Story;
 // Runs the script of `location`; a location the story does not have is silent.
-void runLocation(const Story &story, Game &game, std::int16_t location, std::u16string_view command);
+void runLocation(const Story &story, Scene &scene, std::int16_t location, std::u16string_view command);
 
 // The script of one location: its rules, then, where it has them, the rules
 // of what the location holds. The location's own rules are silent while the
@@ -71,14 +72,17 @@ struct Wording {
 
 // The story the interpreter runs: the script of the current location, then
 // the rules valid everywhere; the computer's answer to a password attempt;
-// its words and the easy game's dictionary.
+// its words and the easy game's dictionary; the names of its flags (for
+// tools that read the state record) and the description of the windows.
 struct Story {
     std::span<const LocationScript> locations;   // by location number
     const RuleTable *everywhere;
-    void (*checkPassword)(Game &game, std::u16string_view attempt);
+    void (*checkPassword)(Scene &scene, std::u16string_view attempt);
     GameCaptions captions;
     Wording words;
     std::span<const std::u16string_view> dictionary;
+    std::span<const std::string_view> flagNames;   // kFlagCount of them, in the record's order
+    const windows::Description *windows = nullptr;
 };
 
 } // namespace tarnvale

@@ -5,6 +5,11 @@
 
 namespace tarnvale {
 
+// The keys a player presses in an input box, as every front-end names them.
+// The caret keys are for front-ends whose box is drawn by the game itself;
+// a platform's text widget moves its caret on its own and reports where to.
+enum class Key { Enter, Escape, Up, Backspace, Delete, Left, Right, Home, End };
+
 // A single-line text box as the console relies on it: its text, the caret
 // (selection start, in characters from 0), the selection length, visibility
 // and enabled state.

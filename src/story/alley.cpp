@@ -1,6 +1,6 @@
 #include "story/story.h"
 
-#include "engine/game.h"
+#include "engine/scene.h"
 #include "story/items.h"
 #include "story/scenery.h"
 #include "story/text.h"
@@ -35,7 +35,7 @@ const RuleTable &alleyRules()
         {"look around",
          {u"местоположение", u"где я", u"где я?", u"осмотреть местность", u"осм местность",
           u"осмотреться", u"осм"},
-         [](Game &g) {
+         [](Scene &g) {
              if (!g.is(Flag::hasBrick) && !g.is(Flag::windowBroken))
                  g.reply(kAlleyLookWithBrick);
              else
@@ -44,11 +44,11 @@ const RuleTable &alleyRules()
         {"look at the door",
          {u"рассмотреть дверь", u"разглядеть дверь", u"изуч дверь", u"изучить дверь",
           u"посмотреть на дверь", u"смотреть на дверь", u"осмотреть дверь", u"осм дверь"},
-         [](Game &g) { g.reply(kAlleyDoor); }},
+         [](Scene &g) { g.reply(kAlleyDoor); }},
         {"open the door",
          {u"отпереть дверь", u"зайти в дверь", u"войти в дверь", u"откр дверь",
           u"открыть дверь"},
-         [](Game &g) {
+         [](Scene &g) {
              if (g.holdsItem(kBaldKey)) {
                  g.reply(kDoorUnlocked);
                  g.moveTo(kRoom);
@@ -60,7 +60,7 @@ const RuleTable &alleyRules()
         {"examine the brick",
          {u"рассмотреть кирпич", u"изучить кирпич", u"изуч кирпич", u"осм кирпич",
           u"осмотреть кирпич"},
-         [](Game &g) {
+         [](Scene &g) {
              if (g.is(Flag::windowBroken))
                  g.reply(kBrickInShop);
              else if (g.is(Flag::hasBrick))
@@ -71,7 +71,7 @@ const RuleTable &alleyRules()
         {"take the brick",
          {u"кирпич в инвентарь", u"кирпич в карман", u"сунуть кирпич в карман",
           u"подобрать кирпич", u"поднять кирпич", u"забрать кирпич", u"взять кирпич"},
-         [](Game &g) {
+         [](Scene &g) {
              if (g.is(Flag::windowBroken)) {
                  g.reply(kNoBricksHere);
              } else if (g.is(Flag::hasBrick)) {
@@ -86,7 +86,7 @@ const RuleTable &alleyRules()
         {"leave the alley",
          {u"уйти из переулка", u"покинуть переулок", u"выйти из переулка", u"на улицу",
           u"выйти на улицу"},
-         [](Game &g) {
+         [](Scene &g) {
              g.reply(kLeaveAlley);
              g.moveTo(kStreet);
          }},

@@ -1,6 +1,6 @@
 #include "story/story.h"
 
-#include "engine/game.h"
+#include "engine/scene.h"
 #include "story/items.h"
 #include "story/text.h"
 
@@ -49,7 +49,7 @@ const RuleTable &computerRules()
         {"switch the computer on",
          {u"работать на компьютере", u"подойти к компьютеру", u"сесть за компьютер",
           u"запустить компьютер", u"подключить компьютер", u"включить компьютер"},
-         [](Game &g) {
+         [](Scene &g) {
              if (g.is(Flag::atComputer)) {
                  g.reply(kComputerIsOn);
              } else if (g.is(Flag::loggedIn)) {
@@ -63,7 +63,7 @@ const RuleTable &computerRules()
          }},
         {"insert the diskette",
          {u"вставить флоппи-диск", u"вставить диск", u"вставить дискетку", u"вставить дискету"},
-         [](Game &g) {
+         [](Scene &g) {
              // Away from the computer, or at its password prompt, there is
              // nowhere to put it.
              if (!g.is(Flag::atComputer) || !g.is(Flag::loggedIn))
@@ -80,12 +80,12 @@ const RuleTable &computerRules()
          }},
         // The menu entries, typed without the menu's bullet.
         {"read the notebook", {u"записная книжка"},
-         [](Game &g) {
+         [](Scene &g) {
              if (g.is(Flag::atComputer))
                  g.reply(kNotebook);
          }},
         {"open the diskette", {u"дискета"},
-         [](Game &g) {
+         [](Scene &g) {
              if (!g.is(Flag::atComputer))
                  return;
              if (g.is(Flag::disketteInserted)) {
@@ -97,7 +97,7 @@ const RuleTable &computerRules()
          }},
         {"stand up",
          {u"выключить компьютер", u"встать из-за компьютера", u"отойти от компьютера"},
-         [](Game &g) {
+         [](Scene &g) {
              if (g.is(Flag::atComputer)) {
                  g.reply(kStandUp);
                  g.clear(Flag::atComputer);
@@ -109,7 +109,7 @@ const RuleTable &computerRules()
     return rules;
 }
 
-void checkPassword(Game &game, std::u16string_view attempt)
+void checkPassword(Scene &game, std::u16string_view attempt)
 {
     if (attempt != kPassword) {
         game.reply(kWrongPassword);

@@ -1,6 +1,6 @@
 #include "story/story.h"
 
-#include "engine/game.h"
+#include "engine/scene.h"
 #include "story/items.h"
 #include "story/scenery.h"
 #include "story/text.h"
@@ -47,7 +47,7 @@ const RuleTable &cornerRules()
         {"look around",
          {u"местоположение", u"где я", u"где я?", u"осмотреть местность", u"осм местность",
           u"осмотреться", u"осм"},
-         [](Game &g) {
+         [](Scene &g) {
              if (!g.is(Flag::windowBroken))
                  g.reply(kCornerWithGang);
              else if (g.is(Flag::keyNoticed))
@@ -58,14 +58,14 @@ const RuleTable &cornerRules()
         {"look at the key",
          {u"посмотреть на ключ", u"смотреть на ключ", u"глянуть на ключ", u"взглянуть на ключ",
           u"рассмотреть ключ", u"изуч ключ", u"изучить ключ", u"осмотреть ключ", u"осм ключ"},
-         [](Game &g) {
+         [](Scene &g) {
              if (g.is(Flag::keyNoticed))
                  g.reply(kKeyLook);
          }},
         {"take the key",
          {u"забрать ключ", u"сунуть ключ в карман", u"ключ в инвентарь", u"ключ в карман",
           u"подобрать ключ", u"поднять ключ", u"взять ключ"},
-         [](Game &g) {
+         [](Scene &g) {
              if (g.is(Flag::hasBrick)) {
                  g.reply(kKeyTooRisky);
              } else if (g.is(Flag::windowBroken) && g.is(Flag::keyNoticed)) {
@@ -79,7 +79,7 @@ const RuleTable &cornerRules()
          {u"разг с лысым", u"пог с лысым", u"гов с лысым", u"заговориь с лысым",
           u"беседа с лысым", u"диалог с лысым", u"разговаривать с лысым", u"поговорить с лысым",
           u"говорить с лысым"},
-         [](Game &g) {
+         [](Scene &g) {
              if (g.is(Flag::baldDismissed)) {
                  g.reply(kBaldBusy);
              } else {
@@ -91,7 +91,7 @@ const RuleTable &cornerRules()
          {u"изуч лысый", u"изуч лысого", u"разглядеть лысого", u"разглядеть лысый",
           u"рассмотреть лысый", u"рассмотреть лысого", u"изучить лысый", u"изучить лысого",
           u"осм лысого", u"осмотреть лысого", u"осмотреть лысый", u"осм лысый"},
-         [](Game &g) {
+         [](Scene &g) {
              g.reply(kBaldLook);
              if (!g.is(Flag::windowBroken)) {
                  if (!g.is(Flag::keyNoticed))
@@ -103,7 +103,7 @@ const RuleTable &cornerRules()
          {u"идти налево", u"вернуться обратно", u"вернуться к магазину", u"подойти к магазину",
           u"идти к магазину", u"идти от банды", u"отойти от банды", u"отойти от отморозков",
           u"идти от отморозков", u"шагать налево", u"налево"},
-         [](Game &g) {
+         [](Scene &g) {
              g.reply(kLeaveCorner);
              g.moveTo(kStreet);
          }},

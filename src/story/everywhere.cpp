@@ -1,6 +1,6 @@
 #include "story/story.h"
 
-#include "engine/game.h"
+#include "engine/scene.h"
 #include "story/items.h"
 
 namespace tarnvale::story {
@@ -20,7 +20,7 @@ const RuleTable &everywhereRules()
         {"pour the cheap cigarettes into the expensive pack",
          {u"поменять пачки сигарет", u"пересыпать сигареты", u"пересыпать дешёвые сигареты",
           u"переложить дешёвые сигареты", u"переложить сигареты"},
-         [](Game &g) {
+         [](Scene &g) {
              if (!(g.is(Flag::hasCheapCigs) && g.is(Flag::hasEmptyPack))) {
                  g.reply(kNothingToSwap);
                  return;

@@ -1,6 +1,6 @@
 #include "story/story.h"
 
-#include "engine/game.h"
+#include "engine/scene.h"
 #include "story/items.h"
 #include "story/text.h"
 
@@ -57,20 +57,20 @@ const RuleTable &roomRules()
         {"look around",
          {u"местоположение", u"где я", u"где я?", u"осмотреть местность", u"осм местность",
           u"осмотреться", u"осм"},
-         [](Game &g) { g.reply(kRoomLook); }},
+         [](Scene &g) { g.reply(kRoomLook); }},
         {"look at the bed",
          {u"смотреть на кровать", u"рассмотреть кровать", u"изуч кровать", u"изучить кровать",
           u"осмотреть кровать", u"осм кровать"},
-         [](Game &g) { g.reply(kBedLook); }},
+         [](Scene &g) { g.reply(kBedLook); }},
         {"look under the bed",
          {u"глянуть под кроватью", u"взглянуть под кровать", u"глянуть под кровать",
           u"заглянуть под кровать", u"осмотреть под кроватью", u"смотреть под кровать",
           u"см под кровать", u"см под кроватью", u"смотреть под кроватью"},
-         [](Game &g) { g.reply(kUnderBed); }},
+         [](Scene &g) { g.reply(kUnderBed); }},
         {"open the nightstand",
          {u"открыть тумбочку", u"заглянуть в тумбочку", u"изуч тумбочку", u"изучить тумбочку",
           u"осмотреть тумбочку", u"осм тумбочку"},
-         [](Game &g) {
+         [](Scene &g) {
              if (g.is(Flag::hasDiskette)) {
                  g.reply(kNightstand);
              } else {
@@ -83,17 +83,17 @@ const RuleTable &roomRules()
         {"look at the computer",
          {u"смотреть на компьютер", u"посмотреть на компьютер", u"рассмотреть компьютер",
           u"изучить компьютер", u"изуч компьютер", u"осмотреть компьютер", u"осм компьютер"},
-         [](Game &g) { g.reply(kComputerLook); }},
+         [](Scene &g) { g.reply(kComputerLook); }},
         {"look at the telephone",
          {u"изучить телефон", u"изуч на телефон", u"глянуть на телефон", u"взглянуть на телефон",
           u"посмотреть на телефон", u"рассмотреть телефон", u"осмотреть телефон",
           u"осм телефон"},
-         [](Game &g) { g.reply(kPhoneLook); }},
+         [](Scene &g) { g.reply(kPhoneLook); }},
         {"call the creator",
          {u"набрать номер 729581430", u"набрать номер (729)58-14-30", u"позвонить Евграфу",
           u"позвонить евграфу", u"звонить евграфу", u"звонить Евграфу", u"звонить 729581430",
           u"звонить (729)58-14-30", u"повонить (729)58-14-30"},
-         [](Game &g) {
+         [](Scene &g) {
              if (g.is(Flag::fileRead))
                  g.reply(kEnding);
              else

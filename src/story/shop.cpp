@@ -1,6 +1,6 @@
 #include "story/story.h"
 
-#include "engine/game.h"
+#include "engine/scene.h"
 #include "story/items.h"
 #include "story/scenery.h"
 
@@ -47,26 +47,26 @@ const RuleTable &shopRules()
          {u"говорить с продавщихой", u"говорить с продавщицей", u"поговорить с продавщицей",
           u"поговорить с продавщихой", u"заговорить с продавщихой", u"заговорить с продавщицей",
           u"заговорить с продавцом", u"поговорить с продавцом", u"говорить с продавцом"},
-         [](Game &g) { g.reply(kSaleswomanTalk); }},
+         [](Scene &g) { g.reply(kSaleswomanTalk); }},
 
         {"examine the saleswoman",
          {u"осм продавщица", u"осм продавщиха", u"осм продавщиху", u"осм продавщицу",
           u"осм продавца"},
-         [](Game &g) { g.reply(kSaleswomanLook); }},
+         [](Scene &g) { g.reply(kSaleswomanLook); }},
 
         {"examine the goods",
          {u"осмотреть товары", u"осмотреть товар", u"осм товар", u"осм товары",
           u"осмотреть прилавок", u"осм прилавок"},
-         [](Game &g) { g.reply(kPriceList); }},
+         [](Scene &g) { g.reply(kPriceList); }},
 
         {"try to buy beer, sprats or bread",
          {u"купить пива", u"купить пиво", u"купить шпрот", u"купить шпроты", u"купить хлеб"},
-         [](Game &g) { g.reply(kNotForSale); }},
+         [](Scene &g) { g.reply(kNotForSale); }},
 
         {"buy the cigarettes",
          {u"взять сигареты", u"взять сигарет", u"взять пачку сигарет", u"купить пачку сигарет",
           u"купить сигареты", u"купить сигарет"},
-         [](Game &g) {
+         [](Scene &g) {
              if (g.is(Flag::hasCheapCigs)) {
                  g.reply(kCigarettesHeld);
                  return;
@@ -82,7 +82,7 @@ const RuleTable &shopRules()
         {"leave the shop",
          {u"идти на улицу", u"уйти на улицу", u"покинуть магазин", u"уйти из магазина",
           u"на улицу", u"выйти на улицу", u"выйти из магазина"},
-         [](Game &g) {
+         [](Scene &g) {
              g.moveTo(kStreet);
              g.reply(kStreetLook);
          }},

@@ -1,6 +1,6 @@
 #include "story/story.h"
 
-#include "engine/game.h"
+#include "engine/scene.h"
 #include "story/dictionary.h"
 #include "story/windows.h"
 
@@ -35,12 +35,20 @@ const Wording kWords = {
     .itemWent = u"Больше нет: ",
 };
 
+// The flags by name, in the record's order, for tools that read the record.
+constexpr std::string_view kFlagNames[] = {
+    "urnSearched", "hasEmptyPack", "hasCheapCigs", "hasDearCigs", "baldDismissed", "hasBrick", "windowBroken",
+    "keyNoticed", "hasDiskette", "atComputer", "loggedIn", "disketteInserted", "fileRead",
+};
+static_assert(std::size(kFlagNames) == kFlagCount);
+
 } // namespace story
 
 const Story &tarnvaleStory()
 {
     static const Story story{story::kLocations, &story::everywhereRules(), story::checkPassword,
-                             windows::openingCaptions(), story::kWords, story::kDictionary};
+                             windows::openingCaptions(), story::kWords, story::kDictionary,
+                             story::kFlagNames, &windows::kDescription};
     return story;
 }
 

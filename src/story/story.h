@@ -23,7 +23,7 @@ const RuleTable &everywhereRules(); // after the location's script, in every loc
 extern const Wording kWords;
 
 // The computer's password prompt: the answer to one attempt.
-void checkPassword(Game &game, std::u16string_view attempt);
+void checkPassword(Scene &game, std::u16string_view attempt);
 
 } // namespace story
 } // namespace tarnvale

@@ -1,6 +1,6 @@
 #include "story/story.h"
 
-#include "engine/game.h"
+#include "engine/scene.h"
 #include "story/items.h"
 #include "story/scenery.h"
 #include "story/text.h"
@@ -88,7 +88,7 @@ const RuleTable &streetRules()
          {u"разглядеть урну", u"заглянуть урну", u"посмотреть в урну", u"обшарить урна",
           u"обшарить урну", u"изучить урна", u"изучить урну", u"осмотреть урна",
           u"осмотреть урну", u"осм урна", u"осм урну"},
-         [](Game &g) {
+         [](Scene &g) {
              if (!g.is(Flag::urnSearched)) {
                  g.reply(kUrnFirstSearch);
                  g.set(Flag::hasEmptyPack);
@@ -103,11 +103,11 @@ const RuleTable &streetRules()
         {"look around",
          {u"местоположение", u"где я", u"где я?", u"осмотреть местность", u"осм местность",
           u"осмотреться", u"осм"},
-         [](Game &g) { g.reply(kStreetLook); }},
+         [](Scene &g) { g.reply(kStreetLook); }},
 
         {"enter the shop",
          {u"магазин", u"в магазин", u"войти в магазин", u"идти в магазин", u"зайти в магазин"},
-         [](Game &g) {
+         [](Scene &g) {
              if (g.is(Flag::windowBroken)) {
                  g.reply(kShopClosed);
              } else {
@@ -120,7 +120,7 @@ const RuleTable &streetRules()
          {u"вправо", u"направо", u"шагать направо", u"подойти к банде отморозков",
           u"идти к банде отморозков", u"идти к кучке отморозков", u"подойти к кучке отморозков",
           u"подойти к отморозкам", u"идти к отморозкам", u"идти направо"},
-         [](Game &g) {
+         [](Scene &g) {
              if (g.is(Flag::windowBroken)) {
                  g.reply(kThugsGone);
                  g.moveTo(kCorner);
@@ -149,7 +149,7 @@ const RuleTable &streetRules()
          {u"в переулок", u"шагать в переулок", u"шагать налево", u"идти влево", u"налево",
           u"идити налево", u"влево", u"зайти налево", u"зайти в переулок", u"идти в переулок",
           u"переулок"},
-         [](Game &g) {
+         [](Scene &g) {
              g.reply(kAlleyTurn);
              g.moveTo(kAlley);
          }},
@@ -158,12 +158,12 @@ const RuleTable &streetRules()
          {u"посмотреть на витрину", u"глянуть на витрину", u"взглянуть на витрину",
           u"рассмотреть витрину", u"смотреть на витрину", u"изучить витрина", u"изучить витрину",
           u"осмотреть витрину", u"осмотреть витрина", u"осм витрина", u"осм витрину"},
-         [](Game &g) { g.reply(g.is(Flag::windowBroken) ? kWindowSmashed : kWindowIntact); }},
+         [](Scene &g) { g.reply(g.is(Flag::windowBroken) ? kWindowSmashed : kWindowIntact); }},
 
         {"break the shop window",
          {u"бросить кирпич в витрину", u"кинуть в витрину кирпич", u"бросить в витрину кирпич",
           u"разбить в витрину кирпич", u"разбить витрину кирпичом", u"разбить витрину"},
-         [](Game &g) {
+         [](Scene &g) {
              if (g.is(Flag::hasBrick)) {
                  if (g.is(Flag::keyNoticed)) {
                      g.reply(kThrowSucceeded);
@@ -176,7 +176,7 @@ const RuleTable &streetRules()
                      // back for the player, and the game is over.
                      g.reply(kThrowFailed);
                      g.removeItem(kBrick);
-                     g.GameOver();
+                     g.gameOver();
                  }
              } else {
                  g.reply(g.is(Flag::windowBroken) ? kWindowAlreadyBroken : kNothingToThrow);

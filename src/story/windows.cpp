@@ -63,7 +63,7 @@ constexpr Widget kGameWidgets[] = {
     {"lbExit", Kind::Button, {5520, 4920, 2175, 255}, u"выход", kWhite, Control::Exit, u"выход",
      u"Закрыть игру; ничего не сохраняется."},
     {"Line1", Kind::Separator, {15, 5250, 7785, 0}, u"", kWhite, Control::None, u"разделитель"},
-    {"Label1", Kind::Label, {120, 5280, 255, 255}, u">>", kWhite, Control::None, u"приглашение к вводу"},
+    {"Label1", Kind::Prompt, {120, 5280, 255, 255}, u">>", kWhite, Control::None, u"приглашение к вводу"},
 };
 
 constexpr Widget kDialogWidgets[] = {
@@ -119,32 +119,27 @@ constexpr Widget kAuthorWidgets[] = {
 const Form kGameWindow{Window::Game, "frmTargame", u"tarnvale", u"tarnvale: игра",
                        u"Текстовый квест: читай, что происходит, и вводи команды в командную строку.",
                        7815, 5655, {15, 15, 7785, 5625}, kGameWidgets};
+// The dialog comes up with the keyboard on "начать", so that Enter starts.
 const Form kNewGameDialog{Window::Dialog, "frmNew", u"tarnvale", u"tarnvale: новая игра",
                           u"Выбери сложность и музыку и начни игру.",
-                          kInfoSize.width, kInfoSize.height, kInfoOutline, kDialogWidgets};
+                          kInfoSize.width, kInfoSize.height, kInfoOutline, kDialogWidgets, Control::Start};
 const Form kHelpWindow{Window::Help, "frmHelp", u"tarnvale: помощь", u"tarnvale: помощь", u"Советы, как играть.",
-                       kInfoSize.width, kInfoSize.height, kInfoOutline, kHelpWidgets};
+                       kInfoSize.width, kInfoSize.height, kInfoOutline, kHelpWidgets, Control::Close};
 const Form kAuthorWindow{Window::Author, "frmAuthor", u"tarnvale: автор", u"tarnvale: автор",
                          u"Кто сделал игру и как с ним связаться.",
-                         kInfoSize.width, kInfoSize.height, kInfoOutline, kAuthorWidgets};
+                         kInfoSize.width, kInfoSize.height, kInfoOutline, kAuthorWidgets, Control::Close};
 
 const ChoicePair kChoicePairs[2] = {
     {"lblDiffHeading", Control::Hard, Control::Easy},
     {"lblMusHeading", Control::MusicOn, Control::MusicOff},
 };
 
-const std::u16string_view kFrameAccessibleName = kFrameName;
-const std::u16string_view kInventoryName = u"инвентарь";
+const Description kDescription{{&kNewGameDialog, &kGameWindow, &kHelpWindow, &kAuthorWindow},
+                                kChoicePairs, u"инвентарь", kFrameName};
 
 const Form &form(Window window)
 {
-    switch (window) {
-    case Window::Dialog: return kNewGameDialog;
-    case Window::Game: return kGameWindow;
-    case Window::Help: return kHelpWindow;
-    case Window::Author: return kAuthorWindow;
-    }
-    return kGameWindow;
+    return kDescription.form(window);
 }
 
 GameCaptions openingCaptions()

@@ -31,7 +31,6 @@ const std::u16string_view kHelpKeys = u"F1 помощь · F2 новая · F3 �
 
 using windows::Kind;
 
-constexpr int kStartItem = 4;   // "начать" among the dialog's items, after the four choices
 
 // The function key of each of the game window's buttons.
 int functionKey(Control control)
@@ -56,16 +55,41 @@ std::vector<const windows::Widget *> dialogItems()
     return items;
 }
 
-// Where a widget of the dialog, help and author stands in the frame: its row
-// below the frame's top and its column, from its place in twips.
-int frameRow(const windows::Widget &w)
+// The dialog's item that has the keyboard as it comes up ("начать").
+int dialogStartItem()
 {
-    return 2 + (w.rect.top - 240) / 240;
+    const std::vector<const windows::Widget *> items = dialogItems();
+    const Control start = windows::kNewGameDialog.keyboardControl;
+    const auto found = std::find_if(items.begin(), items.end(), [start](const auto *w) { return w->control == start; });
+    return found == items.end() ? 0 : int(found - items.begin());
 }
 
-int frameColumn(const windows::Widget &w, int frameWidth)
+// Where a widget of the dialog, help and author stands in the frame: a row
+// for each line of text below the title strip, and the columns inside the
+// frame spread over the widest widget's span, from their places in twips.
+int frameRow(const windows::Widget &w)
 {
-    return 2 + (w.rect.left - 120) * (frameWidth - 4) / 4455;
+    constexpr int kLineTwips = windows::kLinePitchPixels * windows::kTwipsPerPixel;
+    return 2 + (w.rect.top - kLineTwips) / kLineTwips;
+}
+
+int frameColumn(const windows::Form &form, const windows::Widget &w, int frameWidth)
+{
+    int left = form.width, right = 0;
+    for (const windows::Widget &other : form.widgets) {
+        if (other.kind != windows::Kind::TitleStrip) {
+            left = std::min(left, other.rect.left);
+            right = std::max(right, other.rect.left + other.rect.width);
+        }
+    }
+    return 2 + (w.rect.left - left) * (frameWidth - 4) / std::max(1, right - left);
+}
+
+// The text of a widget of the game window as the view has it.
+std::u16string_view gameText(const View &view, std::string_view name)
+{
+    const WidgetView *w = view.find(Window::Game, name);
+    return w ? w->text : std::u16string_view{};
 }
 
 Millis now()
@@ -125,7 +149,8 @@ Screen::Screen(GameSettings &settings, const Story &story, std::function<void()>
     // clicks of its own here).
     m_program.setDoubleClickInterval(0);
     m_program.start(now());
-    m_dialogSeen = m_program.raises(Window::Dialog);
+    m_dialogSeen = raises(Window::Dialog);
+    m_dialogFocus = dialogStartItem();
 }
 
 Screen::Page Screen::page() const
@@ -148,14 +173,14 @@ void Screen::press(Window window, Control control, bool byMouse)
         m_front = Window::Help;
     else if (control == Control::Author)
         m_front = Window::Author;
-    if (m_program.isOpen(Window::Dialog) && m_program.raises(Window::Dialog) != m_dialogSeen) {
+    if (m_program.isOpen(Window::Dialog) && raises(Window::Dialog) != m_dialogSeen) {
         // A fresh dialog: "начать" is highlighted, so that Enter starts.
-        m_dialogSeen = m_program.raises(Window::Dialog);
-        m_dialogFocus = kStartItem;
+        m_dialogSeen = raises(Window::Dialog);
+        m_dialogFocus = dialogStartItem();
     }
-    if (m_program.isOpen(Window::Game) && m_program.raises(Window::Game) != m_gameSeen) {
+    if (m_program.isOpen(Window::Game) && raises(Window::Game) != m_gameSeen) {
         // A fresh game window.
-        m_gameSeen = m_program.raises(Window::Game);
+        m_gameSeen = raises(Window::Game);
         m_scroll = 0;
         m_conScroll = 0;
         m_wrappedWidth = -1;
@@ -163,6 +188,12 @@ void Screen::press(Window window, Control control, bool byMouse)
 }
 
 Screen::~Screen() = default;
+
+unsigned Screen::raises(Window window)
+{
+    const WindowView *w = m_program.view().find(window);
+    return w ? w->raises : 0;
+}
 
 // --- input -------------------------------------------------------------------
 
@@ -229,7 +260,7 @@ void Screen::input(unsigned ch, bool isKeyCode)
 void Screen::paste(std::u16string_view text)
 {
     if (page() == Page::Game)
-        m_program.game()->paste(text);
+        m_program.paste(text);
 }
 
 void Screen::click(int row, int column)
@@ -288,7 +319,7 @@ void Screen::gameKey(unsigned ch, bool isKeyCode)
             return;
         }
     }
-    Game &game = *m_program.game();
+    Program &game = m_program;
     if (isKeyCode) {
         switch (ch) {
         case KEY_ENTER: game.key(Key::Enter); m_scroll = 0; break;
@@ -414,7 +445,7 @@ void Screen::drawDialog(int top, int left)
     // the highlighted item is in reverse video.
     for (const windows::Widget &w : windows::kNewGameDialog.widgets) {
         const int row = top + frameRow(w);
-        const int column = left + frameColumn(w, kFrameWidth);
+        const int column = left + frameColumn(windows::kNewGameDialog, w, kFrameWidth);
         const auto item = std::find(items.begin(), items.end(), &w);
         if (w.kind == Kind::Label) {
             put(row, column, w.caption, kFrameWidth - 4, whiteAttr());
@@ -424,7 +455,8 @@ void Screen::drawDialog(int top, int left)
         } else if (item != items.end()) {
             const int index = int(item - items.begin());
             const bool choice = w.kind == Kind::Choice;
-            const bool chosen = choice && m_program.chosen(w.control);
+            const WidgetView *viewed = m_program.view().find(Window::Dialog, w.name);
+            const bool chosen = choice && viewed && viewed->chosen;
             std::u16string text = choice ? std::u16string(chosen ? u"• " : u"  ") : std::u16string();
             text += w.caption;
             attr_t attrs = choice && !chosen ? greyAttr() : whiteAttr() | (choice ? A_BOLD : 0);
@@ -449,10 +481,10 @@ void Screen::drawInfo(int top, int left)
     int paragraphRow = 0;
     for (const windows::Widget &w : windows::form(window).widgets) {
         int row = top + frameRow(w);
-        const int column = left + frameColumn(w, kFrameWidth);
+        const int column = left + frameColumn(windows::form(window), w, kFrameWidth);
         switch (w.kind) {
         case Kind::Label:
-            put(row, column, w.caption, kFrameWidth - 2 - frameColumn(w, kFrameWidth), whiteAttr());
+            put(row, column, w.caption, kFrameWidth - 2 - frameColumn(windows::form(window), w, kFrameWidth), whiteAttr());
             break;
         case Kind::WrappedLabel:
             row = std::max(row, paragraphRow);
@@ -474,7 +506,8 @@ void Screen::drawInfo(int top, int left)
 
 void Screen::drawGame()
 {
-    const GameWindow &w = m_program.game()->window();
+    const View &view = m_program.view();
+    const std::u16string_view output = gameText(view, "txtGame");
     const int panel = COLS - kPanelWidth;
     // The output wraps at a readable measure, a blank column before the
     // separator however wide the terminal is.
@@ -490,16 +523,16 @@ void Screen::drawGame()
     // The last command.
     put(1, 1, u">>", 2, greyAttr());
     attrset(greyAttr());
-    mvaddwstr(1, 4, fitWidthMarked(w.lblAction, panel - 7).c_str());
+    mvaddwstr(1, 4, fitWidthMarked(gameText(view, "lblAction"), panel - 7).c_str());
     attrset(whiteAttr());
 
     // The output box, wrapped again only when its text or width changed.
-    if (m_wrappedWidth != outWidth || m_wrappedText != w.txtGame) {
-        if (m_wrappedText != w.txtGame)
+    if (m_wrappedWidth != outWidth || m_wrappedText != output) {
+        if (m_wrappedText != output)
             m_scroll = 0;
-        m_wrappedText = w.txtGame;
+        m_wrappedText = output;
         m_wrappedWidth = outWidth;
-        m_lines = wrapText(w.txtGame, outWidth);
+        m_lines = wrapText(output, outWidth);
     }
     m_scroll = std::clamp(m_scroll, 0, std::max(0, int(m_lines.size()) - outHeight));
     for (int i = 0; i < outHeight && m_scroll + i < int(m_lines.size()); ++i)
@@ -511,12 +544,12 @@ void Screen::drawGame()
         mvadd_wch(1 + outHeight, panel - 2, WACS_DARROW);
 
     // Inventory, counters, buttons.
-    for (int i = 0; i < kInventorySlots; ++i)
-        put(kInventoryTop + i, panel, w.lblInv[std::size_t(i)], kPanelWidth - 1, whiteAttr());
-    put(kCountersTop, panel, w.lblDiff, kPanelWidth - 1, whiteAttr());
-    put(kCountersTop + 1, panel, w.lblMoney, kPanelWidth - 1, whiteAttr());
-    put(kCountersTop + 2, panel, w.lblSteps, kPanelWidth - 1, whiteAttr());
-    put(kCountersTop + 3, panel, w.lblPoints, kPanelWidth - 1, whiteAttr());
+    int slot = 0;
+    for (const std::string_view name : windows::kInventoryNames)
+        put(kInventoryTop + slot++, panel, gameText(view, name), kPanelWidth - 1, whiteAttr());
+    int counter = 0;
+    for (const std::string_view name : {"lblDiff", "lblMoney", "lblSteps", "lblPoints"})
+        put(kCountersTop + counter++, panel, gameText(view, name), kPanelWidth - 1, whiteAttr());
     int buttonRow = kButtonsTop;
     for (const windows::Widget &b : windows::kGameWindow.widgets) {
         if (b.kind != Kind::Button)
@@ -531,17 +564,19 @@ void Screen::drawGame()
     // The separator and the command line (or the password box in its place).
     drawRule(LINES - 2, 0, COLS);
     // A box that takes no input looks it: its prompt goes grey with its text.
-    put(LINES - 1, 1, u">>", 2, m_program.game()->visibleBox().enabled ? whiteAttr() : greyAttr());
+    const WidgetView *prompt = view.find(Window::Game, "Label1");
+    put(LINES - 1, 1, prompt ? prompt->text : u">>", 2,
+        prompt && prompt->colour == windows::kGrey ? greyAttr() : whiteAttr());
     drawConsole(LINES - 1, 4, COLS - 5);
 }
 
 void Screen::drawConsole(int row, int left, int width)
 {
-    const TextBox &box = m_program.game()->visibleBox();
-    const std::u16string &text = box.text();
+    const WidgetView &box = *m_program.view().visibleBox();
+    const std::u16string_view text = box.text;
     const std::vector<Cell> cells = toCells(text);
-    const int selFrom = box.selStart();
-    const int selTo = selFrom + box.selLength();
+    const int selFrom = box.start;
+    const int selTo = selFrom + box.length;
 
     // Column of every cell, and of the caret.
     int caretColumn = 0;
@@ -572,7 +607,7 @@ void Screen::drawConsole(int row, int left, int width)
         mvadd_wch(row, left + at - m_conScroll, &cell);
     }
     attrset(whiteAttr());
-    if (box.acceptsInput()) {
+    if (box.visible && box.enabled) {
         move(row, left + caretColumn - m_conScroll);
         m_showCursor = true;
     }

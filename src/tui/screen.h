@@ -58,7 +58,7 @@ public:
     // wrote on it, as Ctrl+L asks).
     void repaint() { m_repaint = true; }
     Page page() const;
-    const Game *game() const { return m_program.game(); }
+    const View &view() { return m_program.view(); }
 
 private:
     struct Button {
@@ -71,6 +71,7 @@ private:
     void infoKey(unsigned ch, bool isKeyCode);
     // A press of a button of a window, from the keyboard or the mouse.
     void press(Window window, Control control, bool byMouse = false);
+    unsigned raises(Window window);
 
     void drawPage();
     void drawDialog(int top, int left);
@@ -87,10 +88,10 @@ private:
     Window m_front = Window::Help;   // of help and author, the one brought up last
     unsigned m_gameSeen = 0;         // the game window's openings drawn so far
     unsigned m_dialogSeen = 0;       // and the dialog's
-    int m_dialogFocus = 4;           // the highlighted item of the dialog, "начать" first
+    int m_dialogFocus = 0;           // the highlighted item of the dialog ("начать" as it comes up)
 
     // The output box, wrapped once per text and width.
-    std::u16string m_wrappedText;
+    std::u16string m_wrappedText;   // (kept: the view's text lives only until the next input)
     int m_wrappedWidth = -1;
     std::vector<std::wstring> m_lines;
     int m_scroll = 0;

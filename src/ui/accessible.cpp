@@ -1,6 +1,5 @@
 #include "ui/accessible.h"
 
-#include "ui/form.h"
 
 #include <QAccessible>
 #include <QDBusConnection>
@@ -94,25 +93,48 @@ public:
 
 // A label button: a push button, or a radio button for a choice of a pair,
 // pressed like a click. The dialog's note is static text.
+// The windows' own widgets are told apart by their class names, and a label
+// button's state read from its properties: what screen readers see of the
+// windows needs nothing of how they are built.
+constexpr QLatin1StringView kForm("tarnvale::ui::Form");
+constexpr QLatin1StringView kLabelButton("tarnvale::ui::LabelButton");
+constexpr QLatin1StringView kTabLabel("tarnvale::ui::TabLabel");
+constexpr QLatin1StringView kTitleBar("tarnvale::ui::TitleBar");
+constexpr QLatin1StringView kSeparator("tarnvale::ui::Separator");
+constexpr QLatin1StringView kOutline("tarnvale::ui::Outline");
+
+// A label button as its properties say it is.
+class LabelButtonView {
+public:
+    explicit LabelButtonView(QWidget *button) : m_button(button) {}
+    bool isPlainNote() const { return m_button->property("plainNote").toBool(); }
+    bool isCheckable() const { return m_button->property("checkable").toBool(); }
+    bool isChosen() const { return m_button->property("chosen").toBool(); }
+    void click() const { QMetaObject::invokeMethod(m_button, "click"); }
+
+private:
+    QWidget *m_button;
+};
+
 class LabelButtonAccessible : public LabelAccessible {
 public:
-    explicit LabelButtonAccessible(LabelButton *button) : LabelAccessible(button, QAccessible::PushButton) {}
+    explicit LabelButtonAccessible(QLabel *button) : LabelAccessible(button, QAccessible::PushButton) {}
 
-    LabelButton *button() const { return static_cast<LabelButton *>(widget()); }
+    LabelButtonView button() const { return LabelButtonView(widget()); }
 
     QAccessible::Role role() const override
     {
-        if (button()->isPlainNote())
+        if (button().isPlainNote())
             return QAccessible::StaticText;
-        return button()->isCheckable() ? QAccessible::RadioButton : QAccessible::PushButton;
+        return button().isCheckable() ? QAccessible::RadioButton : QAccessible::PushButton;
     }
 
     QAccessible::State state() const override
     {
         QAccessible::State state = LabelAccessible::state();
-        if (button()->isCheckable()) {
+        if (button().isCheckable()) {
             state.checkable = true;
-            state.checked = button()->isChosen();
+            state.checked = button().isChosen();
         }
         return state;
     }
@@ -120,15 +142,15 @@ public:
     QStringList actionNames() const override
     {
         QStringList names = LabelAccessible::actionNames();
-        if (!button()->isPlainNote())
+        if (!button().isPlainNote())
             names.prepend(QAccessibleActionInterface::pressAction());
         return names;
     }
 
     void doAction(const QString &actionName) override
     {
-        if (actionName == QAccessibleActionInterface::pressAction() && !button()->isPlainNote())
-            button()->click();
+        if (actionName == QAccessibleActionInterface::pressAction() && !button().isPlainNote())
+            button().click();
         else
             LabelAccessible::doAction(actionName);
     }
@@ -143,7 +165,7 @@ public:
 
 bool inOurWindow(const QWidget *widget)
 {
-    return qobject_cast<const Form *>(widget->window()) != nullptr;
+    return widget->window()->inherits(kForm.data());
 }
 
 QAccessibleInterface *makeInterface(const QString &className, QObject *object)
@@ -151,18 +173,18 @@ QAccessibleInterface *makeInterface(const QString &className, QObject *object)
     auto *widget = qobject_cast<QWidget *>(object);
     if (!widget || !inOurWindow(widget))
         return nullptr;
-    if (className == QLatin1StringView(LabelButton::staticMetaObject.className()))
-        return new LabelButtonAccessible(static_cast<LabelButton *>(widget));
-    if (className == QLatin1StringView(Form::staticMetaObject.className()))
+    if (className == kLabelButton)
+        return new LabelButtonAccessible(static_cast<QLabel *>(widget));
+    if (className == kForm)
         return new QAccessibleWidget(widget, QAccessible::Window);
-    if (className == QLatin1StringView(TitleBar::staticMetaObject.className()))
+    if (className == kTitleBar)
         return new QAccessibleWidget(widget, QAccessible::Graphic);
-    if (className == QLatin1StringView(Separator::staticMetaObject.className()))
+    if (className == kSeparator)
         return new QAccessibleWidget(widget, QAccessible::Separator);
-    if (className == QLatin1StringView(Outline::staticMetaObject.className()))
+    if (className == kOutline)
         return new QAccessibleWidget(widget, QAccessible::Whitespace);
     if (className == QLatin1StringView(QLabel::staticMetaObject.className())
-        || className == QLatin1StringView(TabLabel::staticMetaObject.className()))
+        || className == kTabLabel)
         return new LabelAccessible(static_cast<QLabel *>(widget));
     return nullptr;
 }

@@ -16,7 +16,8 @@ namespace tarnvale::ui {
 // would reach AT-SPI as text) and the white outline a filler, which screen
 // readers pass over.
 //
-// Installed once, before the first window is made; later calls do nothing.
+// Installed once, before the first window is made (after the application
+// object, whose own factories it must come after); later calls do nothing.
 void installAccessibility();
 
 // Sets the accessible name and description of a widget.

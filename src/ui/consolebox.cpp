@@ -1,7 +1,6 @@
 #include "ui/consolebox.h"
 
 #include "ui/qtstrings.h"
-#include "engine/game.h"
 
 #include <QKeyEvent>
 #include <QStyle>
@@ -12,8 +11,8 @@
 
 namespace tarnvale::ui {
 
-ConsoleBox::ConsoleBox(QWidget *parent, Game &game, Which which, std::function<void()> afterInput)
-    : QLineEdit(parent), m_game(game), m_which(which), m_afterInput(std::move(afterInput))
+ConsoleBox::ConsoleBox(QWidget *parent, Program &program, std::string_view name, std::function<void()> afterInput)
+    : QLineEdit(parent), m_program(program), m_name(name), m_afterInput(std::move(afterInput))
 {
     setFrame(false);
     // The text at the top of the box, a fixed distance below its edge, so that
@@ -26,7 +25,8 @@ ConsoleBox::ConsoleBox(QWidget *parent, Game &game, Which which, std::function<v
     // dictation setting the text, reaches the game too. (The game's own
     // updates come with signals blocked.)
     connect(this, &QLineEdit::textChanged, this, [this](const QString &now) {
-        if (m_eventDepth == 0 && now != qtView(engineBox().text()))
+        const WidgetView *box = viewedBox();
+        if (m_eventDepth == 0 && box && now != qtView(box->text))
             takeEdit(now);
     });
 }
@@ -62,18 +62,18 @@ int ConsoleBox::textBaseline() const
     return contents.top() + kLineEditMargin + fontMetrics().ascent();
 }
 
-const TextBox &ConsoleBox::engineBox() const
+const WidgetView *ConsoleBox::viewedBox() const
 {
-    return m_which == Which::Command ? m_game.window().txtCon : m_game.window().txtPwd;
+    return m_program.view().find(Window::Game, m_name);
 }
 
-void ConsoleBox::showBox(const TextBox &box)
+void ConsoleBox::showBox(const WidgetView &box)
 {
     const QSignalBlocker blocker(this);
-    if (text() != qtView(box.text()))
-        setText(toQString(box.text()));
-    const int start = box.selStart();
-    const int length = box.selLength();
+    if (text() != qtView(box.text))
+        setText(toQString(box.text));
+    const int start = box.start;
+    const int length = box.length;
     if (length > 0) {
         // The caret stands at the end of the selection, as after selecting
         // with the mouse from left to right.
@@ -121,27 +121,28 @@ void ConsoleBox::keyPressEvent(QKeyEvent *event)
         QLineEdit::keyPressEvent(event);
         return;
     }
-    m_game.key(*key);
+    m_program.key(*key);
     m_engineTouched = true;
     event->accept();
 }
 
 void ConsoleBox::tellSelection()
 {
-    if (text() != qtView(engineBox().text()))
+    const WidgetView *box = viewedBox();
+    if (!box || text() != qtView(box->text))
         return;
     const int start = hasSelectedText() ? selectionStart() : cursorPosition();
     const int length = hasSelectedText() ? selectionLength() : 0;
-    if (start == engineBox().selStart() && length == engineBox().selLength())
+    if (start == box->start && length == box->length)
         return;
-    m_game.select(start, length);
+    m_program.select(start, length);
 }
 
 void ConsoleBox::takeEdit(const QString &now)
 {
     // The engine tells typing from any other edit, and keeps a pasted or
     // dropped text up to its first line break.
-    m_game.edit(u16View(now), cursorPosition());
+    m_program.edit(u16View(now), cursorPosition());
     m_engineTouched = true;
     // An edit from outside an input event (the context menu's paste) is shown
     // once the widget has finished with it.

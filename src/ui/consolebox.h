@@ -2,7 +2,7 @@
 
 #include <QLineEdit>
 
-#include "engine/game.h"
+#include "engine/program.h"
 
 #include <functional>
 #include <optional>
@@ -17,15 +17,15 @@ namespace tarnvale::ui {
 class ConsoleBox : public QLineEdit {
     Q_OBJECT
 public:
-    enum class Which { Command, Password };
+    // `name` is the box's in the description (txtCon, txtPwd). afterInput
+    // runs once the program has taken a key or an edit; it is expected to
+    // show the program's view again (showBox among the rest).
+    ConsoleBox(QWidget *parent, Program &program, std::string_view name, std::function<void()> afterInput);
 
-    // afterInput runs once the engine has taken a key or an edit; it is
-    // expected to show the engine's window again (showBox among the rest).
-    ConsoleBox(QWidget *parent, Game &game, Which which, std::function<void()> afterInput);
-
-    // Makes the widget show the engine's box: text, caret, selection,
-    // visibility and enabled state. Nothing is rewritten that already agrees.
-    void showBox(const TextBox &box);
+    // Makes the widget show the box as the view has it: text, caret,
+    // selection, visibility and enabled state. Nothing is rewritten that
+    // already agrees.
+    void showBox(const WidgetView &box);
 
     // The game's key for a key press, none for the keys the widget edits with.
     static std::optional<Key> gameKey(int qtKey);
@@ -38,13 +38,14 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
-    const TextBox &engineBox() const;
+    // The box as the program has it now.
+    const WidgetView *viewedBox() const;
     void tellSelection();
     void takeEdit(const QString &text);
     void finishInput();
 
-    Game &m_game;
-    Which m_which;
+    Program &m_program;
+    std::string_view m_name;
     std::function<void()> m_afterInput;
     int m_eventDepth = 0;
     bool m_engineTouched = false;

@@ -27,6 +27,8 @@ namespace tarnvale::ui {
 
 namespace {
 
+using Keyboard = Desktop::Keyboard;
+
 // A window counts as open until it is closed; a closed one is hidden and
 // only waits to be destroyed. (A window is kept as a QWidget: while it is
 // being destroyed it is no Form any more.)
@@ -49,8 +51,6 @@ void closeWindow(QPointer<QWidget> &window)
 // come up beside the game without it when they are clicked (the player goes
 // on typing in the game's input box), and with it when they are opened from
 // the keyboard, so that a screen reader goes there and reads them.
-enum class Keyboard { Take, Leave };
-
 // Whether the compositor places every top-level window itself (Wayland):
 // there help and author are panels fixed beside the game instead.
 bool compositorPlacesWindows()
@@ -128,12 +128,11 @@ protected:
 
 QPoint placeBeside(const QRect &game, const QSize &size, const QRect &screen, const QList<QRect> &taken)
 {
-    constexpr int kGap = 8;
     const auto box = [](const QRect &r) { return Box{r.x(), r.y(), r.width(), r.height()}; };
     std::vector<Box> others;
     for (const QRect &other : taken)
         others.push_back(box(other));
-    const Box place = Program::placeBeside(box(game), size.width(), size.height(), box(screen), others, kGap);
+    const Box place = Program::placeBeside(box(game), size.width(), size.height(), box(screen), others, windows::kGapPixels);
     return QPoint(place.x, place.y);
 }
 
@@ -215,7 +214,7 @@ Form *Desktop::make(Window window)
         centre(made);
         break;
     case Window::Game:
-        made = new frmTargame(*m_program.game());
+        made = new frmTargame(m_program);
         centre(made);
         break;
     case Window::Help:
@@ -230,7 +229,7 @@ Form *Desktop::make(Window window)
     connect(made, &Form::pressed, this, [this, window](Control control, qint64 at, bool byMouse) {
         press(window, control, at, byMouse);
     });
-    connect(made, &Form::appeared, this, [this, window](qint64 at) { m_program.appeared(window, at); });
+    connect(made, &Form::appeared, this, [this, window](qint64 at) { m_program.shown(window, at); });
     made->installEventFilter(this);
     if (window == Window::Help || window == Window::Author) {
         for (QWidget *part : made->findChildren<QWidget *>())
@@ -254,12 +253,12 @@ void Desktop::sync()
         if (fresh)
             slot(window) = make(window);
         auto *form = qobject_cast<Form *>(slot(window).data());
-        const unsigned raises = m_program.raises(window);
-        if (fresh || m_raised[std::size_t(window)] != raises) {
-            m_raised[std::size_t(window)] = raises;
-            bringUp(form, m_program.keyboardGoesTo(window) ? Keyboard::Take : Keyboard::Leave);
+        const WindowView *viewed = m_program.view().find(window);
+        if (fresh || m_raised[std::size_t(window)] != viewed->raises) {
+            m_raised[std::size_t(window)] = viewed->raises;
+            bringUp(form, keyboardFor(window));
             if (!fresh)
-                m_program.appeared(window, nowMillis());
+                m_program.shown(window, nowMillis());
         }
     }
     for (const Window window : {Window::Dialog, Window::Game}) {
@@ -273,6 +272,12 @@ void Desktop::sync()
     }
     if (frmNew *dialog = newGameDialog())
         dialog->refresh();
+}
+
+Desktop::Keyboard Desktop::keyboardFor(Window window)
+{
+    const WindowView *viewed = m_program.view().find(window);
+    return viewed && viewed->keyboard ? Keyboard::Take : Keyboard::Leave;
 }
 
 Form *Desktop::mainWindow() const
@@ -294,7 +299,7 @@ void Desktop::openBeside(Form *window, Window which)
         // A panel placed beside the window it belongs to, in that window's
         // own coordinates; where the screen's edge is, only the compositor
         // knows.
-        window->setWindowFlags(besideTheGame(m_program.keyboardGoesTo(which) ? Keyboard::Take : Keyboard::Leave));
+        window->setWindowFlags(besideTheGame(keyboardFor(which)));
         window->winId();
         window->windowHandle()->setTransientParent(main->windowHandle());
         screenRect = QRect();
@@ -318,7 +323,7 @@ void Desktop::anchorBeside()
         if (!panel || !main)
             continue;
         const Qt::WindowFlags wanted =
-            besideTheGame(m_program.keyboardGoesTo(which) ? Keyboard::Take : Keyboard::Leave);
+            besideTheGame(keyboardFor(which));
         if (panel->windowHandle()->transientParent() == main->windowHandle() && panel->windowFlags() == wanted)
             continue;
         m_reshowing = true;

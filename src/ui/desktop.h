@@ -67,7 +67,10 @@ public:
     frmHelp *helpWindow() const;
     frmAuthor *authorWindow() const;
 
-    const Program &program() const { return m_program; }
+    Program &program() { return m_program; }
+
+    // Whether a window takes the keyboard as it comes up.
+    enum class Keyboard { Take, Leave };
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -81,6 +84,7 @@ private:
     void openBeside(Form *window, Window which);
     void anchorBeside();
     Form *mainWindow() const;
+    Keyboard keyboardFor(Window window);
     void giveTheGameTheKeyboard(const QWidget *closing);
     QPointer<QWidget> &slot(Window window) { return m_windows[std::size_t(window)]; }
     Form *shown(Window window) const;

@@ -1,5 +1,6 @@
-// The entry point of the windows' module: the executable loads the module
-// only when it opens the windows and looks this function up by its name.
+// The entry point of the windows' module (desktopentry.h).
+#include "ui/desktopentry.h"
+
 #include "ui/desktop.h"
 
 extern "C" Q_DECL_EXPORT int tarnvale_run_desktop(int *argc, char **argv, tarnvale::GameSettings *settings,

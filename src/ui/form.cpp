@@ -287,7 +287,7 @@ Form::Form(const windows::Form &description, QWidget *parent)
     const windows::Rect outline = description.outline;
     m_outline = new Outline(this);
     m_outline->setGeometry(twipRect(outline.left, outline.top, outline.width, outline.height));
-    describe(m_outline, toQString(windows::kFrameAccessibleName));
+    describe(m_outline, toQString(windows::kDescription.frameName));
     m_titleBar = new TitleBar(this);
 }
 
@@ -327,6 +327,7 @@ void Form::build()
             made = m_titleBar;
             break;
         case Kind::Label:
+        case Kind::Prompt:
             made = addLabel(this, name, geometryOf(w.rect), caption, colourOf(w.colour));
             break;
         case Kind::Counter:

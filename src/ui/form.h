@@ -42,6 +42,10 @@ protected:
 
 class LabelButton : public TabLabel {
     Q_OBJECT
+    // What screen readers are told of it.
+    Q_PROPERTY(bool plainNote READ isPlainNote)
+    Q_PROPERTY(bool checkable READ isCheckable)
+    Q_PROPERTY(bool chosen READ isChosen)
 public:
     LabelButton(QWidget *parent, Control control);
     Control control() const { return m_control; }

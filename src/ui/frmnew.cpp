@@ -2,20 +2,23 @@
 
 namespace tarnvale::ui {
 
-frmNew::frmNew(const Program &program, QWidget *parent)
-    : Form(windows::kNewGameDialog, parent), m_program(program)
+frmNew::frmNew(Program &program, QWidget *parent) : Form(windows::kNewGameDialog, parent), m_program(program)
 {
     build();
     refresh();
-    // Enter starts the game straight away; Tab walks through the choices.
-    button(Control::Start)->setFocus();
+    // The dialog comes up with the keyboard where the description says
+    // (on "начать", so that Enter starts); Tab walks through the choices.
+    button(description().keyboardControl)->setFocus();
 }
 
 void frmNew::refresh()
 {
-    for (const windows::ChoicePair &pair : windows::kChoicePairs) {
-        for (const Control choice : {pair.first, pair.second})
-            button(choice)->setChosen(m_program.chosen(choice));
+    const WindowView *shown = m_program.view().find(Window::Dialog);
+    if (!shown)
+        return;
+    for (const WidgetView &w : shown->widgets) {
+        if (w.widget->kind == windows::Kind::Choice)
+            button(w.widget->control)->setChosen(w.chosen);
     }
     setTextColour(button(Control::Note), kUnchosen);
 }

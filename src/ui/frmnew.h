@@ -9,13 +9,13 @@ namespace tarnvale::ui {
 class frmNew : public Form {
     Q_OBJECT
 public:
-    explicit frmNew(const Program &program, QWidget *parent = nullptr);
+    explicit frmNew(Program &program, QWidget *parent = nullptr);
 
     // Shows which choice of each pair is taken.
     void refresh();
 
 private:
-    const Program &m_program;
+    Program &m_program;
 };
 
 } // namespace tarnvale::ui

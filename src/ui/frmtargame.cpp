@@ -31,15 +31,31 @@ const QString kScrollBarStyle = u"QScrollBar:vertical { background: black; width
 
 } // namespace
 
-frmTargame::frmTargame(Game &game, QWidget *parent) : Form(windows::kGameWindow, parent), m_game(game)
+frmTargame::frmTargame(Program &program, QWidget *parent) : Form(windows::kGameWindow, parent), m_program(program)
 {
     setUp();
 }
 
+namespace {
+
+// A program of its own whose game starts at once with the settings given.
+std::unique_ptr<Program> ownProgram(GameSettings &settings, const Story &story, std::function<void()> launchMusic)
+{
+    const GameSettings chosen = settings;
+    auto program = std::make_unique<Program>(settings, story, std::move(launchMusic));
+    program->start();
+    program->press(Window::Dialog, chosen.easyMode != kFalse ? Control::Easy : Control::Hard, 0);
+    program->press(Window::Dialog, chosen.musicOn != kFalse ? Control::MusicOn : Control::MusicOff, 0);
+    program->press(Window::Dialog, Control::Start, 0);
+    return program;
+}
+
+} // namespace
+
 frmTargame::frmTargame(GameSettings &settings, const Story &story, std::function<void()> launchMusic,
                        QWidget *parent)
     : Form(windows::kGameWindow, parent),
-      m_ownGame(std::make_unique<Game>(settings, story, std::move(launchMusic))), m_game(*m_ownGame)
+      m_ownProgram(ownProgram(settings, story, std::move(launchMusic))), m_program(*m_ownProgram)
 {
     setUp();
     // A window of its own, with no program around it: "выход" still ends
@@ -54,15 +70,8 @@ void frmTargame::setUp()
 {
     build();
     const auto label = [this](const char *name) { return findChild<QLabel *>(QString::fromLatin1(name)); };
-    m_lblAction = label("lblAction");
-    for (int i = 0; i < kInventorySlots; ++i) {
-        m_lblInv[std::size_t(i)] = label(windows::kInventoryNames[i].data());
-        m_lblInv[std::size_t(i)]->setProperty("index", i);
-    }
-    m_lblDiff = label("lblDiff");
-    m_lblMoney = label("lblMoney");
-    m_lblSteps = label("lblSteps");
-    m_lblPoints = label("lblPoints");
+    for (int i = 0; i < int(std::size(windows::kInventoryNames)); ++i)
+        label(windows::kInventoryNames[i].data())->setProperty("index", i);
     m_prompt = label("Label1");
     // The prompt stands on the typed text's baseline.
     m_prompt->move(m_prompt->x(),
@@ -87,8 +96,7 @@ QWidget *frmTargame::makeWidget(const windows::Widget &widget)
     const QString name = QString::fromLatin1(widget.name);
     if (widget.kind == windows::Kind::Input) {
         const bool password = widget.name == "txtPwd";
-        auto *box = new ConsoleBox(this, m_game, password ? ConsoleBox::Which::Password : ConsoleBox::Which::Command,
-                                   [this] { refresh(); });
+        auto *box = new ConsoleBox(this, m_program, widget.name, [this] { refresh(); });
         box->setObjectName(name);
         box->setGeometry(geometry);
         box->setVisible(!password);
@@ -131,48 +139,63 @@ frmTargame::~frmTargame() = default;
 
 void frmTargame::refresh()
 {
-    const GameWindow &shown = m_game.window();
-
-    if (shown.txtGame != m_shownOutput) {
-        m_shownOutput = shown.txtGame;
-        showOutput(toQString(shown.txtGame));
+    const View &view = m_program.view();
+    const WindowView *shown = view.find(Window::Game);
+    if (!shown)
+        return;
+    ConsoleBox *wasVisible = visibleBox();
+    const WidgetView *command = nullptr;
+    const WidgetView *password = nullptr;
+    for (const WidgetView &w : shown->widgets) {
+        switch (w.widget->kind) {
+        case windows::Kind::Output:
+            if (w.text != m_shownOutput) {
+                m_shownOutput = w.text;
+                showOutput(toQString(w.text));
+            }
+            break;
+        case windows::Kind::Counter:
+        case windows::Kind::InventorySlot: {
+            auto *label = findChild<QLabel *>(QString::fromLatin1(w.widget->name));
+            setCaption(label, qtView(w.text));
+            // Tab stops at the items carried, not at the empty slots.
+            if (w.widget->kind == windows::Kind::InventorySlot)
+                label->setFocusPolicy(w.text.empty() ? Qt::NoFocus : Qt::TabFocus);
+            break;
+        }
+        case windows::Kind::Input:
+            (w.widget->name == "txtPwd" ? password : command) = &w;
+            break;
+        case windows::Kind::Prompt:
+            // A box that takes no input looks it: its prompt goes grey with its text.
+            setTextColour(m_prompt, QColor(w.colour.r, w.colour.g, w.colour.b));
+            break;
+        case windows::Kind::List:
+            // The dictionary the easy game completes from, hidden.
+            if (m_lstItems->count() != view.listSize) {
+                m_lstItems->clear();
+                for (std::u16string_view phrase : m_program.story().dictionary.first(std::size_t(view.listSize)))
+                    m_lstItems->addItem(toQString(phrase));
+            }
+            if (m_lstItems->currentRow() != view.listIndex)
+                m_lstItems->setCurrentRow(view.listIndex);
+            break;
+        default:
+            break;
+        }
     }
-
-    setCaption(m_lblAction, qtView(shown.lblAction));
-    for (std::size_t i = 0; i < m_lblInv.size(); ++i) {
-        setCaption(m_lblInv[i], qtView(shown.lblInv[i]));
-        // Tab stops at the items carried, not at the empty slots.
-        m_lblInv[i]->setFocusPolicy(shown.lblInv[i].empty() ? Qt::NoFocus : Qt::TabFocus);
-    }
-    setCaption(m_lblDiff, qtView(shown.lblDiff));
-    setCaption(m_lblMoney, qtView(shown.lblMoney));
-    setCaption(m_lblSteps, qtView(shown.lblSteps));
-    setCaption(m_lblPoints, qtView(shown.lblPoints));
-
-    if (m_lstItems->count() != shown.lstItems.size()) {
-        m_lstItems->clear();
-        for (std::u16string_view phrase : shown.lstItems)
-            m_lstItems->addItem(toQString(phrase));
-    }
-    if (m_lstItems->currentRow() != shown.lstItemsIndex)
-        m_lstItems->setCurrentRow(shown.lstItemsIndex);
-
     // The box that appears is shown before the other one hides, and takes
     // the keyboard focus with it.
-    const bool passwordBefore = !m_txtPwd->isHidden();
-    if (shown.txtPwd.visible) {
-        m_txtPwd->showBox(shown.txtPwd);
-        m_txtCon->showBox(shown.txtCon);
+    if (view.passwordShown) {
+        m_txtPwd->showBox(*password);
+        m_txtCon->showBox(*command);
     } else {
-        m_txtCon->showBox(shown.txtCon);
-        m_txtPwd->showBox(shown.txtPwd);
+        m_txtCon->showBox(*command);
+        m_txtPwd->showBox(*password);
     }
-    if (passwordBefore != shown.txtPwd.visible)
+    if (visibleBox() != wasVisible)
         visibleBox()->setFocus();
     tellAnswer();
-    // A box that takes no input looks it: its prompt goes grey with its text.
-    if (m_prompt)
-        setTextColour(m_prompt, visibleBox()->isEnabled() ? kWhite : kGrey);
 }
 
 void frmTargame::focusInputBox()
@@ -190,9 +213,10 @@ void frmTargame::tellAnswer()
     // A screen reader hears every answer once, where the player is, also
     // when it is the same as the last one: the opening scene once the
     // command box has the keyboard, every reply as it comes.
-    if (m_game.turns() != m_toldTurns && visibleBox()->hasFocus()) {
-        m_toldTurns = m_game.turns();
-        announce(visibleBox(), toQString(m_game.answer()));
+    const View &view = m_program.view();
+    if (view.inGame && view.turns != m_toldTurns && visibleBox()->hasFocus()) {
+        m_toldTurns = view.turns;
+        announce(visibleBox(), toQString(view.answer()));
     }
 }
 
@@ -219,7 +243,8 @@ void frmTargame::showOutput(const QString &text)
     cursor.setBlockFormat(lines);
     cursor.insertText(QString(text).replace(u"\r\n"_s, u"\n"_s));
     cursor.endEditBlock();
-    if (m_game.window().txtCon.enabled) {
+    const WidgetView *command = m_program.view().find(Window::Game, "txtCon");
+    if (!command || command->enabled) {
         // Every reply is read from its first line.
         m_txtGame->moveCursor(QTextCursor::Start);
         m_txtGame->verticalScrollBar()->setValue(0);

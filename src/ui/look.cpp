@@ -53,7 +53,7 @@ QFont windowFont()
     font.setStyleHint(QFont::SansSerif);
     // Pixels, not points: the layout is in device-independent pixels, so the
     // text has to scale with it whatever the logical dpi of the screen is.
-    font.setPixelSize(13);
+    font.setPixelSize(windows::kTextPixels);
     font.setWeight(QFont::Bold);
     return font;
 }
@@ -63,7 +63,7 @@ QFont noteFont()
     QFont font;
     font.setFamilies({u"Tahoma"_s, u"DejaVu Sans"_s, u"Liberation Sans"_s, u"Arial"_s});
     font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(12);   // 9 points at 96 dpi
+    font.setPixelSize(windows::kNotePixels);
     font.setWeight(QFont::Bold);
     return font;
 }

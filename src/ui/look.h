@@ -8,6 +8,8 @@
 #include <QRect>
 #include <QString>
 
+#include "engine/description.h"
+
 class QImage;
 class QLabel;
 class QPainter;
@@ -15,24 +17,24 @@ class QWidget;
 
 namespace tarnvale::ui {
 
-// The windows are laid out in twips, 15 of them to a (device-independent)
-// pixel.
-inline constexpr int kTwipsPerPixel = 15;
-constexpr int px(int twips) { return twips / kTwipsPerPixel; }
+// The windows are laid out in twips, a (device-independent) pixel being
+// the description's number of them.
+constexpr int px(int twips) { return windows::pixels(twips); }
 constexpr QRect twipRect(int left, int top, int width, int height)
 {
     return QRect(px(left), px(top), px(width), px(height));
 }
 
-// The colours of the black-and-white windows.
-inline const QColor kBlack{0, 0, 0};
-inline const QColor kWhite{255, 255, 255};
-inline const QColor kGrey{128, 128, 128};       // the marker and the last command
-inline const QColor kUnchosen{170, 170, 170};   // the option not chosen in the dialog
+// The colours of the black-and-white windows, as described.
+inline QColor qtColour(windows::Colour c) { return QColor(c.r, c.g, c.b); }
+inline const QColor kBlack = qtColour(windows::kBlack);
+inline const QColor kWhite = qtColour(windows::kWhite);
+inline const QColor kGrey = qtColour(windows::kGrey);           // the marker and the last command
+inline const QColor kUnchosen = qtColour(windows::kUnchosen);   // the option not chosen in the dialog
 
 // The distance between the lines of a text of several lines: the original
 // face's 16-pixel cell, whatever the chosen face's own spacing is.
-inline constexpr int kLinePitch = 16;
+inline constexpr int kLinePitch = windows::kLinePitchPixels;
 
 // The face of every text in the windows: bold, 13 pixels high (9.75 points
 // at 96 dpi), from a family with Cyrillic letters.

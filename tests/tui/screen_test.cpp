@@ -2,7 +2,7 @@
 // with a made-up story whose replies are longer than any of the game's: the
 // output box's paging, the command line's scrolling, the labels' widths.
 
-#include "engine/game.h"
+#include "engine/scene.h"
 #include "story/dictionary.h"
 #include "story/story.h"
 #include "tui/curses.h"
@@ -30,25 +30,25 @@ std::u16string numbered(int n)
 const RuleTable &longRules()
 {
     static const RuleTable rules = {
-        {"a reply of sixty lines", {u"длинно"}, [](Game &game) {
+        {"a reply of sixty lines", {u"длинно"}, [](Scene &game) {
              std::u16string text;
              for (int i = 1; i <= 60; ++i)
                  text += (i > 1 ? u"\r\n" : u"") + numbered(i);
              game.reply(text);
          }},
-        {"an item with a long name", {u"предмет"}, [](Game &game) {
+        {"an item with a long name", {u"предмет"}, [](Scene &game) {
              game.putItem(u"очень-очень длинное название предмета");
          }},
     };
     return rules;
 }
 
-void checkPassword(Game &, std::u16string_view) {}
+void checkPassword(Scene &, std::u16string_view) {}
 
 const LocationScript kOnePlace[] = {{longRules}};
 const RuleTable kNothingEverywhere;
 const Story kLongStory{kOnePlace, &kNothingEverywhere, checkPassword, tarnvaleStory().captions,
-                       story::kWords, story::kDictionary};
+                       story::kWords, story::kDictionary, tarnvaleStory().flagNames, tarnvaleStory().windows};
 
 std::wstring row(int r)
 {
@@ -158,7 +158,7 @@ private Q_SLOTS:
         key(screen, L'\r');
         QVERIFY(row(1).starts_with(L" >> 漢漢"));
         QVERIFY(row(1).size() < 60);
-        QCOMPARE(screen.game()->window().lblAction.size(), std::size_t(60));
+        QCOMPARE(screen.view().find(Window::Game, "lblAction")->text.size(), std::size_t(60));
         // An inventory caption wider than the column is cut, not wrapped.
         type(screen, L"предмет");
         key(screen, L'\r');

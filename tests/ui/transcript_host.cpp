@@ -108,7 +108,7 @@ public:
         QWidget *w = game();
         const auto text = [w](const char *name) { return child<QLabel>(w, name)->text(); };
         QJsonArray inventory;
-        for (int i = 0; i < kInventorySlots; ++i)
+        for (int i = 0; i < int(std::size(windows::kInventoryNames)); ++i)
             inventory.append(text(("lblInv" + std::to_string(i)).c_str()));
         const auto *con = child<QLineEdit>(w, "txtCon");
         const auto *pwd = child<QLineEdit>(w, "txtPwd");

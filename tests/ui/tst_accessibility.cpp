@@ -219,7 +219,7 @@ void AccessibilityTest::inventorySlotsAreReadWithTheirContent()
 {
     GameSettings settings;
     std::unique_ptr<frmTargame> game(new frmTargame(settings, windowTestStory()));
-    for (int i = 0; i < kInventorySlots; ++i) {
+    for (int i = 0; i < int(std::size(windows::kInventoryNames)); ++i) {
         const QByteArray name = "lblInv" + QByteArray::number(i);
         QAccessibleInterface *slot = accessible(game.get(), name.constData());
         QCOMPARE(slot->role(), QAccessible::StaticText);
@@ -415,7 +415,7 @@ void AccessibilityTest::otherKeysLeaveALabelButtonAlone()
     typeText(button, u"новая"_s);
     QCOMPARE(newGame.size(), 0);
     QVERIFY(program.desktop.gameWindow());
-    QCOMPARE(game->game().state().moveCount, 0);
+    QCOMPARE(stateOf(game->program()).moveCount, 0);
 }
 
 void AccessibilityTest::commandBoxKeepsItsKeys()
@@ -432,7 +432,7 @@ void AccessibilityTest::commandBoxKeepsItsKeys()
     QCOMPARE(QApplication::focusWidget(), con);
     typeText(QApplication::focusWidget(), u"осмотреться"_s);
     pressKey(QApplication::focusWidget(), Qt::Key_Return);
-    QCOMPARE(game->game().state().moveCount, 1);
+    QCOMPARE(stateOf(game->program()).moveCount, 1);
     QCOMPARE(child<QLabel>(game, "lblAction")->text(), u"осмотреться"_s);
     pressKey(QApplication::focusWidget(), Qt::Key_Up);
     QCOMPARE(con->text(), u"осмотреться"_s);

@@ -43,7 +43,7 @@ struct EasyGame {
                  expStart);                                                                                       \
         QCOMPARE((g).box->selectionLength(), expLength);                                                      \
         QCOMPARE((g).box->cursorPosition(), (expStart) + (expLength));                                           \
-        const TextBox &engineBox = (g).form->game().window().txtCon;                                       \
+        const ViewedBox engineBox((g).form->program(), "txtCon");                                       \
         QCOMPARE(engineBox.text(), QString(expText));                                                            \
         QCOMPARE(engineBox.selStart(), expStart);                                                                \
         QCOMPARE(engineBox.selLength(), expLength);                                                              \

@@ -336,7 +336,7 @@ void DesktopTest::newGameTwiceGivesFreshGames()
         play(program.commandBox(), u"осмотреть урну"_s);
         play(program.commandBox(), u"в магазин"_s);
         QCOMPARE(program.gameLabel("lblInv0"), u"пустая пачка сигарет"_s);
-        QVERIFY(before->game().state().location != story::kStreet);
+        QVERIFY(stateOf(before->program()).location != story::kStreet);
 
         program.clickInGame("lblNew");
         program.clickInDialog("lblStart");
@@ -345,12 +345,12 @@ void DesktopTest::newGameTwiceGivesFreshGames()
 
         frmTargame *game = program.desktop.gameWindow();
         QVERIFY(game);
-        QCOMPARE(game->game().state(), (GameState{.moveCount = 0, .points = 0, .money = 60}));
+        QCOMPARE(stateOf(game->program()), (GameState{.moveCount = 0, .points = 0, .money = 60}));
         QCOMPARE(program.gameLabel("lblMoney"), u"60 руб."_s);
         QCOMPARE(program.gameLabel("lblPoints"), u"0 очков"_s);
         QCOMPARE(program.gameLabel("lblSteps"), u"0 ходов"_s);
         QCOMPARE(program.gameLabel("lblAction"), QString());
-        for (int i = 0; i < kInventorySlots; ++i)
+        for (int i = 0; i < int(std::size(windows::kInventoryNames)); ++i)
             QCOMPARE(child<QLabel>(game, qPrintable(u"lblInv"_s + QString::number(i)))->text(), QString());
         QCOMPARE(shownOutput(game), tarnvaleStory().captions.txtGame);
         QVERIFY(program.commandBox()->isEnabled());

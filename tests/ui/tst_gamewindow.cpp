@@ -44,7 +44,7 @@ struct TestWindow {
     QLineEdit *con() const { return child<QLineEdit>(form, "txtCon"); }
     QLineEdit *pwd() const { return child<QLineEdit>(form, "txtPwd"); }
     QString label(const char *name) const { return child<QLabel>(form, name)->text(); }
-    const TextBox &conBox() const { return form->game().window().txtCon; }
+    ViewedBox conBox() const { return ViewedBox(form->program(), "txtCon"); }
 
     GameSettings settings;
     QPointer<frmTargame> form;
@@ -253,7 +253,7 @@ void GameWindowTest::enterSubmitsTheTypedCommand()
     pressKey(w.con(), Qt::Key_Return);
     QCOMPARE(w.label("lblSteps"), u"3 ходов"_s);
     QCOMPARE(w.label("lblAction"), QString());
-    QCOMPARE(w.form->game().state().moveCount, 3);
+    QCOMPARE(stateOf(w.form->program()).moveCount, 3);
 }
 
 void GameWindowTest::outputShowsEveryReplyFromTheTop()
@@ -416,8 +416,7 @@ void GameWindowTest::pasteStopsAtTheFirstLineBreak()
         pressKey(box, Qt::Key_V, Qt::ControlModifier);
         QCOMPARE(box->text(), expected);
         QCOMPARE(box->cursorPosition(), expected.size());
-        const TextBox &engine = name == QByteArrayView("txtCon") ? w.form->game().window().txtCon
-                                                                 : w.form->game().window().txtPwd;
+        const ViewedBox engine(w.form->program(), name == QByteArrayView("txtCon") ? "txtCon" : "txtPwd");
         QCOMPARE(engine.text(), expected);
         QCOMPARE(engine.selStart(), int(expected.size()));
         // and Enter submits what is shown
@@ -520,7 +519,7 @@ void GameWindowTest::passwordBoxTakesTheCommandBoxPlace()
 
     // a wrong attempt: shown as the last command, no move
     typeText(w.pwd(), u"Lyra"_s);
-    QCOMPARE(w.form->game().window().txtPwd.text(), u"Lyra"_s);
+    QCOMPARE(ViewedBox(w.form->program(), "txtPwd").text(), u"Lyra"_s);
     pressKey(w.pwd(), Qt::Key_Return);
     QCOMPARE(w.pwd()->text(), QString());
     QCOMPARE(w.label("lblAction"), u"Lyra"_s);

@@ -1,5 +1,7 @@
 #include "uitest.h"
 
+#include "engine/scene.h"
+
 #include "story/story.h"
 
 #include <QApplication>
@@ -54,16 +56,16 @@ QString longReply()
 const RuleTable &rules()
 {
     static const RuleTable table = {
-        {"the computer asks for its password", {u"компьютер"}, [](Game &g) {
+        {"the computer asks for its password", {u"компьютер"}, [](Scene &g) {
              g.reply(u"Введите пароль:");
              g.showPasswordBox();
          }},
-        {"the game ends", {u"конец"}, [](Game &g) { g.GameOver(); }},
-        {"an item", {u"взять"}, [](Game &g) {
+        {"the game ends", {u"конец"}, [](Scene &g) { g.gameOver(); }},
+        {"an item", {u"взять"}, [](Scene &g) {
              g.reply(u"Взял.");
              g.putItem(u"пустая пачка сигарет");
          }},
-        {"a long reply", {u"длинно"}, [](Game &g) {
+        {"a long reply", {u"длинно"}, [](Scene &g) {
              static const std::u16string text(u16View(longReply()));
              g.reply(text);
          }},
@@ -74,7 +76,7 @@ const RuleTable &rules()
 // One place, the same everywhere.
 const LocationScript kEverywhere[] = {{rules}};
 
-void checkPassword(Game &game, std::u16string_view attempt)
+void checkPassword(Scene &game, std::u16string_view attempt)
 {
     if (attempt == u"lyra") {
         game.reply(u"принято");
@@ -90,8 +92,14 @@ const Story &windowTestStory()
 {
     // The real story's words, so that the windows show what they always show.
     const Story &real = tarnvaleStory();
-    static const Story story{kEverywhere, nullptr, checkPassword, real.captions, real.words, real.dictionary};
+    static const Story story{kEverywhere, nullptr, checkPassword, real.captions, real.words, real.dictionary,
+                             real.flagNames, real.windows};
     return story;
+}
+
+const GameState &stateOf(Program &program)
+{
+    return *program.state();
 }
 
 QString shownOutput(const QWidget *window)

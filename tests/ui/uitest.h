@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/game.h"
+#include "engine/program.h"
 #include "engine/rules.h"
 #include "qtcompare.h"
 
@@ -41,6 +41,22 @@ inline const QString kLongReplyFirstLine = QStringLiteral("строка 1");
 
 // The output box's text as the engine holds it, with CR LF line breaks.
 QString shownOutput(const QWidget *window);
+
+// A widget of the game window as the program has it (its text, its
+// selection), and the game's state record, while the game's window is open.
+class ViewedBox {
+public:
+    ViewedBox(Program &program, std::string_view name) : m_program(program), m_name(name) {}
+    std::u16string text() const { return std::u16string(widget().text); }
+    int selStart() const { return widget().start; }
+    int selLength() const { return widget().length; }
+
+private:
+    const WidgetView &widget() const { return *m_program.view().find(Window::Game, m_name); }
+    Program &m_program;
+    std::string_view m_name;
+};
+const GameState &stateOf(Program &program);
 
 // A child widget by name, failing the test when it is missing.
 template <typename T>
