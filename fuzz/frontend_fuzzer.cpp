@@ -9,7 +9,7 @@
 #include "ui/qtstrings.h"
 #include "app/textfrontend.h"
 #include "engine/completion.h"
-#include "engine/game.h"
+#include "engine/gamestate.h"
 #include "story/dictionary.h"
 
 #include "utf8.h"

@@ -144,7 +144,8 @@ private:
             Value member;
             if (!value(member, depth + 1))
                 return false;
-            v.members.emplace_back(toUtf8(name), std::move(member));
+            v.names.push_back(toUtf8(name));
+            v.members.push_back(std::move(member));
             blanks();
             if (m_at < m_text.size() && m_text[m_at] == ',') {
                 ++m_at;
@@ -447,9 +448,9 @@ Writer &Writer::raw(std::string_view json)
 
 const Value *Value::get(std::string_view name) const
 {
-    for (const auto &[key, member] : members) {
-        if (key == name)
-            return &member;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (names[i] == name)
+            return &members[i];
     }
     return nullptr;
 }

@@ -62,7 +62,8 @@ struct Value {
     double number = 0;
     std::u16string string;
     std::vector<Value> items;
-    std::vector<std::pair<std::string, Value>> members;
+    std::vector<std::string> names;   // an object's members: their names,
+    std::vector<Value> members;       // and their values in the same order
 
     // A member of an object, or null.
     const Value *get(std::string_view name) const;

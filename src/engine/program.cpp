@@ -16,7 +16,12 @@ Program::~Program() = default;
 
 void Program::start(Millis now)
 {
+    // A fresh start, also after "выход": no game, no window but the dialog.
     changed();
+    m_game.reset();
+    m_open.fill(false);
+    m_order.clear();
+    m_finished = false;
     openDialog(now);
 }
 

@@ -106,7 +106,8 @@ public:
     Program &operator=(const Program &) = delete;
 
     // --- the player's input -------------------------------------------------
-    // Opens the first window, the new-game dialog.
+    // Opens the first window, the new-game dialog; a program that has run
+    // before starts afresh.
     void start(Millis now = 0);
     // A press of a button of a window. A press of the mouse that comes within
     // the double-click interval after that window appeared is no press: it

@@ -321,6 +321,16 @@ std::string Protocol::answer(std::string_view input)
         }
         return changes(false, "state", state.text());
     }
+    if (in.get("takesPresses")) {
+        // Whether a press of the mouse now would be taken, or held back as
+        // the end of the double click that opened the window.
+        const std::optional<Window> window = windowOf(in.get("takesPresses"));
+        if (!window)
+            return error("no such window");
+        json::Writer takes;
+        takes.value(m_program.takesPresses(*window, at));
+        return changes(false, "takes", takes.text());
+    }
     if (const json::Value *interval = in.get("doubleClick")) {
         m_program.setDoubleClickInterval(wholeNumber(interval).value_or(0));
         return changes(false);

@@ -7,9 +7,11 @@
 
 (function () {
   const Engine = self.TarnvaleEngine;
-  const PX_PER_TWIP = 1 / 15;               // 96 dots per inch
-  const GAP = 8;                            // between windows, in layout pixels
-  const FONT_PX = 13;                       // the bold face at 9.75 points
+  // The windows' facts, as their description gives them to the page.
+  const fact = (name) => Number(getComputedStyle(document.documentElement).getPropertyValue(name));
+  const PX_PER_TWIP = 1 / fact('--twips-per-pixel');   // 96 dots per inch
+  const GAP = fact('--gap');                            // between windows, in layout pixels
+  const FONT_PX = fact('--text-size');                  // the bold face at 9.75 points
   // The page's double-click interval: for this long after a window appears,
   // a click in it finishes the double click that opened it.
   const DOUBLE_CLICK_MS = 500;
@@ -18,10 +20,10 @@
 
   const $ = (id) => document.getElementById(id);
   const named = (form, name) => form.querySelector(`[data-name="${name}"]`);
-  // The windows by the engine's names for them, in the page's order.
+  // The windows by their names, in the page's order.
   const forms = {};
-  for (const form of document.querySelectorAll('section.form[data-window]')) forms[form.dataset.window] = form;
-  const game = forms.Game;
+  for (const form of document.querySelectorAll('section.form')) forms[form.id] = form;
+  const game = forms.frmTargame, dialog = forms.frmNew;
   const txtCon = named(game, 'txtCon'), txtPwd = named(game, 'txtPwd');
   const txtGame = named(game, 'txtGame');
   const stage = $('stage');
@@ -30,7 +32,7 @@
   const sizeOf = (form) => [Number(form.dataset.w) * PX_PER_TWIP, Number(form.dataset.h) * PX_PER_TWIP];
   const [GAME_W, GAME_H] = sizeOf(game);
   // The room help or author takes beside the game.
-  const BESIDE_W = Math.max(...[forms.Help, forms.Author].map((f) => sizeOf(f)[0]));
+  const BESIDE_W = Math.max(...[forms.frmHelp, forms.frmAuthor].map((f) => sizeOf(f)[0]));
 
   let engine = null;
   let scale = 1;
@@ -288,7 +290,7 @@
       if (form.hidden) continue;
       // The dialog and the game fill the screen; help and author open over
       // the game as tall as their text.
-      const fill = form === game || form === forms.Dialog;
+      const fill = form === game || form === dialog;
       flow(form, space.width, fill ? space.height : 0);
       form.style.left = '0px';
       form.style.top = '0px';
@@ -342,7 +344,7 @@
       const at = where.get(game);
       if (at) moveTo(game, at.x, at.y);
       else centre(game);
-    } else if (form === forms.Dialog) {
+    } else if (form === dialog) {
       centre(form);
     } else {
       placeBeside(form);
@@ -362,7 +364,7 @@
     stage.style.top = stage.style.height = '';
     for (const form of Object.values(forms)) placeWidgets(form);
     if (switched) where.clear();
-    for (const form of [game, forms.Dialog, forms.Help, forms.Author]) {
+    for (const form of [game, dialog, forms.frmHelp, forms.frmAuthor]) {
       if (form.hidden) continue;
       const at = where.get(form);
       if (at) moveTo(form, at.x, at.y);
@@ -377,7 +379,7 @@
     raised.clear();
     const now = performance.now();
     if (!kept) engine.start(now);
-    else if (!engine.resume(kept, now)) notice(engine.resumeFailed());
+    else if (!engine.resume(kept, now)) notice(engine.note);
     engine.setDoubleClickInterval(DOUBLE_CLICK_MS);
     sync();
   }
@@ -403,7 +405,6 @@
 
   // The dialog as it opens: its name, what it is for, the choices made.
   function dialogSummary() {
-    const dialog = forms.Dialog;
     const parts = [dialog.getAttribute('aria-label'), dialog.getAttribute('aria-description')];
     for (const group of dialog.querySelectorAll('[role="radiogroup"]')) {
       const heading = $(group.getAttribute('aria-labelledby')).textContent;
@@ -468,18 +469,18 @@
         bringUp(form);
       }
       form.style.zIndex = String(++zTop);
-      engine.appeared(name, now);
+      engine.shown(name, now);
       if (engine.takesKeyboard(name)) takesKeyboard = form;
-      if (form === forms.Dialog) openedDialog = true;
+      if (form === dialog) openedDialog = true;
     }
     // The keyboard leaves a window that closes for the command box before
     // the window goes, a moment later: a screen reader follows the keyboard
     // there rather than losing it with the window.
     const closing = Object.entries(forms).find(([n, f]) => !engine.isOpen(n) && !f.hidden
                                                           && f.contains(document.activeElement));
-    const keyboardLeaves = closing && !takesKeyboard && engine.isOpen('Game') && !game.hidden;
+    const keyboardLeaves = closing && !takesKeyboard && engine.isOpen(game.id) && !game.hidden;
     showChoices();
-    if (!game.hidden) {
+    if (engine.isOpen(game.id)) {
       render();
       notice('');
     }
@@ -499,7 +500,7 @@
     keep();
 
     // Every "выход" ends the program, as does closing its last window.
-    const over = engine.finished() || Object.values(forms).every((f) => f.hidden);
+    const over = engine.finished || Object.values(forms).every((f) => f.hidden);
     $('ended').hidden = !over;
     if (over) {
       $('restart').focus();
@@ -512,8 +513,7 @@
   // on; help's and author's, the button that closes them.
   let keyboardMoved = { to: null, at: -Infinity };
   function keyboardTo(form) {
-    const target = form === game ? visibleBox()
-      : form.querySelector(form === forms.Dialog ? '[data-control="Start"]' : '[data-control="Close"]');
+    const target = form === game ? visibleBox() : form.querySelector('[data-keyboard]');
     if (target && !target.disabled) target.focus({ preventScroll: true });
     keyboardMoved = { to: form, at: performance.now() };
   }
@@ -535,8 +535,9 @@
   // The dialog's choices: the chosen one of each pair white, the other grey,
   // and the only one of its pair that Tab stops at.
   function showChoices() {
-    for (const choice of forms.Dialog.querySelectorAll('[role="radio"][data-control]')) {
-      const chosen = engine.chosen(choice.dataset.control);
+    for (const choice of dialog.querySelectorAll('[role="radio"]')) {
+      const viewed = engine.widget(dialog.id, choice.dataset.name);
+      const chosen = !!viewed && viewed.chosen;
       choice.setAttribute('aria-checked', String(chosen));
       choice.tabIndex = chosen ? 0 : -1;
       choice.classList.toggle('off', !chosen);
@@ -544,13 +545,13 @@
   }
 
   // In a pair of choices the arrow keys choose the other one.
-  for (const group of forms.Dialog.querySelectorAll('[role="radiogroup"]')) {
+  for (const group of dialog.querySelectorAll('[role="radiogroup"]')) {
     group.addEventListener('keydown', (e) => {
       if (!engine || !['ArrowUp', 'ArrowDown', 'ArrowLeft', 'ArrowRight'].includes(e.key)) return;
       const other = [...group.querySelectorAll('[role="radio"]')].find((r) => r.getAttribute('aria-checked') !== 'true');
       if (!other) return;
       e.preventDefault();
-      if (engine.press('Dialog', other.dataset.control, e.timeStamp, false)) sync();
+      if (engine.press(dialog.id, other.dataset.name, e.timeStamp, false)) sync();
       other.focus();
     });
   }
@@ -562,15 +563,15 @@
   // event's time and whether a pointer made it (a button pressed from the
   // keyboard clicks with no count).
   for (const [name, form] of Object.entries(forms)) {
-    for (const button of form.querySelectorAll('[data-control]')) {
+    for (const button of form.querySelectorAll('[data-press]')) {
       // A click leaves the keyboard where it was (Tab still reaches the button).
       button.addEventListener('mousedown', (e) => e.preventDefault());
       button.addEventListener('click', (e) => {
-        if (engine && engine.press(name, button.dataset.control, e.timeStamp, e.detail > 0)) sync();
+        if (engine && engine.press(name, button.dataset.name, e.timeStamp, e.detail > 0)) sync();
       });
     }
     // Esc closes help or author from the keyboard, as a window manager would.
-    if (name === 'Help' || name === 'Author') {
+    if (form.querySelector('[data-keyboard]') && form !== dialog) {
       form.addEventListener('keydown', (e) => {
         if (e.key !== 'Escape' || !engine || !engine.isOpen(name)) return;
         e.preventDefault();
@@ -613,7 +614,7 @@
     // In the output box only a press the window takes starts a selection;
     // one just after the window appeared belongs to the double click that
     // opened it.
-    const selecting = e.target.closest('.output') && engine && engine.takesPresses(form.dataset.window, e.timeStamp);
+    const selecting = e.target.closest('.output') && engine && engine.takesPresses(form.id, e.timeStamp);
     if (!selecting && !e.target.closest('input')) e.preventDefault();
   });
 
@@ -640,6 +641,7 @@
   const slots = Array.from(game.querySelectorAll('[data-name^="lblInv"]'), (_, i) => named(game, 'lblInv' + i));
 
   function visibleBox() { return txtPwd.hidden ? txtCon : txtPwd; }
+  const prompt = named(game, 'Label1');
 
   function showBox(el, box) {
     if (el.value !== box.text) el.value = box.text;
@@ -655,11 +657,13 @@
     if (setText(txtGame, reply)) txtGame.scrollTop = 0;
     for (const [name, el] of labels) setText(el, engine.text(name));
     let packed = false;
-    slots.forEach((el, i) => { packed = setText(el, engine.inv(i)) || packed; });
+    slots.forEach((el, i) => { packed = setText(el, engine.text('lblInv' + i)) || packed; });
     // The column shows only the slots that hold something.
     if (packed && layoutMode === 'column') layoutColumn();
-    showBox(txtCon, engine.box(Engine.CON));
-    showBox(txtPwd, engine.box(Engine.PWD));
+    showBox(txtCon, engine.box('txtCon'));
+    showBox(txtPwd, engine.box('txtPwd'));
+    // A box that takes no input looks it: its prompt goes grey with its text.
+    prompt.style.color = engine.box('Label1').colour;
     // The closing lines of a lost game stand at the end of the reply.
     if (txtCon.disabled) txtGame.scrollTop = txtGame.scrollHeight;
     const want = visibleBox();

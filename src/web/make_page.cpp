@@ -4,6 +4,7 @@
 // reader meets in a window comes from there; the page adds only what a
 // browser needs on top (roles, input attributes).
 //   node make_page.js TEMPLATE OUTPUT
+#include "engine/program.h"
 #include "story/story.h"
 #include "story/windows.h"
 
@@ -20,37 +21,6 @@ using namespace tarnvale;
 using windows::Form;
 using windows::Kind;
 using windows::Widget;
-
-std::string_view windowName(Window window)
-{
-    switch (window) {
-    case Window::Dialog: return "Dialog";
-    case Window::Game: return "Game";
-    case Window::Help: return "Help";
-    case Window::Author: return "Author";
-    }
-    return {};
-}
-
-// As engine.js names the controls.
-std::string_view controlName(Control control)
-{
-    switch (control) {
-    case Control::None: return "None";
-    case Control::Hard: return "Hard";
-    case Control::Easy: return "Easy";
-    case Control::MusicOn: return "MusicOn";
-    case Control::MusicOff: return "MusicOff";
-    case Control::Note: return "Note";
-    case Control::Start: return "Start";
-    case Control::New: return "New";
-    case Control::Author: return "Author";
-    case Control::Help: return "Help";
-    case Control::Exit: return "Exit";
-    case Control::Close: return "Close";
-    }
-    return {};
-}
 
 // UTF-16 as UTF-8, escaped for an element's text or a quoted attribute. The
 // windows' CR LF line breaks are the page's LF.
@@ -125,7 +95,7 @@ bool isChoice(const Widget &w) { return w.kind == Kind::Choice; }
 
 const windows::ChoicePair *pairOf(Control control)
 {
-    for (const windows::ChoicePair &pair : windows::kChoicePairs) {
+    for (const windows::ChoicePair &pair : windows::kDescription.choicePairs) {
         if (pair.first == control || pair.second == control)
             return &pair;
     }
@@ -134,7 +104,7 @@ const windows::ChoicePair *pairOf(Control control)
 
 bool isHeading(std::string_view name)
 {
-    for (const windows::ChoicePair &pair : windows::kChoicePairs) {
+    for (const windows::ChoicePair &pair : windows::kDescription.choicePairs) {
         if (pair.heading == name)
             return true;
     }
@@ -143,9 +113,9 @@ bool isHeading(std::string_view name)
 
 class Page {
 public:
-    // `opening` is the program as it starts: the page shows its windows and
-    // choices as they are then, before the engine has loaded.
-    Page(std::ostream &out, const Program &opening) : m_out(out), m_opening(opening) {}
+    // `opening` is the program's view as it starts: the page shows its
+    // windows and choices as they are then, before the engine has loaded.
+    Page(std::ostream &out, const View &opening) : m_out(out), m_opening(opening) {}
 
     void form(const Form &form)
     {
@@ -153,8 +123,8 @@ public:
         // The game window is the page's main part; the other three are
         // dialogs over it.
         const bool main = form.window == Window::Game;
-        m_out << "<section id=\"" << form.name << "\" class=\"form\" data-window=\"" << windowName(form.window)
-              << "\" role=\"" << (main ? "region" : "dialog") << "\" aria-label=\"" << html(form.accessibleName) << '"';
+        m_out << "<section id=\"" << form.name << "\" class=\"form\" role=\"" << (main ? "region" : "dialog")
+              << "\" aria-label=\"" << html(form.accessibleName) << '"';
         // Help and author are described by their own text, which a screen
         // reader reads as the keyboard comes into them.
         m_describedByText = form.window == Window::Help || form.window == Window::Author;
@@ -170,13 +140,7 @@ public:
         }
         m_out << " data-w=\"" << form.width
               << "\" data-h=\"" << form.height << '"';
-        // The unchosen of a pair of choices shows in its own grey.
-        bool choices = false;
-        for (const Widget &w : form.widgets)
-            choices = choices || isChoice(w);
-        if (choices)
-            m_out << " style=\"--unchosen: " << colour(windows::kUnchosen) << '"';
-        m_out << (m_opening.isOpen(form.window) ? ">\n" : " hidden>\n");
+        m_out << (m_opening.find(form.window) ? ">\n" : " hidden>\n");
 
         bool inInventory = false;
         for (const Widget &w : form.widgets) {
@@ -184,7 +148,7 @@ public:
             if ((w.kind == Kind::InventorySlot) != inInventory) {
                 inInventory = !inInventory;
                 // One stop for the keyboard, read whole: what the player carries.
-                m_out << (inInventory ? "  <ul class=\"inventory\" tabindex=\"0\" aria-label=\"" + html(windows::kInventoryName)
+                m_out << (inInventory ? "  <ul class=\"inventory\" tabindex=\"0\" aria-label=\"" + html(windows::kDescription.inventoryName)
                                             + "\">\n"
                                       : std::string("  </ul>\n"));
             }
@@ -241,6 +205,7 @@ private:
             extra += " tabindex=\"0\"";
             [[fallthrough]];
         case Kind::Label:
+        case Kind::Prompt:
             if (const Widget *input = inputOnLineOf(*m_form, w)) {
                 classes += " prompt";
                 extra += " data-line=\"" + std::string(input->name) + '"';
@@ -264,15 +229,17 @@ private:
             extra += " type=\"button\"";
             named = true;
             break;
-        case Kind::Choice:
+        case Kind::Choice: {
             tag = "button";
             role = "radio";
-            extra += m_opening.chosen(w.control) ? " type=\"button\" aria-checked=\"true\""
-                                                 : " type=\"button\" aria-checked=\"false\"";
-            if (!m_opening.chosen(w.control))
+            const WidgetView *viewed = m_opening.find(m_form->window, w.name);
+            const bool chosen = viewed && viewed->chosen;
+            extra += chosen ? " type=\"button\" aria-checked=\"true\"" : " type=\"button\" aria-checked=\"false\"";
+            if (!chosen)
                 classes += " off";
             named = true;
             break;
+        }
         case Kind::Note:
             classes += " note";
             role = "note";
@@ -313,8 +280,12 @@ private:
               << rect(w.rect) << '"';
         if (!role.empty())
             m_out << " role=\"" << role << '"';
+        // What the program does with a press is its own: the page names the
+        // button and the window.
         if (w.control != Control::None)
-            m_out << " data-control=\"" << controlName(w.control) << '"';
+            m_out << " data-press";
+        if (w.control != Control::None && w.control == m_form->keyboardControl)
+            m_out << " data-keyboard";
         if (w.colour != windows::kWhite)
             m_out << " style=\"color: " << colour(w.colour) << '"';
         if (named)
@@ -339,7 +310,7 @@ private:
     }
 
     std::ostream &m_out;
-    const Program &m_opening;
+    const View &m_opening;
     const Form *m_form = nullptr;
     bool m_describedByText = false;
 };
@@ -360,12 +331,18 @@ int main(int argc, char **argv)
     std::ostringstream page;
     bool placed = false;
     for (std::string line; std::getline(in, line);) {
-        if (line == "@WINDOWS@") {
+        if (line == "@FACTS@") {
+            // The windows' facts for the style sheet and the script, once.
+            page << "<style>:root { --white: " << colour(windows::kWhite) << "; --black: " << colour(windows::kBlack)
+                 << "; --grey: " << colour(windows::kGrey) << "; --unchosen: " << colour(windows::kUnchosen)
+                 << "; --twips-per-pixel: " << windows::kTwipsPerPixel << "; --gap: " << windows::kGapPixels
+                 << "; --text-size: " << windows::kTextPixels << "; }</style>\n";
+        } else if (line == "@WINDOWS@") {
             GameSettings settings;
             Program opening(settings, tarnvaleStory());
             opening.start(0);
-            Page windowsOut(page, opening);
-            for (const Window w : {Window::Dialog, Window::Game, Window::Help, Window::Author})
+            Page windowsOut(page, opening.view());
+            for (const Window w : kWindows)
                 windowsOut.form(windows::form(w));
             placed = true;
         } else {

@@ -1,6 +1,7 @@
 // The browser's seam to the engine under node: the program's flow through
 // the windows, the dialog's choices, the keys of the visible box by name,
-// pastes and the placement beside the game, as the page calls them.
+// pastes, the kept game and the placement beside the game, through the
+// conversation the page holds with it.
 //   node --no-experimental-fetch seam.js SITE_DIR
 'use strict';
 
@@ -10,84 +11,100 @@ const path = require('path');
 const tests = [];
 const test = (name, body) => tests.push({ name, body });
 
+// A game started from the dialog from the keyboard, as the page starts it.
+function play(e, easy, music, now = 0) {
+  e.start(now);
+  for (const button of [easy ? 'lblEasy' : 'lblHard', music ? 'lblMusOn' : 'lblMusOff', 'lblStart'])
+    assert.ok(e.press('frmNew', button, now), button);
+  assert.ok(e.isOpen('frmTargame'), 'the game did not start');
+}
+const state = (e) => e.ask({ state: true }).state;
+const chosen = (e, name) => e.widget('frmNew', name).chosen;
+const submit = (e, line) => e.ask({ line }).taken;
+const box = (e) => e.box('txtCon');
+
 test('the dialog opens first, with a hard game and music chosen', (e) => {
   e.start(1000);
-  assert.ok(e.isOpen('Dialog'));
-  assert.ok(!e.isOpen('Game') && !e.isOpen('Help') && !e.isOpen('Author'));
-  assert.deepStrictEqual(['Hard', 'Easy', 'MusicOn', 'MusicOff'].map((c) => e.chosen(c)), [true, false, true, false]);
-  assert.ok(e.takesKeyboard('Dialog') && e.takesKeyboard('Game'));
-  assert.ok(!e.takesKeyboard('Help') && !e.takesKeyboard('Author'));
-  assert.strictEqual(e.finished(), false);
+  assert.ok(e.isOpen('frmNew'));
+  assert.ok(!e.isOpen('frmTargame') && !e.isOpen('frmHelp') && !e.isOpen('frmAuthor'));
+  assert.deepStrictEqual(['lblHard', 'lblEasy', 'lblMusOn', 'lblMusOff'].map((c) => chosen(e, c)), [true, false, true, false]);
+  assert.strictEqual(e.widget('frmNew', 'lblEasy').colour, '#aaaaaa', 'the unchosen one grey');
+  assert.ok(e.takesKeyboard('frmNew'));
+  assert.strictEqual(e.finished, false);
   assert.strictEqual(e.text('txtGame'), '', 'no game before "начать"');
+  assert.strictEqual(state(e), null);
 });
 
 test('a click just after a window appeared is no press; the keyboard always is', (e) => {
   e.start(1000);
   e.setDoubleClickInterval(500);
-  assert.strictEqual(e.takesPresses('Dialog', 1499), false);
-  assert.strictEqual(e.press('Dialog', 'Easy', 1200, true), false);
-  assert.ok(!e.chosen('Easy'));
-  assert.strictEqual(e.press('Dialog', 'Easy', 1200, false), true);
-  assert.ok(e.chosen('Easy') && !e.chosen('Hard'));
-  assert.strictEqual(e.press('Dialog', 'MusicOff', 1500, true), true);
-  assert.ok(e.chosen('MusicOff') && !e.chosen('MusicOn'));
-  assert.strictEqual(e.press('Dialog', 'Note', 1600, true), true);
-  assert.ok(e.chosen('Easy') && e.chosen('MusicOff'), 'the note changes nothing');
-  const raises = e.raises('Game');
-  assert.strictEqual(e.press('Dialog', 'Start', 1700, true), true);
-  assert.ok(e.isOpen('Game') && !e.isOpen('Dialog'));
-  assert.notStrictEqual(e.raises('Game'), raises);
+  assert.strictEqual(e.takesPresses('frmNew', 1499), false);
+  assert.strictEqual(e.press('frmNew', 'lblEasy', 1200, true), false);
+  assert.ok(!chosen(e, 'lblEasy'));
+  assert.strictEqual(e.press('frmNew', 'lblEasy', 1200, false), true);
+  assert.ok(chosen(e, 'lblEasy') && !chosen(e, 'lblHard'));
+  assert.strictEqual(e.press('frmNew', 'lblMusOff', 1500, true), true);
+  assert.ok(chosen(e, 'lblMusOff') && !chosen(e, 'lblMusOn'));
+  assert.strictEqual(e.press('frmNew', 'lblNote', 1600, true), true);
+  assert.ok(chosen(e, 'lblEasy') && chosen(e, 'lblMusOff'), 'the note changes nothing');
+  assert.strictEqual(e.press('frmNew', 'lblStart', 1700, true), true);
+  assert.ok(e.isOpen('frmTargame') && !e.isOpen('frmNew'));
+  assert.strictEqual(e.raises('frmTargame'), 1);
   assert.strictEqual(e.text('lblDiff'), 'простая игра');
-  assert.strictEqual(e.int('music'), 0, 'music was turned off');
+  assert.strictEqual(state(e).music, 0, 'music was turned off');
   // The game window has just appeared: a click there is the double click's.
-  assert.strictEqual(e.press('Game', 'Help', 1800, true), false);
-  assert.ok(!e.isOpen('Help'));
-  // A press of a window that is not open is none.
-  assert.strictEqual(e.press('Dialog', 'Start', 5000, false), false);
+  assert.strictEqual(e.press('frmTargame', 'lblHelp', 1800, true), false);
+  assert.ok(!e.isOpen('frmHelp'));
+  // A press of a window that is not open is none; a name no window has is refused.
+  assert.strictEqual(e.press('frmNew', 'lblStart', 5000, false), false);
+  assert.throws(() => e.press('frmTargame', 'txtGame', 5000), /no such button/);
 });
 
 test('help and author open once, come up again, close; "новая" and "выход"', (e) => {
-  e.play(false, true, 0);
-  assert.strictEqual(e.int('music'), 1, 'one launch for a game with music');
-  e.press('Game', 'Help', 1000);
-  const helpRaises = e.raises('Help');
-  e.press('Game', 'Help', 2000);
-  assert.ok(e.isOpen('Help'));
-  assert.notStrictEqual(e.raises('Help'), helpRaises, 'a second press brings it up');
-  e.press('Game', 'Author', 2100);
-  e.close('Author');
-  assert.ok(!e.isOpen('Author') && e.isOpen('Help'));
-  e.press('Help', 'Close', 3000);
-  assert.ok(!e.isOpen('Help'));
-  e.submit('осмотреть урну');
-  assert.strictEqual(e.inv(0), 'пустая пачка сигарет');
-  e.press('Game', 'New', 4000);
-  assert.ok(e.isOpen('Dialog') && !e.isOpen('Game'));
-  assert.ok(e.chosen('Hard') && e.chosen('MusicOn'), 'the dialog chooses afresh');
-  assert.strictEqual(e.inv(0), '', 'the game is gone with its window');
-  e.press('Dialog', 'Start', 5000);
-  assert.strictEqual(e.int('moves'), 0);
-  assert.strictEqual(e.inv(0), '', 'a fresh game');
-  e.press('Game', 'Exit', 6000);
-  assert.ok(e.finished());
-  assert.ok(['Dialog', 'Game', 'Help', 'Author'].every((w) => !e.isOpen(w)));
-  assert.strictEqual(e.press('Game', 'New', 7000), false, 'nothing after "выход"');
+  play(e, false, true, 0);
+  assert.strictEqual(state(e).music, 1, 'one launch for a game with music');
+  e.press('frmTargame', 'lblHelp', 1000);
+  const helpRaises = e.raises('frmHelp');
+  assert.ok(e.takesKeyboard('frmHelp'), 'opened from the keyboard, it takes it');
+  e.press('frmTargame', 'lblHelp', 2000);
+  assert.notStrictEqual(e.raises('frmHelp'), helpRaises, 'a second press brings it up');
+  e.press('frmTargame', 'lblAuthor', 2100, true);
+  assert.ok(!e.takesKeyboard('frmAuthor'), 'clicked, it leaves the keyboard');
+  assert.deepStrictEqual(e.open, ['frmTargame', 'frmHelp', 'frmAuthor']);
+  e.close('frmAuthor');
+  assert.ok(!e.isOpen('frmAuthor') && e.isOpen('frmHelp'));
+  e.press('frmHelp', 'lblExit', 3000);
+  assert.ok(!e.isOpen('frmHelp'));
+  submit(e, 'осмотреть урну');
+  assert.strictEqual(e.text('lblInv0'), 'пустая пачка сигарет');
+  assert.strictEqual(e.answer(), e.text('txtGame') + '\r\n100 очков. Теперь у тебя: пустая пачка сигарет.');
+  e.press('frmTargame', 'lblNew', 4000);
+  assert.ok(e.isOpen('frmNew') && !e.isOpen('frmTargame'));
+  assert.ok(chosen(e, 'lblHard') && chosen(e, 'lblMusOn'), 'the dialog chooses afresh');
+  assert.strictEqual(e.text('lblInv0'), '', 'the game is gone with its window');
+  e.press('frmNew', 'lblStart', 5000);
+  assert.strictEqual(state(e).moves, 0);
+  assert.strictEqual(e.text('lblInv0'), '', 'a fresh game');
+  e.press('frmTargame', 'lbExit', 6000);
+  assert.ok(e.finished);
+  assert.deepStrictEqual(e.open, []);
+  assert.strictEqual(e.press('frmTargame', 'lblNew', 7000), false, 'nothing after "выход"');
 });
 
 test('the keys of the visible box by name', (e) => {
-  e.play(false, false);
+  play(e, false, false);
   e.type('урну');
   e.key('Home');
-  assert.deepStrictEqual([e.int('conStart'), e.int('conLength')], [0, 0]);
+  assert.deepStrictEqual([box(e).start, box(e).length], [0, 0]);
   e.type('осм ');
   assert.strictEqual(e.text('txtCon'), 'осм урну');
   e.key('End');
-  assert.strictEqual(e.int('conStart'), 8);
+  assert.strictEqual(box(e).start, 8);
   e.key('Left');
   e.key('Left');
-  assert.strictEqual(e.int('conStart'), 6);
+  assert.strictEqual(box(e).start, 6);
   e.key('Right');
-  assert.strictEqual(e.int('conStart'), 7);
+  assert.strictEqual(box(e).start, 7);
   e.key('Backspace');
   e.key('Delete');
   assert.strictEqual(e.text('txtCon'), 'осм ур');
@@ -96,41 +113,46 @@ test('the keys of the visible box by name', (e) => {
   e.type('осм урну');
   e.key('Enter');
   assert.strictEqual(e.text('lblAction'), 'осм урну');
-  assert.strictEqual(e.inv(0), 'пустая пачка сигарет');
+  assert.strictEqual(e.text('lblInv0'), 'пустая пачка сигарет');
   e.key('Up');
   assert.strictEqual(e.text('txtCon'), 'осм урну');
-  assert.throws(() => e.key('Tab'), /no key Tab/);
+  assert.throws(() => e.key('Tab'), /no such key/);
 });
 
 test('a paste keeps its first line; an edit is told from typing', (e) => {
-  e.play(false, false);
+  play(e, false, false);
   for (const brk of ['\r', '\n', '\v', '\f', '\u0085', '\u2028', '\u2029']) {
     e.key('Escape');
     e.paste('осмотреть урну' + brk + 'и ещё');
     assert.strictEqual(e.text('txtCon'), 'осмотреть урну', JSON.stringify(brk));
-    assert.strictEqual(e.int('moves'), 0, 'a paste submits nothing');
+    assert.strictEqual(state(e).moves, 0, 'a paste submits nothing');
   }
   e.select(0, 9);
   e.paste('осм');
   assert.strictEqual(e.text('txtCon'), 'осм урну');
-  assert.deepStrictEqual([e.int('conStart'), e.int('conLength')], [3, 0]);
+  assert.deepStrictEqual([box(e).start, box(e).length], [3, 0]);
   // A word deleted by the box itself comes as an edit: text and caret.
   e.edit('осм ', 4);
-  assert.deepStrictEqual([e.text('txtCon'), e.int('conStart')], ['осм ', 4]);
+  assert.deepStrictEqual([e.text('txtCon'), box(e).start], ['осм ', 4]);
   // Typing reported as an edit is typing: an easy game completes it.
-  e.play(true, false);
+  play(e, true, false);
   e.edit('о', 1);
-  assert.deepStrictEqual([e.text('txtCon'), e.int('conStart'), e.int('conLength')], ['осм', 1, 2]);
+  assert.deepStrictEqual([e.text('txtCon'), box(e).start, box(e).length], ['осм', 1, 2]);
+  assert.strictEqual(e.completion('осмо'), 'осмотреть ключ');
+  // A lone half of a surrogate pair goes in and comes back as itself.
+  play(e, false, false);
+  e.type('a\ud800b');
+  assert.strictEqual(e.text('txtCon'), 'a\ud800b');
 });
 
 test('the password box takes the keys while it is shown', (e) => {
-  e.play(false, false);
+  play(e, false, false);
   const way = ['осмотреть урну', 'в магазин', 'купить сигареты', 'выйти из магазина', 'переложить сигареты',
                'направо', 'осмотреть лысого', 'налево', 'налево', 'взять кирпич', 'выйти из переулка',
                'бросить кирпич в витрину', 'направо', 'осмотреться', 'взять ключ', 'налево', 'налево',
                'открыть дверь', 'включить компьютер'];
-  for (const line of way) e.submit(line);
-  assert.ok(e.passwordShown(), 'the computer asks for its password');
+  for (const line of way) submit(e, line);
+  assert.ok(e.game.password, 'the computer asks for its password');
   assert.strictEqual(e.visibleBox().visible, true);
   e.key('Up');
   assert.strictEqual(e.text('txtPwd'), 'включить компьютер');
@@ -138,6 +160,14 @@ test('the password box takes the keys while it is shown', (e) => {
   e.type('Lyra');
   assert.strictEqual(e.visibleBox().text, 'Lyra');
   assert.strictEqual(e.text('txtCon'), '', 'the hidden command box takes nothing');
+  // The kept game comes back in a fresh program, the password box and all.
+  const record = e.record();
+  e.start(0);
+  assert.strictEqual(e.resume(record, 0), true);
+  assert.strictEqual(e.visibleBox().text, 'Lyra');
+  assert.strictEqual(e.resume('garbage', 0), false);
+  assert.strictEqual(e.note, 'Прежнюю игру вернуть не удалось, начинаем новую.');
+  assert.ok(e.isOpen('frmNew'));
 });
 
 test('help or author opens beside the game, clear of it and of the other', (e) => {
