@@ -10,6 +10,7 @@
 #include "app/textfrontend.h"
 #include "engine/completion.h"
 #include "engine/gamestate.h"
+#include "story/windows.h"
 #include "story/dictionary.h"
 
 #include "utf8.h"
@@ -240,7 +241,7 @@ std::string checkJson(const Output &run, const std::vector<Line> &lines, bool ea
             if (!o.value(QLatin1StringView(key)).isString())
                 fail("screen %zu: %s is no string", i, key);
         }
-        if (o.value(u"lblInv").toArray().size() != kInventorySlots)
+        if (o.value(u"lblInv").toArray().size() != qsizetype(std::size(windows::kInventoryNames)))
             fail("screen %zu: not ten inventory slots", i);
         if (o.value(u"lblDiff").toString() != (easy ? u"простая игра" : u"сложная игра"))
             fail("screen %zu: the difficulty", i);
