@@ -303,11 +303,13 @@ class PageDriver:
         return self.d.execute_script('const f = document.getElementById(arguments[0]); return !f.hidden;', form)
 
     def wait(self, condition):
-        for _ in range(200):
-            if condition():
-                return
+        # As long as a person would wait for a page on a busy machine.
+        deadline = time.monotonic() + 60
+        while not condition():
+            if time.monotonic() > deadline:
+                log = '\n'.join(entry['message'] for entry in self.d.get_log('browser'))
+                raise RuntimeError('the page did not come\n' + log)
             time.sleep(0.02)
-        raise RuntimeError('the page did not come')
 
     def choose_and_start(self):
         easy, music = self.settings
@@ -319,9 +321,16 @@ class PageDriver:
 
     def start(self, easy, music):
         self.settings = (easy, music)
-        # A fresh program, as in a new tab: the tab's kept game is dropped.
+        # A fresh program in a new tab, whose storage holds no kept game. (The
+        # old tab keeps its game as it is left, so clearing its storage first
+        # would not do.)
         if self.d.current_url.startswith(self.site.url):
-            self.d.execute_script('sessionStorage.clear();')
+            old = self.d.current_window_handle
+            self.d.switch_to.new_window('tab')
+            new = self.d.current_window_handle
+            self.d.switch_to.window(old)
+            self.d.close()
+            self.d.switch_to.window(new)
         self.d.get(self.site.url)
         self.choose_and_start()
 
@@ -405,11 +414,11 @@ class TerminalDriver:
         return last
 
     def wait_for(self, text):
-        for _ in range(300):
-            if any(text in row for row in self.screen()):
-                return
+        deadline = time.monotonic() + 60
+        while not any(text in row for row in self.screen()):
+            if time.monotonic() > deadline:
+                raise RuntimeError('the terminal never showed ' + text)
             time.sleep(0.02)
-        raise RuntimeError('the terminal never showed ' + text)
 
     def start(self, easy, music):
         self.close()
