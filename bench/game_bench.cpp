@@ -30,7 +30,7 @@ namespace {
 
 // A program whose game was started from the dialog with the difficulty given.
 struct Play {
-    explicit Play(bool easy) : easy(easy)
+    explicit Play(bool easyGame) : easy(easyGame)
     {
         program.start();
         newGame();

@@ -3,6 +3,7 @@
 // rules run and the all-or-nothing turn, the program's flow and the kept
 // game. A small story made up for the purpose stands in for the real one.
 #include "engine/completion.h"
+#include "engine/digest.h"
 #include "engine/program.h"
 #include "engine/scene.h"
 #include "story/dictionary.h"
@@ -13,10 +14,34 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <iterator>
+#include <new>
 
 using namespace tarnvale;
 using namespace std::string_literals;
+
+// Allocations that fail on purpose: once armed, the n-th allocation from
+// then on throws, as when no memory is left.
+namespace {
+long g_allocationsLeft = -1;   // -1: none fails
+}
+
+void *operator new(std::size_t size)
+{
+    if (g_allocationsLeft == 0) {
+        g_allocationsLeft = -1;
+        throw std::bad_alloc();
+    }
+    if (g_allocationsLeft > 0)
+        --g_allocationsLeft;
+    if (void *p = std::malloc(size ? size : 1))
+        return p;
+    throw std::bad_alloc();
+}
+
+void operator delete(void *p) noexcept { std::free(p); }
+void operator delete(void *p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -197,6 +222,11 @@ private Q_SLOTS:
     void everyAnswerCountsWithItsNews();
     void keptGameComesBack();
     void keptGameThatDoesNotReplay();
+    void keptRecordsOfNoGameAreRefused();
+    void noMemoryLeftChangesNothing();
+    void oneLineBoxesHoldNoLineBreak();
+    void caretNeverSplitsACharacter();
+    void pressesOnlyThroughTheirWindow();
 };
 
 void EngineTest::newGameShowsTheStart()
@@ -785,7 +815,7 @@ void EngineTest::programFlow()
     QCOMPARE(p.state()->moveCount, 0);
 
     // every "выход" ends the program, help and author open or not
-    QVERIFY(p.press(Window::Author, Control::Exit, 0));
+    QVERIFY(p.press(Window::Game, Control::Exit, 0));
     QVERIFY(p.finished() && p.view().finished);
     QVERIFY(p.view().windows.empty());
 }
@@ -900,7 +930,7 @@ void EngineTest::keptGameThatDoesNotReplay()
     const std::u16string broken[] = {
         replaced(u"> take", u"> drop"),
         replaced(u"digest ", u"digest 1"),
-        replaced(u"tarnvale 1", u"tarnvale 2"),
+        replaced(u"tarnvale 2", u"tarnvale 1"),
         replaced(u"settings 0 1", u"settings 2 1"),
         replaced(u"> go", u"> g\\o"),
         record.substr(0, record.find(u"digest")),
@@ -969,6 +999,186 @@ void EngineTest::everyAnswerCountsWithItsNews()
     QCOMPARE(t.view().turns, start + 7);
     t.newGame();
     QVERIFY(t.view().news.empty());
+}
+
+namespace {
+
+// A record changed by hand in `from` with its check made to hold again, as
+// anyone who can write the tab's storage can.
+std::u16string edited(const std::u16string &record, std::u16string_view from, std::u16string_view to)
+{
+    std::u16string r = record;
+    r.replace(r.find(from), from.size(), to);
+    const std::size_t body = r.find(u'\n', r.find(u"check ")) + 1;
+    Digest d;
+    d.add(std::u16string_view(r).substr(body));
+    const std::size_t check = r.find(u"check ") + 6;
+    std::u16string hex;
+    for (char c : QString::number(d.value(), 16).toStdString())
+        hex += char16_t(c);
+    return r.replace(check, body - 1 - check, hex);
+}
+
+} // namespace
+
+void EngineTest::keptRecordsOfNoGameAreRefused()
+{
+    TestGame easy(true);
+    easy.program.submit(u"take");
+    easy.program.type(u"о");
+    const std::u16string record = easy.program.record();
+    QVERIFY(record.find(u"\nbox 1 2 0 осм\n") != std::u16string::npos);
+    // Boxes no game comes to: a selection past any text (and past the sum
+    // of two numbers), a phrase selected that the box does not hold, a text
+    // that begins a phrase left uncompleted, a line break in the box.
+    for (const std::u16string_view box : {u"box 1073741824 1073741824 -1 abc", u"box 0 0 5 xyz", u"box 1 0 -1 ос",
+                                         u"box 0 0 -1 a\\nb", u"box 1 0 -1 \U0001F600"}) {
+        int launches = 0;
+        GameSettings settings;
+        Program p(settings, kTestStory, [&launches] { ++launches; });
+        p.start(0);
+        QVERIFY2(!p.resume(edited(record, u"box 1 2 0 осм", box), 0), QString::fromStdU16String(std::u16string(box)).toUtf8());
+        QVERIFY(p.view().find(Window::Dialog) && !p.view().inGame);
+        QCOMPARE(launches, 0);   // a failed resume starts no music
+    }
+    // The record whole comes back; with music, the music comes back with it, once.
+    int launches = 0;
+    GameSettings settings;
+    Program p(settings, kTestStory, [&launches] { ++launches; });
+    QVERIFY(p.resume(record, 0));
+    QCOMPARE(launches, 0);
+    QVERIFY(p.resume(edited(record, u"settings 1 0", u"settings 1 1"), 0));
+    QCOMPARE(launches, 1);
+    // Past the limits a record is refused before anything is played.
+    std::u16string huge = record;
+    huge.append(Program::kMaxRecordUnits, u'x');
+    QVERIFY(!p.resume(huge, 0));
+    std::u16string many = record;
+    for (std::size_t i = 0; i <= Program::kMaxRecordLines; ++i)
+        many += u"\n> a";
+    QVERIFY(!p.resume(many, 0));
+}
+
+void EngineTest::noMemoryLeftChangesNothing()
+{
+    // Every allocation of a turn, and of a resume, fails in turn: each time
+    // the failure reaches the caller and the program is exactly as it was,
+    // its record and its view alike; then the turn goes through.
+    for (bool easy : {false, true}) {
+        TestGame t(easy);
+        t.program.submit(u"take");
+        t.program.type(u"pay");
+        int failures = 0;
+        for (int n = 0;; ++n) {
+            const std::u16string record = t.program.record();
+            const Shown shown = t.shown();
+            g_allocationsLeft = n;
+            bool failed = false;
+            try {
+                t.program.key(Key::Enter);
+            } catch (const std::bad_alloc &) {
+                failed = true;
+            }
+            g_allocationsLeft = -1;
+            if (!failed)
+                break;
+            ++failures;
+            QCOMPARE(t.program.record(), record);
+            QVERIFY2(t.shown() == shown, qPrintable(QString::number(n)));
+        }
+        QVERIFY2(failures > 1, qPrintable(QString::number(failures)));
+        QCOMPARE(t.state().moveCount, std::int16_t(2));
+        QCOMPARE(t.text("lblAction"), u"pay"s);
+
+        const std::u16string kept = t.program.record();
+        GameSettings settings;
+        Program p(settings, kTestStory);
+        p.start(0);
+        p.press(Window::Dialog, Control::Start, 0);
+        p.submit(u"a");
+        const std::u16string before = p.record();
+        for (int n = 0;; ++n) {
+            g_allocationsLeft = n;
+            bool failed = false;
+            try {
+                p.resume(kept, 0);
+            } catch (const std::bad_alloc &) {
+                failed = true;
+            }
+            g_allocationsLeft = -1;
+            if (!failed)
+                break;
+            QCOMPARE(p.record(), before);
+            QVERIFY(p.view().inGame);
+        }
+        QCOMPARE(p.record(), kept);
+    }
+}
+
+void EngineTest::oneLineBoxesHoldNoLineBreak()
+{
+    TestGame t;
+    t.program.type(u"ab\u2028cd");
+    QCOMPARE(t.con(), u"ab");
+    t.program.key(Key::Escape);
+    t.program.type(u"x\u2029");
+    t.program.type(u"\ry");
+    QCOMPARE(t.con(), u"x");
+    // A line submitted whole is the command as given; Up brings back its first line.
+    t.program.key(Key::Escape);
+    QVERIFY(t.program.submit(u"take\u2028more"));
+    QCOMPARE(t.text("lblAction"), u"take\u2028more");
+    t.program.key(Key::Up);
+    QCOMPARE(t.con(), u"take");
+    // A turn that overflows (past the moves' limit) leaves the box its first line.
+    for (int i = 0; i < 32767; ++i)
+        t.program.key(Key::Enter);
+    QVERIFY(t.program.submit(u"take\u2028more"));
+    QCOMPARE(t.text("txtGame"), story::kWords.overflow);
+    QCOMPARE(t.con(), u"take");
+}
+
+void EngineTest::caretNeverSplitsACharacter()
+{
+    TestGame t;
+    // Delete after x takes the accented letter whole.
+    t.program.type(u"xa\u0301");
+    t.program.key(Key::Home);
+    t.program.key(Key::Right);
+    t.program.key(Key::Delete);
+    QCOMPARE(t.con(), u"x");
+    // Typed before a lone mark, the caret goes past it.
+    t.program.key(Key::Escape);
+    t.program.type(u"\u0301");
+    t.program.key(Key::Home);
+    t.program.type(u"y");
+    QCOMPARE(t.con(), u"y\u0301");
+    QCOMPARE(t.caret(), 2);
+    // An edit's caret inside a pair stands before it.
+    t.program.edit(u"\U0001F600", 1);
+    QCOMPARE(t.caret(), 0);
+    // Backspace over a selection after a pair drops the pair whole.
+    t.program.key(Key::Escape);
+    t.program.type(u"\U0001F600ab");
+    t.program.select(2, 1);
+    t.program.key(Key::Backspace);
+    QCOMPARE(t.con(), u"");
+}
+
+void EngineTest::pressesOnlyThroughTheirWindow()
+{
+    TestGame t;
+    t.program.press(Window::Game, Control::Help, 0);
+    t.enter(u"take");
+    // Help has no "начать": the game stays.
+    QVERIFY(!t.program.press(Window::Help, Control::Start, 0));
+    QVERIFY(!t.program.press(Window::Game, Control::Close, 0));
+    QVERIFY(!t.program.press(Window::Game, Control::None, 0));
+    QCOMPARE(t.inv(0), u"thing");
+    // The game window closed from outside ends the program, help and all.
+    t.program.close(Window::Game);
+    QVERIFY(t.program.finished());
+    QVERIFY(t.view().windows.empty());
 }
 
 #include "engine_test.moc"

@@ -1,6 +1,7 @@
 #include "engine/game.h"
 
 #include "engine/completion.h"
+#include "engine/digest.h"
 #include "engine/rules.h"
 #include "engine/scene.h"
 
@@ -63,6 +64,8 @@ Game::Game(GameSettings &settings, const Story &story, std::function<void()> lau
     m_window.lblDiff = designed.lblDiff;
     m_window.txtPwd.visible = false;
     m_turns = 1;   // the opening scene is the game's first answer
+    for (const std::u16string_view phrase : m_story.dictionary)
+        m_longestPhrase = std::max(m_longestPhrase, phrase.size());
     Form_Load();
 }
 
@@ -141,20 +144,24 @@ void Game::Action()
 
 void Game::enter()
 {
-    // A turn is all or nothing: when a counter would overflow anywhere in it,
-    // the game is put back as it was before the Enter and says so. Only the
-    // rules and the move count can overflow; what follows them cannot fail.
+    // A turn is all or nothing. When a counter would overflow anywhere in
+    // it, the game is put back as it was before the Enter and says so (a
+    // turn of its own, kept with its line). When anything else fails (no
+    // memory left), the game is put back as it was and the failure goes on
+    // to the caller: no turn happened.
     const bool password = passwordShown();
     const std::u16string_view line = visibleBox().text();
+    m_lineEnds.reserve(m_lineEnds.size() + 1);
+    const std::size_t linesBefore = m_lines.size();
+    m_lines.append(line);
+    m_lineEnds.push_back(std::uint32_t(m_lines.size()));
     TurnUndo &undo = m_turn.emplace();
     undo.state = m_state;
     undo.conVisible = m_window.txtCon.visible;
     undo.conEnabled = m_window.txtCon.enabled;
     undo.pwdVisible = m_window.txtPwd.visible;
-    m_lines.append(line);
-    m_lineEnds.push_back(std::uint32_t(m_lines.size()));
-    ++m_turns;
-    m_news.clear();
+    std::u16string news;
+    news.swap(m_news);
     int keyCode = kKeyEnter;
     try {
         if (password)
@@ -164,9 +171,21 @@ void Game::enter()
     } catch (const CounterOverflow &) {
         undoTurn();
         m_window.txtGame = m_story.words.overflow;
+        // A line submitted whole may hold a line break, which the one-line
+        // box it stays in cannot show: the box keeps the first line.
+        TextBox &box = visibleBoxForInput();
+        if (const std::u16string_view first = firstLine(box.text()); first.size() != box.text().size())
+            box.edit(std::u16string(first), int(first.size()));
+        ++m_turns;
         return;
+    } catch (...) {
+        undoTurn();
+        m_news.swap(news);
+        m_lineEnds.pop_back();
+        m_lines.resize(linesBefore);
+        throw;
     }
-    tellNews(*m_turn);
+    ++m_turns;
     m_turn.reset();
 }
 
@@ -212,26 +231,35 @@ void Game::txtCon_KeyDown(int &keyCode)
 {
     TextBox &box = m_window.txtCon;
     switch (keyCode) {
-    case kKeyEnter:
+    case kKeyEnter: {
         Action();
-        m_state.moveCount = checkedCounter(m_state.moveCount + 1);
-        m_window.lblSteps = counterLabel(m_state.moveCount, m_story.words.moves);
-        m_window.lblAction = box.text();
+        const std::int16_t moves = checkedCounter(m_state.moveCount + 1);
+        // Made before anything of them changes: what follows cannot fail.
+        std::u16string steps = counterLabel(moves, m_story.words.moves);
+        std::u16string action = box.text();
+        tellNews(*m_turn);
+        m_state.moveCount = moves;
+        m_window.lblSteps = std::move(steps);
+        m_window.lblAction = std::move(action);
         setConText({});
         break;
+    }
     case kKeyEscape:
         setConText({});
         break;
     case kKeyUp:
-        setConText(m_window.lblAction);
+        // The last command, as much of it as a one-line box holds.
+        setConText(firstLine(m_window.lblAction));
         break;
     case kKeyBackspace:
         // Drops the selection together with the character before it. With
         // the selection at position 0 there is nothing to keep and the
         // shortening fails; the key is swallowed either way.
+        // (The character before the selection goes whole, both halves of a
+        // pair, a letter with its marks.)
         if (box.selLength() != 0) {
             if (box.selStart() >= 1)
-                setConText(std::u16string(box.text(), 0, std::size_t(box.selStart() - 1)));
+                setConText(std::u16string(box.text(), 0, std::size_t(box.previousStop(box.selStart()))));
             keyCode = kKeyNone;
         }
         break;
@@ -287,21 +315,25 @@ void Game::txtPwd_KeyDown(int &keyCode)
 {
     TextBox &box = m_window.txtPwd;
     switch (keyCode) {
-    case kKeyEnter:
+    case kKeyEnter: {
         // A password attempt is not a move: the label is only rewritten.
-        m_window.lblSteps = counterLabel(m_state.moveCount, m_story.words.moves);
-        m_window.lblAction = box.text();
+        std::u16string steps = counterLabel(m_state.moveCount, m_story.words.moves);
+        std::u16string action = box.text();
         if (m_story.checkPassword) {
             Scene scene(*this);
             m_story.checkPassword(scene, box.text());
         }
+        tellNews(*m_turn);
+        m_window.lblSteps = std::move(steps);
+        m_window.lblAction = std::move(action);
         box.setText({});
         break;
+    }
     case kKeyEscape:
         box.setText({});
         break;
     case kKeyUp:
-        box.setText(m_window.lblAction);
+        box.setText(firstLine(m_window.lblAction));
         break;
     default:
         break;
@@ -375,8 +407,9 @@ void Game::key(Key key)
 
 void Game::type(std::u16string_view text)
 {
+    // A one-line box takes what is typed up to a line break.
     TextBox &box = visibleBoxForInput();
-    if (box.acceptsInput() && box.type(text) && !passwordShown())
+    if (box.acceptsInput() && box.type(firstLine(text)) && !passwordShown())
         txtCon_Change();
 }
 
@@ -391,16 +424,22 @@ void Game::edit(std::u16string_view text, int caret)
     const std::size_t kept = was.size() - (end - start);
     if (text.size() > kept && caret >= 0 && std::size_t(caret) == start + (text.size() - kept)
         && text.substr(0, start) == was.substr(0, start) && text.substr(std::size_t(caret)) == was.substr(end)) {
-        // Key by key, as the completion answers every key.
-        const std::u16string_view typed = firstLine(text.substr(start, text.size() - kept));
-        for (std::size_t i = 0; i < typed.size();) {
-            const std::size_t n = i + 1 < typed.size() && typed[i] >= 0xd800 && typed[i] < 0xdc00
-                                          && typed[i + 1] >= 0xdc00 && typed[i + 1] < 0xe000
+        // Key by key, as the completion answers every key; but only while it
+        // can: a text longer than every phrase begins none, and from there
+        // on (and in a box without completion) the rest goes in at once, as
+        // key by key it would.
+        std::u16string_view typed = firstLine(text.substr(start, text.size() - kept));
+        const bool completing = easyGame() && !passwordShown();
+        while (completing && !typed.empty() && visibleBox().text().size() <= m_longestPhrase) {
+            const std::size_t n = typed.size() > 1 && typed[0] >= 0xd800 && typed[0] < 0xdc00 && typed[1] >= 0xdc00
+                                          && typed[1] < 0xe000
                                       ? 2
                                       : 1;
-            type(typed.substr(i, n));
-            i += n;
+            type(typed.substr(0, n));
+            typed.remove_prefix(n);
         }
+        if (!typed.empty())
+            type(typed);
         return;
     }
     // Anything else: the box keeps the text up to a line break that came in.
@@ -414,8 +453,10 @@ void Game::edit(std::u16string_view text, int caret)
 void Game::select(int start, int length)
 {
     TextBox &box = visibleBoxForInput();
+    const int size = int(box.text().size());
+    start = std::clamp(start, 0, size);
     const int from = box.stopAtOrBefore(start);
-    const int to = box.stopAtOrAfter(start + std::max(0, length));
+    const int to = box.stopAtOrAfter(start + std::clamp(length, 0, size - start));
     box.setSelStart(from);
     box.setSelLength(to - from);
 }
@@ -500,31 +541,6 @@ void Game::tellNews(const TurnUndo &undo)
     }
 }
 
-namespace {
-
-// FNV-1a, 64 bits.
-class Digest {
-public:
-    void add(std::uint64_t value, int bytes = 2)
-    {
-        for (int i = 0; i < bytes; ++i) {
-            m_hash = (m_hash ^ ((value >> (8 * i)) & 0xff)) * 0x100000001b3ull;
-        }
-    }
-    void add(std::u16string_view text)
-    {
-        add(text.size(), 4);
-        for (const char16_t c : text)
-            add(c);
-    }
-    std::uint64_t value() const { return m_hash; }
-
-private:
-    std::uint64_t m_hash = 0xcbf29ce484222325ull;
-};
-
-} // namespace
-
 std::uint64_t Game::fingerprint() const
 {
     Digest d;
@@ -543,13 +559,36 @@ std::uint64_t Game::fingerprint() const
     return d.value();
 }
 
-void Game::restoreBox(std::u16string_view text, int start, int length, int listIndex)
+bool Game::restoreBox(std::u16string_view text, int start, int length, int listIndex)
 {
-    TextBox &box = visibleBoxForInput();
-    box.setText(firstLine(text));
-    select(start, length);
-    if (!passwordShown())
-        m_window.lstItemsIndex = listIndex >= 0 && listIndex < m_window.lstItems.size() ? listIndex : -1;
+    // Only a box this game could have come to: one line; a caret and a
+    // selection that split no character; and in an easy game's command box
+    // the completion's phrase, or a text that begins none (or the line a
+    // turn that overflowed left there as it was submitted).
+    TextBox box;
+    box.setText(text);
+    const int size = int(text.size());
+    if (firstLine(text).size() != text.size() || start < 0 || length < 0 || start > size || length > size - start
+        || box.stopAtOrBefore(start) != start || box.stopAtOrBefore(start + length) != start + length)
+        return false;
+    const bool completes = easyGame() && !passwordShown();
+    if (!completes && listIndex != -1)
+        return false;
+    if (completes) {
+        const bool lastLine =
+            submittedCount() > 0 && firstLine(submitted(submittedCount() - 1)) == text;
+        if (listIndex >= 0 ? listIndex >= m_window.lstItems.size() || m_window.lstItems[listIndex] != text
+                           : listIndex != -1 || (completionIndex(text) >= 0 && !lastLine))
+            return false;
+    }
+    box.visible = visibleBox().visible;
+    box.enabled = visibleBox().enabled;
+    box.setSelStart(start);
+    box.setSelLength(length);
+    visibleBoxForInput() = std::move(box);
+    if (completes)
+        m_window.lstItemsIndex = listIndex;
+    return true;
 }
 
 // ---------------------------------------------------------------------------

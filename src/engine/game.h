@@ -109,8 +109,9 @@ public:
     // A digest of everything the lines submitted decide.
     std::uint64_t fingerprint() const;
     // Puts the visible box back as it was, text, selection and completion,
-    // without a change of it being handled.
-    void restoreBox(std::u16string_view text, int start, int length, int listIndex);
+    // without a change of it being handled; false, and nothing changed, for
+    // a box this game cannot have come to.
+    bool restoreBox(std::u16string_view text, int start, int length, int listIndex);
 
     // The part of a pasted text that a one-line box keeps: up to the first
     // line break (CR, LF, VT, FF, NEL, LS, PS).
@@ -184,6 +185,7 @@ private:
     std::vector<std::uint32_t> m_lineEnds;
     unsigned m_turns = 0;
     std::u16string m_news;
+    std::size_t m_longestPhrase = 0;   // of the dictionary: a longer text completes to nothing
     int m_changeDepth = 0;
 };
 

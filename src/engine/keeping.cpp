@@ -3,16 +3,21 @@
 // the game holds: the dialog's settings and the lines submitted, played again
 // into a fresh game, then the open windows and the visible box as they were.
 //
-//   tarnvale 1
+//   tarnvale 2
+//   check HEX                    a digest of everything below it
 //   settings EASY MUSIC          0 or 1 each
-//   windows HELP AUTHOR          0 or 1 each, beside the game
+//   windows [help] [author]      those open beside the game, the one in front last
 //   box START LENGTH LIST TEXT   the visible box; LIST is the completion's item or -1
 //   digest HEX                   of the state the lines lead to
 //   > LINE                       one for every line submitted, in order
 //
-// Texts escape the backslash, CR and LF as \\, \r and \n.
+// Texts escape the backslash, CR and LF as \\, \r and \n. A record is at
+// most kMaxRecordLines lines and kMaxRecordUnits UTF-16 units long: a record
+// past that, or one whose check does not hold, is refused before anything
+// is played.
 #include "engine/program.h"
 
+#include "engine/digest.h"
 #include "engine/game.h"
 
 #include <algorithm>
@@ -25,7 +30,21 @@ namespace tarnvale {
 
 namespace {
 
-constexpr std::u16string_view kHeader = u"tarnvale 1";
+constexpr std::u16string_view kHeader = u"tarnvale 2";
+
+std::uint64_t checkOf(std::u16string_view body)
+{
+    Digest d;
+    d.add(body);
+    return d.value();
+}
+
+void appendHex(std::u16string &out, std::uint64_t n)
+{
+    char hex[17];
+    const auto [end, error] = std::to_chars(hex, hex + sizeof hex, n, 16);
+    out.append(hex, end);
+}
 
 void appendEscaped(std::u16string &out, std::u16string_view text)
 {
@@ -71,6 +90,7 @@ public:
     explicit Reader(std::u16string_view text) : m_rest(text) {}
 
     bool atEnd() const { return m_rest.empty(); }
+    std::u16string_view rest() const { return m_rest; }
 
     // The next line, which must begin with `word` and a space (or be `word`).
     std::optional<std::u16string_view> line(std::u16string_view word)
@@ -121,53 +141,73 @@ private:
 std::u16string Program::record() const
 {
     const Game *g = isOpen(Window::Game) ? m_game.get() : nullptr;
-    if (!g || m_finished)
+    if (!g || m_finished || !keepable())
         return {};
-    std::u16string out(kHeader);
-    out += u"\nsettings ";
-    appendNumber(out, m_settings.easyMode != kFalse);
-    out += u' ';
-    appendNumber(out, m_settings.musicOn != kFalse);
-    out += u"\nwindows ";
-    appendNumber(out, isOpen(Window::Help));
-    out += u' ';
-    appendNumber(out, isOpen(Window::Author));
-    const TextBox &box = g->visibleBox();
-    out += u"\nbox ";
-    appendNumber(out, box.selStart());
-    out += u' ';
-    appendNumber(out, box.selLength());
-    out += u' ';
-    appendNumber(out, g->passwordShown() ? -1 : g->window().lstItemsIndex);
-    out += u' ';
-    appendEscaped(out, box.text());
-    out += u"\ndigest ";
-    char hex[17];
-    const auto [end, error] = std::to_chars(hex, hex + sizeof hex, g->fingerprint(), 16);
-    out.append(hex, end);
-    for (std::size_t i = 0; i < g->submittedCount(); ++i) {
-        out += u"\n> ";
-        appendEscaped(out, g->submitted(i));
+    std::u16string body = u"settings ";
+    appendNumber(body, m_settings.easyMode != kFalse);
+    body += u' ';
+    appendNumber(body, m_settings.musicOn != kFalse);
+    body += u"\nwindows";
+    for (const Window w : m_order) {
+        if (w == Window::Help || w == Window::Author)
+            body += w == Window::Help ? u" help" : u" author";
     }
+    const TextBox &box = g->visibleBox();
+    body += u"\nbox ";
+    appendNumber(body, box.selStart());
+    body += u' ';
+    appendNumber(body, box.selLength());
+    body += u' ';
+    appendNumber(body, g->passwordShown() ? -1 : g->window().lstItemsIndex);
+    body += u' ';
+    appendEscaped(body, box.text());
+    body += u"\ndigest ";
+    appendHex(body, g->fingerprint());
+    for (std::size_t i = 0; i < g->submittedCount(); ++i) {
+        body += u"\n> ";
+        appendEscaped(body, g->submitted(i));
+    }
+    std::u16string out(kHeader);
+    out += u"\ncheck ";
+    appendHex(out, checkOf(body));
+    out += u'\n';
+    out += body;
     return out;
+}
+
+bool Program::keepable() const
+{
+    const Game *g = isOpen(Window::Game) ? m_game.get() : nullptr;
+    if (!g)
+        return true;
+    // The lines escaped at most double; the rest is a few hundred units.
+    std::size_t units = 512 + 2 * g->visibleBox().text().size();
+    for (std::size_t i = 0; i < g->submittedCount() && units <= kMaxRecordUnits; ++i)
+        units += 3 + 2 * g->submitted(i).size();
+    return g->submittedCount() <= kMaxRecordLines && units <= kMaxRecordUnits;
 }
 
 bool Program::resume(std::u16string_view record, Millis now)
 {
     if (replay(record, now))
         return true;
-    m_game.reset();
-    m_open.fill(false);
-    m_order.clear();
-    m_finished = false;
     start(now);
     return false;
 }
 
 bool Program::replay(std::u16string_view record, Millis now)
 {
+    // Refused at once: a record too long to be any game's, or changed since
+    // it was made (by hand, or cut short).
+    if (record.size() > kMaxRecordUnits)
+        return false;
+    if (std::size_t(std::count(record.begin(), record.end(), u'\n')) > kMaxRecordLines + 8)
+        return false;
     Reader in(record);
-    if (!in.line(kHeader))
+    const std::optional<std::u16string_view> header = in.line(kHeader);
+    std::optional<std::u16string_view> check = in.line(u"check");
+    const std::optional<std::uint64_t> checked = check ? Reader::number<std::uint64_t>(*check, 16) : std::nullopt;
+    if (!header || !checked || *checked != checkOf(in.rest()))
         return false;
     std::optional<std::u16string_view> settings = in.line(u"settings");
     std::optional<std::u16string_view> windows = in.line(u"windows");
@@ -176,47 +216,73 @@ bool Program::replay(std::u16string_view record, Millis now)
     if (!settings || !windows || !box || !digest)
         return false;
     const std::optional<bool> easy = Reader::flag(*settings), music = Reader::flag(*settings);
-    const std::optional<bool> help = Reader::flag(*windows), author = Reader::flag(*windows);
     const std::optional<long long> start = Reader::number(*box), length = Reader::number(*box),
                                    listIndex = Reader::number(*box);
     const std::optional<std::u16string> boxText = unescaped(*box);
     const std::optional<std::uint64_t> expected = Reader::number<std::uint64_t>(*digest, 16);
-    if (!easy || !music || !help || !author || !start || !length || !listIndex || !boxText || !expected)
+    if (!easy || !music || !settings->empty() || !start || !length || !listIndex || !boxText || !expected)
         return false;
-
+    // Help and author, each once, in the order they came up.
+    std::vector<Window> beside;
+    for (std::u16string_view rest = *windows; !rest.empty();) {
+        const std::size_t end = std::min(rest.find(u' '), rest.size());
+        const std::u16string_view name = rest.substr(0, end);
+        const Window w = name == u"help" ? Window::Help : Window::Author;
+        if ((name != u"help" && name != u"author") || std::find(beside.begin(), beside.end(), w) != beside.end())
+            return false;
+        beside.push_back(w);
+        rest.remove_prefix(std::min(rest.size(), end + 1));
+    }
     std::vector<std::u16string> lines;
     while (!in.atEnd()) {
         const std::optional<std::u16string_view> line = in.line(u">");
-        const std::optional<std::u16string> text = line ? unescaped(*line) : std::nullopt;
+        std::optional<std::u16string> text = line ? unescaped(*line) : std::nullopt;
         if (!text)
             return false;
-        lines.push_back(*text);
+        lines.push_back(std::move(*text));
     }
+    const auto inRange = [](long long n) { return n >= -1 && n <= (1ll << 30); };
+    if (lines.size() > kMaxRecordLines || !inRange(*start) || !inRange(*length) || !inRange(*listIndex))
+        return false;
 
+    // The lines played into a game of its own, with no music while they
+    // are: the program is touched only once the game has come back whole.
+    // Should anything fail on the way (no memory left), the program stays
+    // as it was and the failure goes on to the caller.
+    const GameSettings before = m_settings;
     m_settings.easyMode = *easy ? kTrue : kFalse;
     m_settings.musicOn = *music ? kTrue : kFalse;
+    std::unique_ptr<Game> game;
+    bool same = true;
+    try {
+        game = std::make_unique<Game>(m_settings, m_story);
+        for (const std::u16string &line : lines) {
+            if (!game->submit(line)) {
+                same = false;
+                break;
+            }
+        }
+        same = same && game->fingerprint() == *expected
+               && game->restoreBox(*boxText, int(*start), int(*length), int(*listIndex));
+    } catch (...) {
+        m_settings = before;
+        throw;
+    }
+    if (!same) {
+        m_settings = before;
+        return false;
+    }
     changed();
+    m_game = std::move(game);
     m_open.fill(false);
     m_order.clear();
     m_finished = false;
-    m_game = std::make_unique<Game>(m_settings, m_story, m_launchMusic);
-    try {
-        for (const std::u16string &line : lines) {
-            if (!m_game->submit(line))
-                return false;
-        }
-    } catch (...) {
-        return false;
-    }
-    if (m_game->fingerprint() != *expected)
-        return false;
-    const auto clampInt = [](long long n) { return int(std::clamp<long long>(n, -1, 1 << 30)); };
-    m_game->restoreBox(*boxText, clampInt(*start), clampInt(*length), clampInt(*listIndex));
     open(Window::Game, now);
-    if (*help)
-        open(Window::Help, now);
-    if (*author)
-        open(Window::Author, now);
+    for (const Window w : beside)
+        open(w, now);
+    // The game's music comes back with it.
+    if (m_settings.musicOn == kTrue && m_launchMusic)
+        m_launchMusic();
     return true;
 }
 

@@ -10,6 +10,8 @@ namespace tarnvale {
 Program::Program(GameSettings &settings, const Story &story, std::function<void()> launchMusic)
     : m_settings(settings), m_story(story), m_launchMusic(std::move(launchMusic))
 {
+    // Room for every window, so that opening one never fails half done.
+    m_order.reserve(kWindowCount);
 }
 
 Program::~Program() = default;
@@ -66,7 +68,9 @@ bool Program::chosen(Control choice) const
 
 bool Program::press(Window window, Control control, Millis now, By by)
 {
-    if (m_finished || !isOpen(window))
+    // A press comes from a button of an open window, and does only what
+    // that window's buttons do.
+    if (m_finished || !isOpen(window) || control == Control::None || !m_story.windows->form(window).find(control))
         return false;
     if (by == By::Mouse && !takesPresses(window, now))
         return false;
@@ -83,11 +87,15 @@ bool Program::press(Window window, Control control, Millis now, By by)
         // A fresh game with the choices the dialog shows; its load runs now.
         m_game = std::make_unique<Game>(m_settings, m_story, m_launchMusic);
         open(Window::Game, now);
-        close(Window::Dialog);
+        m_open[index(Window::Dialog)] = false;
+        std::erase(m_order, Window::Dialog);
         break;
     case Control::New:
+        // The game is discarded with its window; it lives on only until the
+        // next one starts, for a front-end still tearing the window down.
         openDialog(now);
-        close(Window::Game);
+        m_open[index(Window::Game)] = false;
+        std::erase(m_order, Window::Game);
         break;
     case Control::Help:
     case Control::Author: {
@@ -101,16 +109,28 @@ bool Program::press(Window window, Control control, Millis now, By by)
         m_open.fill(false);
         m_order.clear();
         break;
-    case Control::Close: close(window); break;
+    case Control::Close:
+        m_open[index(window)] = false;
+        std::erase(m_order, window);
+        break;
     }
     return true;
 }
 
 void Program::close(Window window)
 {
-    // A closed game is discarded; it lives on only until the next one
-    // starts, for a front-end still tearing its window down.
+    if (!isOpen(window))
+        return;
     changed();
+    // The dialog and the game are the program's main window in turn:
+    // closing either (from a window manager) ends the program, as "выход"
+    // does, rather than leave help or author alone without a game.
+    if (window == Window::Dialog || window == Window::Game) {
+        m_finished = true;
+        m_open.fill(false);
+        m_order.clear();
+        return;
+    }
     m_open[index(window)] = false;
     std::erase(m_order, window);
 }
@@ -257,7 +277,7 @@ const std::u16string *gameCaption(const GameWindow &w, std::string_view name)
 void Program::buildView()
 {
     View &v = m_view;
-    v.generation = m_generation;
+    v.generation = 0;   // until it is whole
     v.finished = m_finished;
     const Game *game = isOpen(Window::Game) ? m_game.get() : nullptr;
     v.inGame = game != nullptr;
@@ -321,6 +341,7 @@ void Program::buildView()
             }
         }
     }
+    v.generation = m_generation;
 }
 
 namespace {

@@ -153,12 +153,18 @@ public:
     // --- a game kept across a restart of its front-end ---------------------
     // The game in progress as a short text: the settings, the lines submitted
     // so far, the open windows, the visible box and a digest of the state the
-    // lines lead to. Empty while no game is open.
+    // lines lead to. Empty while no game is open, and for a game too long to
+    // keep (keepable() is false then): more lines, or more text, than a
+    // record holds, far beyond any game played to its end.
+    static constexpr std::size_t kMaxRecordLines = 65536;
+    static constexpr std::size_t kMaxRecordUnits = std::size_t(1) << 21;
     std::u16string record() const;
+    bool keepable() const;
     // Brings a recorded game back: the lines are played again into a fresh
     // game with the same settings. A record that cannot be read, or whose
     // lines no longer lead to the state it recorded, gives a fresh start (the
-    // dialog) instead, and false.
+    // dialog) instead, and false. A failure of the machine's own (no memory
+    // left) leaves the program as it was and goes on to the caller.
     bool resume(std::u16string_view record, Millis now = 0);
 
     // Where help or author of `size` opens beside the game window: to its

@@ -50,11 +50,15 @@ bool TextBox::removeSelection()
 
 bool TextBox::type(std::u16string_view typed)
 {
-    const bool removed = removeSelection();
-    if (typed.empty())
-        return removed;
-    m_text.insert(std::size_t(m_selStart), typed);
-    m_selStart += int(typed.size());
+    if (typed.empty() && m_selLength == 0)
+        return false;
+    // One replacement, which changes nothing of the text if it fails.
+    m_text.replace(std::size_t(m_selStart), std::size_t(m_selLength), typed);
+    const int after = m_selStart + int(typed.size());
+    m_selLength = 0;
+    // Typed before a combining mark, the caret goes past the mark, which
+    // now belongs to what was typed.
+    m_selStart = stopAtOrAfter(after);
     return true;
 }
 
@@ -64,13 +68,11 @@ bool TextBox::backspace()
         return true;
     if (m_selStart == 0)
         return false;
-    // Never leave half of a surrogate pair behind.
-    int n = 1;
-    if (m_selStart >= 2 && isLowSurrogate(m_text[std::size_t(m_selStart - 1)])
-        && isHighSurrogate(m_text[std::size_t(m_selStart - 2)]))
-        n = 2;
-    m_selStart -= n;
-    m_text.erase(std::size_t(m_selStart), std::size_t(n));
+    // The whole character before the caret goes: both halves of a pair, a
+    // letter with its marks.
+    const int from = previousStop(m_selStart);
+    m_text.erase(std::size_t(from), std::size_t(m_selStart - from));
+    m_selStart = from;
     return true;
 }
 
@@ -80,11 +82,8 @@ bool TextBox::deleteForward()
         return true;
     if (m_selStart >= size())
         return false;
-    int n = 1;
-    if (m_selStart + 1 < size() && isHighSurrogate(m_text[std::size_t(m_selStart)])
-        && isLowSurrogate(m_text[std::size_t(m_selStart + 1)]))
-        n = 2;
-    m_text.erase(std::size_t(m_selStart), std::size_t(n));
+    const int to = nextStop(m_selStart);
+    m_text.erase(std::size_t(m_selStart), std::size_t(to - m_selStart));
     return true;
 }
 
@@ -93,7 +92,7 @@ bool TextBox::edit(std::u16string_view text, int caret)
     const bool changed = text != m_text;
     if (changed)
         m_text.assign(text);
-    m_selStart = std::clamp(caret, 0, size());
+    m_selStart = stopAtOrBefore(std::clamp(caret, 0, size()));
     m_selLength = 0;
     return changed;
 }
