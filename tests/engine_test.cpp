@@ -1064,10 +1064,12 @@ void EngineTest::noMemoryLeftChangesNothing()
     // Every allocation of a turn, and of a resume, fails in turn: each time
     // the failure reaches the caller and the program is exactly as it was,
     // its record and its view alike; then the turn goes through.
-    for (bool easy : {false, true}) {
+    // Enter on what was typed, or a whole line as the line mode submits it
+    // (which must leave the box as it was too).
+    for (const auto &[easy, whole] : {std::pair{false, false}, {true, false}, {false, true}, {true, true}}) {
         TestGame t(easy);
         t.program.submit(u"take");
-        t.program.type(u"pay");
+        t.program.type(whole ? u"pa" : u"pay");
         int failures = 0;
         for (int n = 0;; ++n) {
             const std::u16string record = t.program.record();
@@ -1075,7 +1077,10 @@ void EngineTest::noMemoryLeftChangesNothing()
             g_allocationsLeft = n;
             bool failed = false;
             try {
-                t.program.key(Key::Enter);
+                if (whole)
+                    t.program.submit(u"pay");
+                else
+                    t.program.key(Key::Enter);
             } catch (const std::bad_alloc &) {
                 failed = true;
             }

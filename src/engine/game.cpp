@@ -489,20 +489,31 @@ std::u16string_view Game::firstLine(std::u16string_view text)
 
 bool Game::submit(std::u16string_view line)
 {
-    if (m_window.txtPwd.acceptsInput()) {
-        m_window.txtPwd.edit(line, int(line.size()));
-        pressPwdKey(kKeyEnter);
-        return true;
+    const bool password = m_window.txtPwd.acceptsInput();
+    if (!password && !m_window.txtCon.acceptsInput())
+        return false;
+    // Should the turn fail (no memory left), the box is put back as it was
+    // too: the turn has put back the rest.
+    TextBox &box = password ? m_window.txtPwd : m_window.txtCon;
+    TextBox kept = box;
+    const int listIndex = m_window.lstItemsIndex;
+    try {
+        box.edit(line, int(line.size()));
+        if (password) {
+            pressPwdKey(kKeyEnter);
+        } else {
+            // The line goes in as given, not completed: whatever the
+            // completion had selected for the text the box held is no
+            // longer selected.
+            m_window.lstItemsIndex = -1;
+            pressConKey(kKeyEnter);
+        }
+    } catch (...) {
+        box = std::move(kept);
+        m_window.lstItemsIndex = listIndex;
+        throw;
     }
-    if (m_window.txtCon.acceptsInput()) {
-        // The line goes in as given, not completed: whatever the completion
-        // had selected for the text the box held is no longer selected.
-        m_window.lstItemsIndex = -1;
-        m_window.txtCon.edit(line, int(line.size()));
-        pressConKey(kKeyEnter);
-        return true;
-    }
-    return false;
+    return true;
 }
 
 std::u16string_view Game::submitted(std::size_t i) const

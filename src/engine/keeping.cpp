@@ -6,7 +6,7 @@
 //   tarnvale 2
 //   check HEX                    a digest of everything below it
 //   settings EASY MUSIC          0 or 1 each
-//   windows [help] [author]      those open beside the game, the one in front last
+//   windows game [help] [author] the open windows in the order they came up (any order)
 //   box START LENGTH LIST TEXT   the visible box; LIST is the completion's item or -1
 //   digest HEX                   of the state the lines lead to
 //   > LINE                       one for every line submitted, in order
@@ -148,10 +148,8 @@ std::u16string Program::record() const
     body += u' ';
     appendNumber(body, m_settings.musicOn != kFalse);
     body += u"\nwindows";
-    for (const Window w : m_order) {
-        if (w == Window::Help || w == Window::Author)
-            body += w == Window::Help ? u" help" : u" author";
-    }
+    for (const Window w : m_order)
+        body += w == Window::Game ? u" game" : w == Window::Help ? u" help" : u" author";
     const TextBox &box = g->visibleBox();
     body += u"\nbox ";
     appendNumber(body, box.selStart());
@@ -222,17 +220,20 @@ bool Program::replay(std::u16string_view record, Millis now)
     const std::optional<std::uint64_t> expected = Reader::number<std::uint64_t>(*digest, 16);
     if (!easy || !music || !settings->empty() || !start || !length || !listIndex || !boxText || !expected)
         return false;
-    // Help and author, each once, in the order they came up.
-    std::vector<Window> beside;
+    // The game, and help and author if open, each once, in the order they came up.
+    std::vector<Window> order;
     for (std::u16string_view rest = *windows; !rest.empty();) {
         const std::size_t end = std::min(rest.find(u' '), rest.size());
         const std::u16string_view name = rest.substr(0, end);
-        const Window w = name == u"help" ? Window::Help : Window::Author;
-        if ((name != u"help" && name != u"author") || std::find(beside.begin(), beside.end(), w) != beside.end())
+        const Window w = name == u"game" ? Window::Game : name == u"help" ? Window::Help : Window::Author;
+        if ((name != u"game" && name != u"help" && name != u"author")
+            || std::find(order.begin(), order.end(), w) != order.end())
             return false;
-        beside.push_back(w);
+        order.push_back(w);
         rest.remove_prefix(std::min(rest.size(), end + 1));
     }
+    if (std::find(order.begin(), order.end(), Window::Game) == order.end())
+        return false;
     std::vector<std::u16string> lines;
     while (!in.atEnd()) {
         const std::optional<std::u16string_view> line = in.line(u">");
@@ -277,8 +278,7 @@ bool Program::replay(std::u16string_view record, Millis now)
     m_open.fill(false);
     m_order.clear();
     m_finished = false;
-    open(Window::Game, now);
-    for (const Window w : beside)
+    for (const Window w : order)
         open(w, now);
     // The game's music comes back with it.
     if (m_settings.musicOn == kTrue && m_launchMusic)
