@@ -310,6 +310,77 @@ void BM_ViewAfterKeystroke(benchmark::State &state)
 }
 BENCHMARK(BM_ViewAfterKeystroke);
 
+// --- the box's own edits ----------------------------------------------------
+
+// An edit that is typing: N characters added before N already in the box of
+// an easy game, as a text widget reports a long paste at the caret. It costs
+// in proportion to what it adds: key by key only while the completion can
+// still answer, then at once.
+void BM_EditThatTypes(benchmark::State &state)
+{
+    const std::size_t n = std::size_t(state.range(0));
+    const std::u16string tail(n, u'я');
+    const std::u16string after = std::u16string(n, u'ф') + tail;
+    Play p(true);
+    for (auto _ : state) {
+        state.PauseTiming();
+        p.program.key(Key::Escape);
+        p.program.edit(tail, 0);
+        state.ResumeTiming();
+        p.program.edit(after, int(n));
+    }
+    state.SetComplexityN(state.range(0));
+}
+BENCHMARK(BM_EditThatTypes)->RangeMultiplier(10)->Range(1000, 100000)->Complexity(benchmark::oN);
+
+// --- the kept game -----------------------------------------------------------
+
+// The record of a whole hard walkthrough, and a program that resumes it.
+const std::u16string &walkthroughRecord()
+{
+    static const std::u16string record = [] {
+        Play p(false);
+        play(p.program, hardWalkthrough(), hardWalkthrough().size());
+        return p.program.record();
+    }();
+    return record;
+}
+
+void BM_ResumeWalkthrough(benchmark::State &state)
+{
+    const std::u16string &record = walkthroughRecord();
+    for (auto _ : state) {
+        GameSettings settings;
+        Program program(settings, tarnvaleStory());
+        if (!program.resume(record)) {
+            state.SkipWithError("the walkthrough's record was refused");
+            return;
+        }
+    }
+}
+BENCHMARK(BM_ResumeWalkthrough);
+
+// Records refused: one changed in its last line (found by its check, before
+// any line is played), and one of a million lines (found by its length).
+void BM_ResumeRefused(benchmark::State &state)
+{
+    std::u16string record = walkthroughRecord();
+    if (state.range(0) == 0) {
+        record.back() = u'!';
+    } else {
+        for (int i = 0; i < 1000000; ++i)
+            record += u"\n> a";
+    }
+    GameSettings settings;
+    Program program(settings, tarnvaleStory());
+    for (auto _ : state) {
+        if (program.resume(record))
+            state.SkipWithError("a record that should be refused was taken");
+    }
+    state.SetLabel(state.range(0) == 0 ? "changed" : "a million lines");
+}
+BENCHMARK(BM_ResumeRefused)->Arg(0)->Arg(1);
+
 } // namespace
 
 BENCHMARK_MAIN();

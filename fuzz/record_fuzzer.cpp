@@ -161,6 +161,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     r.program->start(0);
     r.program->press(Window::Dialog, Control::Start, 0);
     r.program->submit(u"осмотреть урну");
+    r.launches = 0;
     if (const long n = long(how >> 2); n != 0) {
         const Text before = observed(*r.program), kept = r.program->record();
         if (failsWithoutMemory(n - 1, [&] { r.program->resume(record, 0); })) {
@@ -170,7 +171,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
                 fail("a resume out of memory launched the music", record);
         }
     }
-    r.launches = 0;
     if (!r.program->resume(record, 0)) {
         // The dialog afresh, as a new program shows it.
         Run fresh;

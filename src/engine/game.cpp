@@ -151,10 +151,14 @@ void Game::enter()
     // to the caller: no turn happened.
     const bool password = passwordShown();
     const std::u16string_view line = visibleBox().text();
-    m_lineEnds.reserve(m_lineEnds.size() + 1);
     const std::size_t linesBefore = m_lines.size();
     m_lines.append(line);
-    m_lineEnds.push_back(std::uint32_t(m_lines.size()));
+    try {
+        m_lineEnds.push_back(std::uint32_t(m_lines.size()));
+    } catch (...) {
+        m_lines.resize(linesBefore);
+        throw;
+    }
     TurnUndo &undo = m_turn.emplace();
     undo.state = m_state;
     undo.conVisible = m_window.txtCon.visible;
