@@ -234,9 +234,18 @@ inline Text observed(Program &program)
     const View &v = program.view();
     Text out;
     const auto number = [&out](long long n) {
-        for (const char c : std::to_string(n))
-            out += char16_t(c);
-        out += u' ';
+        char16_t digits[24];
+        char16_t *at = digits + 24;
+        *--at = u' ';
+        const bool negative = n < 0;
+        unsigned long long u = negative ? 0ull - (unsigned long long)n : (unsigned long long)n;
+        do {
+            *--at = char16_t(u'0' + u % 10);
+            u /= 10;
+        } while (u != 0);
+        if (negative)
+            *--at = u'-';
+        out.append(at, digits + 24);
     };
     const auto ascii = [&out](std::string_view word) {
         for (const char c : word)
@@ -297,6 +306,31 @@ inline std::string firstDifference(TextView a, TextView b)
         b.remove_prefix(std::min(b.size(), eb + 1));
         ++line;
     }
+}
+
+// Whether two programs show the same, as observed() sees them, compared in
+// place: nothing when they do, else observed()'s first difference.
+inline std::string differenceBetween(Program &a, Program &b)
+{
+    const View &x = a.view();
+    const View &y = b.view();
+    bool same = x.finished == y.finished && x.windows.size() == y.windows.size() && x.inGame == y.inGame
+                && a.settings().easyMode == b.settings().easyMode && a.settings().musicOn == b.settings().musicOn;
+    for (std::size_t i = 0; same && i < x.windows.size(); ++i) {
+        const WindowView &v = x.windows[i];
+        const WindowView &w = y.windows[i];
+        same = v.form == w.form;
+        for (std::size_t k = 0; same && k < v.widgets.size(); ++k) {
+            const WidgetView &p = v.widgets[k];
+            const WidgetView &q = w.widgets[k];
+            same = p.text == q.text && p.colour == q.colour && p.visible == q.visible && p.enabled == q.enabled
+                   && p.chosen == q.chosen && p.start == q.start && p.length == q.length;
+        }
+    }
+    if (same && x.inGame)
+        same = x.turns == y.turns && x.reply == y.reply && x.news == y.news && x.passwordShown == y.passwordShown
+               && x.listIndex == y.listIndex && x.listSize == y.listSize && *a.state() == *b.state();
+    return same ? std::string() : firstDifference(observed(a), observed(b));
 }
 
 } // namespace tarnvale::fuzz

@@ -1049,6 +1049,9 @@ void EngineTest::keptRecordsOfNoGameAreRefused()
     QCOMPARE(launches, 0);
     QVERIFY(p.resume(edited(record, u"settings 1 0", u"settings 1 1"), 0));
     QCOMPARE(launches, 1);
+    // A choice is written one way only.
+    QVERIFY(!p.resume(edited(record, u"settings 1 0", u"settings 1 01"), 0));
+    QCOMPARE(launches, 1);
     // Past the limits a record is refused before anything is played.
     std::u16string huge = record;
     huge.append(Program::kMaxRecordUnits, u'x');

@@ -215,11 +215,14 @@ bool takesInput(Program &program)
 // A line as the player would type it into the command box of an easy game:
 // a character at a time, each completed from the dictionary, then Enter.
 // Once the text begins no phrase, nothing typed after it can, and the rest
-// goes in at once.
+// goes in at once. A line break (a lone CR inside the line) cannot be typed
+// into a one-line box: such a line goes in whole, as read.
 bool typeLine(Program &program, std::u16string_view line)
 {
     if (!takesInput(program))
         return false;
+    if (firstLine(line).size() != line.size())
+        return program.submit(line);
     std::size_t i = 0;
     while (i < line.size()) {
         const bool pair = i + 1 < line.size() && QChar::isHighSurrogate(line[i]) && QChar::isLowSurrogate(line[i + 1]);

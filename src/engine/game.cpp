@@ -472,25 +472,6 @@ void Game::paste(std::u16string_view text)
         type(line);
 }
 
-std::u16string_view Game::firstLine(std::u16string_view text)
-{
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        switch (text[i]) {
-        case u'\r':
-        case u'\n':
-        case u'\v':
-        case u'\f':
-        case u'\u0085':
-        case u'\u2028':
-        case u'\u2029':
-            return text.substr(0, i);
-        default:
-            break;
-        }
-    }
-    return text;
-}
-
 bool Game::submit(std::u16string_view line)
 {
     const bool password = m_window.txtPwd.acceptsInput();

@@ -113,10 +113,6 @@ public:
     // a box this game cannot have come to.
     bool restoreBox(std::u16string_view text, int start, int length, int listIndex);
 
-    // The part of a pasted text that a one-line box keeps: up to the first
-    // line break (CR, LF, VT, FF, NEL, LS, PS).
-    static std::u16string_view firstLine(std::u16string_view text);
-
 private:
     friend class Scene;
 

@@ -124,12 +124,14 @@ public:
         return value;
     }
 
+    // "0" or "1", exactly.
     static std::optional<bool> flag(std::u16string_view &fields)
     {
-        const std::optional<long long> n = number(fields);
-        if (!n || (*n != 0 && *n != 1))
+        const std::u16string_view word = fields.substr(0, fields.find(u' '));
+        if (word != u"0" && word != u"1")
             return std::nullopt;
-        return *n == 1;
+        fields.remove_prefix(std::min(fields.size(), word.size() + 1));
+        return word == u"1";
     }
 
 private:

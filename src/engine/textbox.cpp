@@ -133,4 +133,23 @@ int TextBox::nextStop(int pos) const
     return pos >= size() ? size() : stopAtOrAfter(pos + 1);
 }
 
+std::u16string_view firstLine(std::u16string_view text)
+{
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        switch (text[i]) {
+        case u'\r':
+        case u'\n':
+        case u'\v':
+        case u'\f':
+        case u'\u0085':
+        case u'\u2028':
+        case u'\u2029':
+            return text.substr(0, i);
+        default:
+            break;
+        }
+    }
+    return text;
+}
+
 } // namespace tarnvale

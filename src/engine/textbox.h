@@ -60,4 +60,8 @@ private:
     int m_selLength = 0;
 };
 
+// The part of a text that a one-line box keeps: up to the first line break
+// (CR, LF, VT, FF, NEL, LS, PS).
+std::u16string_view firstLine(std::u16string_view text);
+
 } // namespace tarnvale
