@@ -69,8 +69,11 @@ private:
 // Steps checked over the whole run, reported when the fuzzer ends.
 long g_stepsChecked = 0;
 
-// Bounds the work one input may ask for, so that every run stays short.
+// Bounds the work one input may ask for, so that every run stays short:
+// its steps, and what they cost, which grows with the text in the box (every
+// check reads it whole) and with the record a reload plays.
 constexpr long kStepBudget = 40000;
+constexpr long long kTextBudget = 1ll << 27;
 
 const windows::Description &description() { return *tarnvaleStory().windows; }
 
@@ -101,7 +104,7 @@ public:
     {
         Reader in(data, size);
         std::vector<std::size_t> done;   // where each action's bytes begin
-        while (!in.atEnd() && m_steps < kStepBudget) {
+        while (!in.atEnd() && !spent()) {
             const std::size_t start = in.pos();
             const unsigned op = in.u8() % OpCount;
             if (op == Repeat) {
@@ -109,7 +112,7 @@ public:
                 unsigned times = in.u8();
                 times = times == kLong ? in.u16() % kMaxRepeat + 1 : times % 16 + 1;
                 const std::size_t resume = in.pos();
-                for (unsigned t = 0; t < times && m_steps < kStepBudget; ++t) {
+                for (unsigned t = 0; t < times && !spent(); ++t) {
                     for (std::size_t i = done.size() - k; i < done.size(); ++i) {
                         in.seek(done[i]);
                         perform(in, in.u8() % OpCount);
@@ -146,6 +149,8 @@ private:
     }
     Kind editKind() { return boxTakes() ? Kind::Edit : Kind::Refused; }
     Kind enterKind() { return !boxTakes() ? Kind::Refused : view().passwordShown ? Kind::PasswordEnter : Kind::Turn; }
+    bool spent() const { return m_steps >= kStepBudget || m_text >= kTextBudget; }
+
     Text boxText()
     {
         const WidgetView *box = view().visibleBox();
@@ -245,7 +250,7 @@ private:
             unsigned n = in.u8();
             n = n == kLong ? in.u16() % (kMaxHold + 1) : n % 32 + 1;
             static const char *const names[KeyChoices] = {"Enter"};
-            for (unsigned i = 0; i < n && m_steps < kStepBudget; ++i)
+            for (unsigned i = 0; i < n && !spent(); ++i)
                 key(tarnvale::Key::Enter, names);
             break;
         }
@@ -328,7 +333,7 @@ private:
 
     void typeEach(TextView text)
     {
-        for (std::size_t i = 0; i < text.size() && m_steps < kStepBudget; ++i) {
+        for (std::size_t i = 0; i < text.size() && !spent(); ++i) {
             std::size_t n = 1;
             if (isHigh(text[i]) && i + 1 < text.size() && isLow(text[i + 1]))
                 n = 2;
@@ -384,6 +389,7 @@ private:
         ++m_steps;
         trace("reload", {});
         const Text record = program().record();
+        m_text += static_cast<long long>(record.size()) * 4;
         auto next = std::make_unique<Run>();
         next->program->setDoubleClickInterval(program().doubleClickInterval());
         const bool resumed = next->program->resume(record, m_now);
@@ -436,6 +442,7 @@ private:
         Program &p = program();
         const std::optional<GameState> before = p.state() ? std::optional<GameState>(*p.state()) : std::nullopt;
         const Text beforeText = boxText();
+        m_text += static_cast<long long>(beforeText.size()) + 1;
         const Text beforeAction = p.state() ? Text(view().find(Window::Game, "lblAction")->text) : Text();
         const Text beforeShown = kind == Kind::Refused ? observed(p) : Text();
         const int launches = m_run->launches;
@@ -579,6 +586,7 @@ private:
     long m_steps = 0;
     long m_failAt = -1;              // the allocation of the next step that fails
     int m_hugePastes = 0;
+    long long m_text = 0;   // the text the steps so far have read, against kTextBudget
     std::optional<Text> m_submitted; // the line of the submit under way
     Text m_residue;                  // a submitted line an overflow left in the box
     // TARNVALE_FUZZ_TRACE=1 prints every step (for replaying one input).

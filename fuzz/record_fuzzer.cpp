@@ -170,6 +170,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             if (r.launches != 0)
                 fail("a resume out of memory launched the music", record);
         }
+        // Memory enough: it resumed (or refused) already; the resume below
+        // does it again over that.
+        r.launches = 0;
     }
     if (!r.program->resume(record, 0)) {
         // The dialog afresh, as a new program shows it.
