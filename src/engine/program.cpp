@@ -240,7 +240,21 @@ std::u16string View::answer() const
     std::u16string told(reply);
     if (!news.empty())
         told.append(u"\r\n").append(news);
+    if (!closing.empty())
+        told.append(u"\r\n").append(closing);
     return told;
+}
+
+std::u16string WidgetView::spokenName() const
+{
+    std::u16string name(widget->spokenName());
+    if (text.empty())
+        return name;
+    if (widget->kind == windows::Kind::Counter)
+        return name.append(u": ").append(text);
+    if (widget->kind == windows::Kind::InventorySlot)
+        return std::u16string(text).append(u", ").append(name);
+    return name;
 }
 
 const View &Program::view()
@@ -286,12 +300,13 @@ void Program::buildView()
         v.turns = game->turns();
         v.reply = w.txtGame;
         v.news = game->news();
+        v.closing = w.txtCon.enabled ? std::u16string_view() : m_story.words.afterGameOver;
         v.passwordShown = game->passwordShown();
         v.listIndex = w.lstItemsIndex;
         v.listSize = w.lstItems.size();
     } else {
         v.turns = 0;
-        v.reply = v.news = {};
+        v.reply = v.news = v.closing = {};
         v.passwordShown = false;
         v.listIndex = -1;
         v.listSize = 0;

@@ -41,6 +41,11 @@ struct WidgetView {
     bool enabled = true;
     bool chosen = false;             // a dialog choice that is the chosen one of its pair
     int start = 0, length = 0;       // an input box's selection (caret at `start` when empty)
+
+    // What a screen reader calls it: a counter by its name and value («деньги:
+    // 50 руб.»), an item carried by its name and slot; anything else by its
+    // accessible name.
+    std::u16string spokenName() const;
 };
 
 // One open window as a front-end draws it now.
@@ -73,6 +78,7 @@ struct View {
     unsigned turns = 0;
     std::u16string_view reply;   // the output box
     std::u16string_view news;    // what the last Enter changed besides it, in a few words
+    std::u16string_view closing; // once the game is lost: what the player can do now
     bool passwordShown = false;  // the password box stands in the command box's place
     int listIndex = -1;          // the hidden dictionary's selected phrase
     int listSize = 0;            // and how many it holds (none in a hard game)
@@ -83,7 +89,8 @@ struct View {
     // The input box on screen (the command box, or the password box in its
     // place), while the game's window is open.
     const WidgetView *visibleBox() const;
-    // What a screen reader says for the last answer: the reply, then the news.
+    // What a screen reader says for the last answer: the reply, then the
+    // news, then, once the game is lost, what the player can do now.
     std::u16string answer() const;
 };
 

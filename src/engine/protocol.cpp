@@ -47,6 +47,8 @@ std::string widgetJson(const WidgetView &w)
         out.key("chosen").value(w.chosen);
     if (w.widget->kind == windows::Kind::Input)
         out.key("start").value(w.start).key("length").value(w.length);
+    if (w.widget->kind == windows::Kind::Counter || w.widget->kind == windows::Kind::InventorySlot)
+        out.key("spoken").value(std::u16string_view(w.spokenName()));
     out.endObject();
     return out.take();
 }
@@ -172,6 +174,7 @@ std::string Protocol::changes(bool whole, const char *extraKey, const std::strin
         field("turns", view.turns);
         field("answer", std::u16string_view(view.answer()));
         field("news", view.news);
+        field("closing", view.closing);
         field("password", view.passwordShown);
         field("list", view.listIndex);
         game.endObject();

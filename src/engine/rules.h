@@ -59,6 +59,7 @@ struct GameCaptions {
 struct Wording {
     std::u16string_view defaultReply;   // to a command that no rule accepts
     std::u16string_view gameOver;       // the closing lines of a lost game
+    std::u16string_view afterGameOver;  // told after them: what the player can do now
     std::u16string_view overflow;       // a turn undone by a counter overflow
     std::u16string_view moves;          // after the counters' numbers
     std::u16string_view points;

@@ -24,6 +24,7 @@ static_assert(std::size(kLocations) == kRoom + 1);
 const Wording kWords = {
     .defaultReply = u"Это выражение не подходит.",
     .gameOver = u"Ха! Ты завершил игру раньше времени.\r\nИгра Окончена.",
+    .afterGameOver = u"Команды больше не принимаются: новую игру начинает кнопка «новая».",
     .overflow = u"Счётчик переполнен, команда не выполнена.",
     .moves = u" ходов",
     .points = u" очков",

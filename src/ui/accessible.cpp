@@ -154,13 +154,6 @@ public:
         else
             LabelAccessible::doAction(actionName);
     }
-
-    QStringList keyBindingsForAction(const QString &actionName) const override
-    {
-        if (actionName == QAccessibleActionInterface::pressAction())
-            return {QStringLiteral("Enter"), QStringLiteral("Space")};
-        return LabelAccessible::keyBindingsForAction(actionName);
-    }
 };
 
 bool inOurWindow(const QWidget *widget)

@@ -70,8 +70,19 @@ const WidgetView *ConsoleBox::viewedBox() const
 void ConsoleBox::showBox(const WidgetView &box)
 {
     const QSignalBlocker blocker(this);
-    if (text() != qtView(box.text))
-        setText(toQString(box.text));
+    const QString now = text();
+    if (now != qtView(box.text)) {
+        const QString want = toQString(box.text);
+        if (want.startsWith(now) && !now.isEmpty()) {
+            // The completion lengthens what was typed: only its tail goes in,
+            // which a screen reader hears as one small change rather than the
+            // whole line deleted and written again at every letter.
+            setCursorPosition(int(now.size()));
+            insert(want.sliced(now.size()));
+        } else {
+            setText(want);
+        }
+    }
     const int start = box.start;
     const int length = box.length;
     if (length > 0) {
@@ -122,6 +133,7 @@ void ConsoleBox::keyPressEvent(QKeyEvent *event)
         return;
     }
     m_program.key(*key);
+    m_lastKey = key;
     m_engineTouched = true;
     event->accept();
 }
@@ -143,6 +155,7 @@ void ConsoleBox::takeEdit(const QString &now)
     // The engine tells typing from any other edit, and keeps a pasted or
     // dropped text up to its first line break.
     m_program.edit(u16View(now), cursorPosition());
+    m_lastKey.reset();
     m_engineTouched = true;
     // An edit from outside an input event (the context menu's paste) is shown
     // once the widget has finished with it.

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <optional>
+#include <utility>
 
 namespace tarnvale::ui {
 
@@ -33,6 +34,10 @@ public:
     // Where the baseline of the typed text lies, from the box's top edge.
     int textBaseline() const;
 
+    // The game's key of the last input, if it was one (none after an edit);
+    // forgotten once asked for.
+    std::optional<Key> takeLastKey() { return std::exchange(m_lastKey, std::nullopt); }
+
 protected:
     bool event(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
@@ -49,6 +54,7 @@ private:
     std::function<void()> m_afterInput;
     int m_eventDepth = 0;
     bool m_engineTouched = false;
+    std::optional<Key> m_lastKey;
 };
 
 } // namespace tarnvale::ui

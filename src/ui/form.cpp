@@ -293,6 +293,22 @@ Form::Form(const windows::Form &description, QWidget *parent)
 
 void Form::keyPressEvent(QKeyEvent *event)
 {
+    // In a pair of choices the arrow keys choose the other one, and the
+    // keyboard goes with it.
+    const int key = event->key();
+    if ((key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_Left || key == Qt::Key_Right)
+        && event->modifiers() == Qt::NoModifier) {
+        for (const windows::ChoicePair &pair : windows::kDescription.choicePairs) {
+            LabelButton *first = button(pair.first);
+            LabelButton *second = button(pair.second);
+            if (!first || !second || (!first->hasFocus() && !second->hasFocus()))
+                continue;
+            LabelButton *other = first->hasFocus() ? second : first;
+            Q_EMIT pressed(other->control(), qint64(event->timestamp()), false);
+            other->setFocus(Qt::TabFocusReason);
+            return;
+        }
+    }
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && button(Control::Close)) {
         Q_EMIT pressed(Control::Close, qint64(event->timestamp()), false);
         return;

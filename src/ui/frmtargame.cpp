@@ -6,7 +6,7 @@
 
 #include <QEvent>
 #include <QFontMetrics>
-#include <QListWidget>
+#include <QKeyEvent>
 #include <QScrollBar>
 #include <QTextBlockFormat>
 #include <QTextCursor>
@@ -105,12 +105,15 @@ QWidget *frmTargame::makeWidget(const windows::Widget &widget)
         return box;
     }
     if (widget.kind == windows::Kind::List) {
-        m_lstItems = new QListWidget(this);
+        // The easy game's dictionary is never shown, so it is no widget (a
+        // hidden list would still reach a screen reader, and take its focus
+        // as the completion moves through it): its phrases and the selected
+        // one, as the properties "phrases" and "currentRow".
+        m_lstItems = new QObject(this);
         m_lstItems->setObjectName(name);
-        m_lstItems->setGeometry(geometry);
-        m_lstItems->setFocusPolicy(Qt::NoFocus);
-        m_lstItems->hide();
-        return m_lstItems;
+        m_lstItems->setProperty("phrases", QStringList());
+        m_lstItems->setProperty("currentRow", -1);
+        return nullptr;
     }
     m_txtGame = new QTextEdit(this);
     m_txtGame->setObjectName(name);
@@ -132,6 +135,7 @@ QWidget *frmTargame::makeWidget(const windows::Widget &widget)
     // take the keyboard from the input box and gives it back if it was here.
     m_txtGame->setFocusPolicy(Qt::TabFocus);
     m_txtGame->viewport()->installEventFilter(this);
+    m_txtGame->installEventFilter(this);   // for the keys after the game is over
     return m_txtGame;
 }
 
@@ -144,6 +148,7 @@ void frmTargame::refresh()
     if (!shown)
         return;
     ConsoleBox *wasVisible = visibleBox();
+    const bool wasFocused = isActiveWindow() && (m_txtCon->hasFocus() || m_txtPwd->hasFocus() || !focusWidget());
     const WidgetView *command = nullptr;
     const WidgetView *password = nullptr;
     for (const WidgetView &w : shown->widgets) {
@@ -158,6 +163,9 @@ void frmTargame::refresh()
         case windows::Kind::InventorySlot: {
             auto *label = findChild<QLabel *>(QString::fromLatin1(w.widget->name));
             setCaption(label, qtView(w.text));
+            // Named with its value, which is what Tab comes here for.
+            if (const QString spoken = toQString(w.spokenName()); label->accessibleName() != spoken)
+                label->setAccessibleName(spoken);
             // Tab stops at the items carried, not at the empty slots.
             if (w.widget->kind == windows::Kind::InventorySlot)
                 label->setFocusPolicy(w.text.empty() ? Qt::NoFocus : Qt::TabFocus);
@@ -172,13 +180,13 @@ void frmTargame::refresh()
             break;
         case windows::Kind::List:
             // The dictionary the easy game completes from, hidden.
-            if (m_lstItems->count() != view.listSize) {
-                m_lstItems->clear();
+            if (m_lstItems->property("phrases").toStringList().size() != view.listSize) {
+                QStringList phrases;
                 for (std::u16string_view phrase : m_program.story().dictionary.first(std::size_t(view.listSize)))
-                    m_lstItems->addItem(toQString(phrase));
+                    phrases.append(toQString(phrase));
+                m_lstItems->setProperty("phrases", phrases);
             }
-            if (m_lstItems->currentRow() != view.listIndex)
-                m_lstItems->setCurrentRow(view.listIndex);
+            m_lstItems->setProperty("currentRow", view.listIndex);
             break;
         default:
             break;
@@ -195,7 +203,36 @@ void frmTargame::refresh()
     }
     if (visibleBox() != wasVisible)
         visibleBox()->setFocus();
+    // The game is lost: the keyboard goes from the dead command box to the
+    // output box, where its closing lines can be read again.
+    if (gameOver() && wasFocused)
+        m_txtGame->setFocus(Qt::OtherFocusReason);
     tellAnswer();
+    tellBox(visibleBox()->takeLastKey());
+}
+
+bool frmTargame::gameOver() const
+{
+    return !m_program.view().closing.empty();
+}
+
+void frmTargame::tellBox(std::optional<Key> key)
+{
+    const View &view = m_program.view();
+    ConsoleBox *box = visibleBox();
+    const WidgetView *shown = view.visibleBox();
+    const int phrase = view.listIndex;
+    const bool changed = std::exchange(m_toldPhrase, phrase) != phrase;
+    if (!shown || !box->hasFocus() || shown->text.empty())
+        return;
+    if (key == Key::Up) {
+        // The command brought back.
+        announce(box, toQString(shown->text));
+    } else if (changed && phrase >= 0 && shown->length > 0) {
+        // The whole phrase the completion made of the typed letters, once,
+        // as it changes; nothing when it is just what was typed.
+        announce(box, toQString(shown->text));
+    }
 }
 
 void frmTargame::focusInputBox()
@@ -214,16 +251,28 @@ void frmTargame::tellAnswer()
     // when it is the same as the last one: the opening scene once the
     // command box has the keyboard, every reply as it comes.
     const View &view = m_program.view();
-    if (view.inGame && view.turns != m_toldTurns && visibleBox()->hasFocus()) {
+    QWidget *where = visibleBox()->hasFocus() ? visibleBox()
+                     : gameOver() && m_txtGame->hasFocus() ? static_cast<QWidget *>(m_txtGame) : nullptr;
+    if (view.inGame && view.turns != m_toldTurns && where) {
         m_toldTurns = view.turns;
-        announce(visibleBox(), toQString(view.answer()));
+        announce(where, toQString(view.answer()));
     }
 }
 
 bool frmTargame::eventFilter(QObject *watched, QEvent *event)
 {
-    if ((watched == m_txtCon || watched == m_txtPwd) && event->type() == QEvent::FocusIn)
+    if ((watched == m_txtCon || watched == m_txtPwd || watched == m_txtGame) && event->type() == QEvent::FocusIn)
         QMetaObject::invokeMethod(this, &frmTargame::tellAnswer, Qt::QueuedConnection);
+    if (watched == m_txtGame && event->type() == QEvent::KeyPress && gameOver()) {
+        // Once the game is lost, Enter or a letter typed here says what
+        // can be done now.
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        if (enter || (!key->text().isEmpty() && key->text().at(0).isPrint())) {
+            announce(m_txtGame, toQString(m_program.view().closing));
+            return true;
+        }
+    }
     if (watched == m_txtGame->viewport() && event->type() == QEvent::MouseButtonPress) {
         if (ConsoleBox *box = visibleBox(); box->isEnabled())
             box->setFocus(Qt::MouseFocusReason);

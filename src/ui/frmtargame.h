@@ -11,7 +11,6 @@
 #include <memory>
 
 class QLabel;
-class QListWidget;
 class QTextEdit;
 
 namespace tarnvale::ui {
@@ -56,14 +55,18 @@ private:
     // in its place.
     ConsoleBox *visibleBox() const;
     void tellAnswer();
+    // What the completion or Up put into the box, told once.
+    void tellBox(std::optional<Key> key);
+    bool gameOver() const;
 
     std::unique_ptr<Program> m_ownProgram;
     Program &m_program;
     std::u16string m_shownOutput;
     unsigned m_toldTurns = 0;   // the game's answers told to a screen reader
+    int m_toldPhrase = -1;      // and the completed phrase
 
     QTextEdit *m_txtGame = nullptr;
-    QListWidget *m_lstItems = nullptr;
+    QObject *m_lstItems = nullptr;
     ConsoleBox *m_txtCon = nullptr;
     ConsoleBox *m_txtPwd = nullptr;
     QLabel *m_prompt = nullptr;

@@ -393,6 +393,10 @@
   // Told a moment later, so that where the keyboard went (a window that
   // opened, the command box) is told first.
   let announcing = 0;
+  // Once told, the words leave the page: browse mode would find them at its
+  // end, a copy of the output box.
+  const TOLD_MS = 5000;
+  let told = 0;
   function announce(text) {
     clearTimeout(announcing);
     announcing = setTimeout(() => {
@@ -400,6 +404,8 @@
       nextAnnouncer = 1 - nextAnnouncer;
       announcers[nextAnnouncer].textContent = '';
       here.textContent = text.replace(/\r\n/g, '\n') + (nextAnnouncer ? '\u200b' : '');
+      clearTimeout(told);
+      told = setTimeout(() => { for (const a of announcers) a.textContent = ''; }, TOLD_MS);
     }, 300);
   }
 
@@ -618,6 +624,15 @@
     if (!selecting && !e.target.closest('input')) e.preventDefault();
   });
 
+  // Once the game is lost, Enter or a letter in the output box says what
+  // can be done now.
+  txtGame.addEventListener('keydown', (e) => {
+    if (!engine || !engine.closing() || e.ctrlKey || e.altKey || e.metaKey) return;
+    if (e.key !== 'Enter' && e.key.length !== 1) return;
+    e.preventDefault();
+    announce(engine.closing());
+  });
+
   // A click on the output box leaves the keyboard in the input box, unless
   // the player is selecting text to copy.
   window.addEventListener('pointerup', (e) => {
@@ -629,6 +644,7 @@
   // --- showing the engine's game window -----------------------------------------
 
   let toldTurns = null;      // the game's answers told to a screen reader
+  let toldPhrase = -1;       // and the completed phrase
   const shown = new Map();   // element -> the text it shows
   function setText(el, text) {
     if (shown.get(el) === text) return false;
@@ -655,26 +671,47 @@
     const focusWasIn = document.activeElement === txtCon || document.activeElement === txtPwd;
     const reply = engine.text('txtGame').replace(/\r\n/g, '\n');
     if (setText(txtGame, reply)) txtGame.scrollTop = 0;
-    for (const [name, el] of labels) setText(el, engine.text(name));
+    for (const [name, el] of labels) {
+      setText(el, engine.text(name));
+      // A counter is named with its value, which is what Tab comes to it for.
+      const spoken = engine.box(name).spoken;
+      if (spoken && el.getAttribute('aria-label') !== spoken) el.setAttribute('aria-label', spoken);
+    }
     let packed = false;
     slots.forEach((el, i) => { packed = setText(el, engine.text('lblInv' + i)) || packed; });
     // The column shows only the slots that hold something.
     if (packed && layoutMode === 'column') layoutColumn();
-    showBox(txtCon, engine.box('txtCon'));
-    showBox(txtPwd, engine.box('txtPwd'));
+    // The box that appears is shown before the other one hides, so that the
+    // keyboard never falls to the page between them.
+    const boxes = [[txtCon, engine.box('txtCon')], [txtPwd, engine.box('txtPwd')]];
+    if (boxes[1][1].visible) boxes.reverse();
+    for (const [el, box] of boxes) {
+      showBox(el, box);
+      if (focusWasIn && box.visible && box.enabled && document.activeElement !== el) el.focus({ preventScroll: true });
+    }
     // A box that takes no input looks it: its prompt goes grey with its text.
     prompt.style.color = engine.box('Label1').colour;
     // The closing lines of a lost game stand at the end of the reply.
     if (txtCon.disabled) txtGame.scrollTop = txtGame.scrollHeight;
     const want = visibleBox();
     if (focusWasIn && document.activeElement !== want && !want.disabled) want.focus({ preventScroll: true });
+    // The game is lost: the keyboard goes from the dead command box to the
+    // output box, where its closing lines can be read again.
+    if (focusWasIn && want.disabled) txtGame.focus({ preventScroll: true });
     showCompletion('');
     // Every answer of the game is told once, also one the same as the last.
     const turns = engine.turns();
+    const phrase = engine.phrase();
+    const box = engine.visibleBox();
     if (turns !== toldTurns) {
       toldTurns = turns;
       announce(engine.answer());
+    } else if (phrase !== toldPhrase && phrase >= 0 && box.length > 0) {
+      // The whole phrase the completion made of the typed letters, once, as
+      // it changes; nothing when it is just what was typed.
+      announce(box.text);
     }
+    toldPhrase = phrase;
     keep();
   }
 
@@ -719,6 +756,8 @@
     tellSelection(el);
     engine.key(key);
     render();
+    // The command Up brought back is told.
+    if (key === 'Up' && el.value) announce(el.value);
   }
 
   // An edit the box made on its own (an input method, a drop, deleting a

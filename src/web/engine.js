@@ -114,6 +114,10 @@
     // took); the answer as a screen reader should hear it.
     turns() { return this.game.turns; }
     answer() { return this.game.answer || ''; }
+    // Once the game is lost, what the player can do now ('' until then).
+    closing() { return this.game.closing || ''; }
+    // The easy game's completed phrase in the dictionary, -1 for none.
+    phrase() { return this.game.list === undefined ? -1 : this.game.list; }
   }
 
   if (typeof module !== 'undefined' && module.exports) module.exports = Engine;

@@ -6,7 +6,8 @@
 # them with scripts/install-deps --test.
 #
 #   orca_run.sh windows PROGRAM      the desktop windows
-#   orca_run.sh page SITE_DIR        the page in Chromium
+#   orca_run.sh page SITE_DIR ENGINE_JS   the page in Chromium (ENGINE_JS:
+#                                    the engine built to WebAssembly)
 #
 # TARNVALE_ORCA_LOG=FILE keeps Orca's debug log there (it is kept in /tmp
 # anyway when the test fails).
@@ -15,7 +16,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 python=/usr/bin/python3   # Debian's, with its gi bindings and selenium
 
 skip() { echo "SKIP: $*"; exit 77; }
-for tool in xvfb-run Xvfb xauth dbus-run-session orca speech-dispatcher; do
+for tool in xvfb-run Xvfb xauth xdotool setxkbmap dbus-run-session orca speech-dispatcher; do
   command -v "$tool" >/dev/null || skip "$tool is not installed"
 done
 [ -x /usr/libexec/at-spi-bus-launcher ] || skip "the accessibility bus is not installed (at-spi2-core)"
@@ -37,7 +38,7 @@ AddModule "espeak-ng" "sd_espeak-ng" "espeak-ng.conf"
 DefaultModule espeak-ng
 CONF
 
-timeout 600 xvfb-run -a -s "-screen 0 1280x800x24" \
+timeout 840 xvfb-run -a -s "-screen 0 1280x800x24" \
   dbus-run-session -- "$python" "$here/orca_test.py" "$@" 2>"$scratch/err"
 status=$?
 [ "$status" -eq 0 ] || [ "$status" -eq 77 ] || { echo "--- stderr"; tail -40 "$scratch/err"; }

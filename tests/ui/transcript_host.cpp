@@ -20,7 +20,6 @@
 #include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QTextEdit>
 
 #include <iostream>
@@ -113,7 +112,7 @@ public:
         const auto *con = child<QLineEdit>(w, "txtCon");
         const auto *pwd = child<QLineEdit>(w, "txtPwd");
         const int start = con->hasSelectedText() ? con->selectionStart() : con->cursorPosition();
-        const auto *list = child<QListWidget>(w, "lstItems");
+        const auto *list = child<QObject>(w, "lstItems");
         return {
             {u"txtGame"_s, shownOutput(w)},
             {u"lblAction"_s, text("lblAction")},
@@ -128,8 +127,8 @@ public:
             {u"con.enabled"_s, con->isEnabled()},
             {u"pwd"_s, pwd->text()},
             {u"pwd.visible"_s, pwd->isVisible()},
-            {u"list.size"_s, list->count()},
-            {u"list.index"_s, list->currentRow()},
+            {u"list.size"_s, int(list->property("phrases").toStringList().size())},
+            {u"list.index"_s, list->property("currentRow").toInt()},
         };
     }
 

@@ -14,7 +14,6 @@
 #include <QTemporaryDir>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPointer>
 #include <QScrollBar>
 #include <QTextEdit>
@@ -201,10 +200,10 @@ void DesktopTest::easyGameFromTheDialog()
     QVERIFY(dialog.isNull());
 
     QCOMPARE(program.gameLabel("lblDiff"), u"простая игра"_s);
-    auto *list = child<QListWidget>(program.desktop.gameWindow(), "lstItems");
-    QCOMPARE(list->count(), 223);
-    QCOMPARE(list->item(0)->text(), u"осм"_s);
-    QCOMPARE(list->item(222)->text(), u"пересыпать дешёвые сигареты"_s);
+    const QStringList phrases = child<QObject>(program.desktop.gameWindow(), "lstItems")->property("phrases").toStringList();
+    QCOMPARE(phrases.size(), 223);
+    QCOMPARE(phrases.first(), u"осм"_s);
+    QCOMPARE(phrases.last(), u"пересыпать дешёвые сигареты"_s);
 
     // completion through the real box, and awards of one fifth
     typeText(program.commandBox(), u"осмотреть у"_s);
@@ -220,7 +219,7 @@ void DesktopTest::hardGameFromTheDialog()
     Windows program;
     program.clickInDialog("lblStart");
     QCOMPARE(program.gameLabel("lblDiff"), u"сложная игра"_s);
-    QCOMPARE(child<QListWidget>(program.desktop.gameWindow(), "lstItems")->count(), 0);
+    QVERIFY(child<QObject>(program.desktop.gameWindow(), "lstItems")->property("phrases").toStringList().isEmpty());
     typeText(program.commandBox(), u"осмотреть у"_s);
     QCOMPARE(program.commandBox()->text(), u"осмотреть у"_s);
     typeText(program.commandBox(), u"рну"_s);
