@@ -142,6 +142,9 @@ struct Description {
     std::span<const ChoicePair> choicePairs;
     std::u16string_view inventoryName;   // what screen readers call the ten slots together
     std::u16string_view frameName;       // and every window's outline
+    // Told after a dialog's description: the button with the keyboard, in
+    // place of the %1.
+    std::u16string_view keyboardOn;
 
     const Form &form(Window window) const { return *forms[std::size_t(window)]; }
     // The window of a name, or null.

@@ -206,6 +206,25 @@ const WidgetView *WindowView::find(std::string_view name) const
     return nullptr;
 }
 
+std::u16string WindowView::spokenDescription(const windows::Description &description) const
+{
+    std::u16string told(form->description);
+    for (const windows::ChoicePair &pair : description.choicePairs) {
+        const WidgetView *heading = find(pair.heading);
+        for (const WidgetView &w : widgets) {
+            if (heading && w.chosen && (w.widget->control == pair.first || w.widget->control == pair.second))
+                told.append(u" ").append(heading->text).append(u": ").append(w.text).append(u".");
+        }
+    }
+    if (const windows::Widget *button = form->find(form->keyboardControl)) {
+        std::u16string withKeyboard(description.keyboardOn);
+        if (const std::size_t at = withKeyboard.find(u"%1"); at != std::u16string::npos)
+            withKeyboard.replace(at, 2, button->spokenName());
+        told.append(u" ").append(withKeyboard);
+    }
+    return told;
+}
+
 const WindowView *View::find(Window window) const
 {
     for (const WindowView &w : windows) {

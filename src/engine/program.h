@@ -60,6 +60,9 @@ struct WindowView {
 
     Window window() const { return form->window; }
     const WidgetView *find(std::string_view name) const;
+    // What a screen reader is told as the window comes up, after its name:
+    // what it is for, the choices made, and the button with the keyboard.
+    std::u16string spokenDescription(const windows::Description &description) const;
 };
 
 // All a front-end shows, as one value: valid until the next input.

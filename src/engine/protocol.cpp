@@ -141,9 +141,12 @@ std::string Protocol::changes(bool whole, const char *extraKey, const std::strin
         window.beginObject();
         bool any = false;
         json::Writer meta;
-        meta.beginObject().key("raises").value(w.raises).key("keyboard").value(w.keyboard).endObject();
+        const std::u16string spoken = w.spokenDescription(*m_program.story().windows);
+        meta.beginObject().key("raises").value(w.raises).key("keyboard").value(w.keyboard);
+        meta.key("spoken").value(std::u16string_view(spoken)).endObject();
         if (fresh(name + "/", meta.text())) {
             window.key("raises").value(w.raises).key("keyboard").value(w.keyboard);
+            window.key("spoken").value(std::u16string_view(spoken));
             any = true;
         }
         window.key("widgets").beginObject();

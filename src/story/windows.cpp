@@ -135,7 +135,7 @@ const ChoicePair kChoicePairs[2] = {
 };
 
 const Description kDescription{{&kNewGameDialog, &kGameWindow, &kHelpWindow, &kAuthorWindow},
-                                kChoicePairs, u"инвентарь", kFrameName};
+                                kChoicePairs, u"инвентарь", kFrameName, u"Клавиатура на кнопке «%1»."};
 
 const Form &form(Window window)
 {

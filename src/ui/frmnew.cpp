@@ -1,9 +1,6 @@
 #include "ui/frmnew.h"
 
-#include "ui/accessible.h"
 #include "ui/qtstrings.h"
-
-using namespace Qt::Literals::StringLiterals;
 
 namespace tarnvale::ui {
 
@@ -29,17 +26,7 @@ void frmNew::refresh()
 
     // A screen reader reads the dialog's description as it comes up: what
     // it is for, the choices made, and the button with the keyboard.
-    QString told = toQString(description().description);
-    for (const windows::ChoicePair &pair : windows::kDescription.choicePairs) {
-        const windows::Widget *heading = description().find(pair.heading);
-        for (const Control c : {pair.first, pair.second}) {
-            if (const windows::Widget *choice = description().find(c); choice && button(c)->isChosen())
-                told += u" %1: %2."_s.arg(toQString(heading->caption), toQString(choice->caption));
-        }
-    }
-    if (const windows::Widget *start = description().find(description().keyboardControl))
-        told += u" Клавиатура на кнопке «%1»."_s.arg(toQString(start->spokenName()));
-    setAccessibleDescription(told);
+    setAccessibleDescription(toQString(shown->spokenDescription(*m_program.story().windows)));
 }
 
 } // namespace tarnvale::ui

@@ -409,15 +409,15 @@
     }, 300);
   }
 
-  // The dialog as it opens: its name, what it is for, the choices made.
+  function afterLoad(then) {
+    if (document.readyState === 'complete') then();
+    else window.addEventListener('load', then, { once: true });
+  }
+
+  // The dialog as it opens: its name, what it is for, the choices made, the
+  // button with the keyboard.
   function dialogSummary() {
-    const parts = [dialog.getAttribute('aria-label'), dialog.getAttribute('aria-description')];
-    for (const group of dialog.querySelectorAll('[role="radiogroup"]')) {
-      const heading = $(group.getAttribute('aria-labelledby')).textContent;
-      const chosen = group.querySelector('[aria-checked="true"]');
-      parts.push(`${heading}: ${chosen ? chosen.textContent : ''}`);
-    }
-    return parts.filter(Boolean).map((p) => p.replace(/\.$/, '')).join('. ') + '.';
+    return `${dialog.getAttribute('aria-label')}. ${engine.spoken(dialog.id)}`;
   }
 
   // One line over the windows until the next game starts.
@@ -479,9 +479,8 @@
       if (engine.takesKeyboard(name)) takesKeyboard = form;
       if (form === dialog) openedDialog = true;
     }
-    // The keyboard leaves a window that closes for the command box before
-    // the window goes, a moment later: a screen reader follows the keyboard
-    // there rather than losing it with the window.
+    // The keyboard leaves a window that closes, for the window that comes up
+    // or else for the command box, before the window goes.
     const closing = Object.entries(forms).find(([n, f]) => !engine.isOpen(n) && !f.hidden
                                                           && f.contains(document.activeElement));
     const keyboardLeaves = closing && !takesKeyboard && engine.isOpen(game.id) && !game.hidden;
@@ -498,10 +497,12 @@
     else if (keyboardLeaves) keyboardTo(game);
     for (const [name, form] of Object.entries(forms)) {
       if (engine.isOpen(name)) continue;
-      if (keyboardLeaves && form === closing[1]) setTimeout(() => { form.hidden = !engine.isOpen(name) || form.hidden; }, 100);
+      if (closing && form === closing[1] && (takesKeyboard || keyboardLeaves)) hideOnceLeft(form, () => !engine.isOpen(name));
       else form.hidden = true;
     }
-    if (openedDialog) announce(dialogSummary());
+    // Told once the page has loaded, when a screen reader has begun its
+    // reading of it, which would otherwise take these words a second time.
+    if (openedDialog) afterLoad(() => announce(dialogSummary()));
     if (layoutMode === 'column') layoutColumn();
     keep();
 
@@ -655,20 +656,38 @@
 
   const labels = ['lblAction', 'lblSteps', 'lblMoney', 'lblPoints', 'lblDiff'].map((n) => [n, named(game, n)]);
   const slots = Array.from(game.querySelectorAll('[data-name^="lblInv"]'), (_, i) => named(game, 'lblInv' + i));
+  const inventory = game.querySelector('.inventory');
+  const inventoryName = inventory.getAttribute('aria-label');
 
-  function visibleBox() { return txtPwd.hidden ? txtCon : txtPwd; }
+  function visibleBox() { return engine.game.password ? txtPwd : txtCon; }
   const prompt = named(game, 'Label1');
 
-  function showBox(el, box) {
+  // What had the keyboard goes out of sight at once but leaves the page a
+  // moment later: the browser tells a screen reader where the keyboard went
+  // first, and the screen reader follows it as any move (into a text box, in
+  // its focus mode). Were it gone at once, the screen reader would hear of
+  // the loss before the move and quietly settle on its own, in browse mode,
+  // where the letters typed next are its commands.
+  function hideOnceLeft(el, stillHidden) {
+    el.classList.add('leaving');
+    setTimeout(() => {
+      el.classList.remove('leaving');
+      if (stillHidden()) el.hidden = true;
+    }, 100);
+  }
+
+  function showBox(el, box, hadKeyboard) {
     if (el.value !== box.text) el.value = box.text;
-    if (el.hidden === box.visible) el.hidden = !box.visible;
+    if (!box.visible && !el.hidden && hadKeyboard) hideOnceLeft(el, () => !engine.box(el.dataset.name).visible);
+    else if (el.hidden === box.visible) el.hidden = !box.visible;
     if (el.disabled === box.enabled) el.disabled = !box.enabled;
     const end = box.start + box.length;
     if (el.selectionStart !== box.start || el.selectionEnd !== end) el.setSelectionRange(box.start, end, 'forward');
   }
 
   function render() {
-    const focusWasIn = document.activeElement === txtCon || document.activeElement === txtPwd;
+    const hadKeyboard = document.activeElement;
+    const focusWasIn = hadKeyboard === txtCon || hadKeyboard === txtPwd;
     const reply = engine.text('txtGame').replace(/\r\n/g, '\n');
     if (setText(txtGame, reply)) txtGame.scrollTop = 0;
     for (const [name, el] of labels) {
@@ -679,6 +698,10 @@
     }
     let packed = false;
     slots.forEach((el, i) => { packed = setText(el, engine.text('lblInv' + i)) || packed; });
+    // The list is one stop for the keyboard, named with what it holds.
+    const carried = slots.map((el) => el.textContent).filter(Boolean);
+    const listName = carried.length ? `${inventoryName}: ${carried.join(', ')}` : inventoryName;
+    if (inventory.getAttribute('aria-label') !== listName) inventory.setAttribute('aria-label', listName);
     // The column shows only the slots that hold something.
     if (packed && layoutMode === 'column') layoutColumn();
     // The box that appears is shown before the other one hides, so that the
@@ -686,7 +709,7 @@
     const boxes = [[txtCon, engine.box('txtCon')], [txtPwd, engine.box('txtPwd')]];
     if (boxes[1][1].visible) boxes.reverse();
     for (const [el, box] of boxes) {
-      showBox(el, box);
+      showBox(el, box, el === hadKeyboard);
       if (focusWasIn && box.visible && box.enabled && document.activeElement !== el) el.focus({ preventScroll: true });
     }
     // A box that takes no input looks it: its prompt goes grey with its text.
@@ -878,6 +901,10 @@
   // unless the tab keeps a game, which the engine brings back instead.
   const kept = readKept();
   if (kept) for (const form of Object.values(forms)) form.hidden = true;
+  // The dialog's button has the keyboard before the page has loaded: a
+  // screen reader reads a page that has just loaded from where the keyboard
+  // is, which is the dialog's end, past the announcers at its start.
+  else dialog.querySelector('[data-keyboard]').focus({ preventScroll: true });
   layout();
   createTarnvale().then((m) => {
     engine = new Engine(m);

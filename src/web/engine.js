@@ -10,7 +10,7 @@
       this.m = module;
       this.encoder = new TextEncoder();
       this.decoder = new TextDecoder();
-      this.windows = {};     // open window -> {raises, keyboard, widgets: {name -> widget}}
+      this.windows = {};     // open window -> {raises, keyboard, spoken, widgets: {name -> widget}}
       this.open = [];        // the open windows, the one brought up last at the end
       this.game = {};        // the game's answers while its window is open
       this.finished = false;
@@ -42,6 +42,7 @@
         const w = windows[name];
         if ('raises' in changed) w.raises = changed.raises;
         if ('keyboard' in changed) w.keyboard = changed.keyboard;
+        if ('spoken' in changed) w.spoken = changed.spoken;
         Object.assign(w.widgets, changed.widgets);
       }
       this.windows = windows;
@@ -80,6 +81,8 @@
     // Changes whenever the window is opened or brought up again.
     raises(form) { return this.windows[form].raises; }
     takesKeyboard(form) { return this.windows[form].keyboard; }
+    // What a screen reader is told as the window comes up, after its name.
+    spoken(form) { return this.isOpen(form) ? this.windows[form].spoken || '' : ''; }
     widget(form, name) { return this.isOpen(form) ? this.windows[form].widgets[name] : undefined; }
 
     // Where a window of width x height opens beside the game window `game`,

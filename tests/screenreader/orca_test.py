@@ -12,12 +12,13 @@ front-end (PROGRAM --protocol, or the engine built to WebAssembly under
 node), which says what every answer is. The games:
 
 - the dialog as it opens: its choices and the button with the keyboard,
-  said once; «начать» from the keyboard;
+  said once (a page is first read to its end, as a player hears it);
+  «начать» from the keyboard;
 - the hard game to its ending (tests/transcripts/walkthrough_hard.txt), on
   the way Tab over the inventory and the counters, help opened from the
   keyboard and closed with Esc, and Up;
-- «новая» from the keyboard, the easy game chosen with the arrows, the
-  completion of «о», and the game lost (street_gameover.txt): its closing
+- «новая» from the keyboard, the easy game chosen with the arrows and
+  started with the pointer, the completion of «о», and the game lost (street_gameover.txt): its closing
   lines and what to do next, where the keyboard went, and Enter there.
 
 Every answer must be spoken exactly once after its Enter (the same reply
@@ -102,6 +103,18 @@ def spoken():
         log = f.read()
     said = re.findall(r"SPEECH OUTPUT: '(.*?)' ?\[?\{'established'", log, re.S)
     return [' '.join(s.replace('\u200b', '').split()) for s in said]
+
+
+def reading():
+    """Orca's reading of a page that has just opened, as it goes: what it has
+    read so far, and whether it has come to the end."""
+    if not os.path.exists(LOG):
+        return [], True
+    with open(LOG, encoding='utf-8', errors='replace') as f:
+        log = f.read()
+    read = re.findall(r"WEB SAY ALL CONTENT: \d+\. \[[^]]*\] '(.*?)' \(\d+-\d+\)", log, re.S)
+    done = log.count('WEB: Doing SayAll') <= log.count('WEB: textLines complete')
+    return [' '.join(r.split()) for r in read if r.strip()], done
 
 
 def words(text):
@@ -244,7 +257,13 @@ def session(front, reference):
     if dialog is None:
         return
     settle()
+    # A page that has just opened is read aloud to its end; the player
+    # listens to it before pressing anything.
+    check(wait_for(lambda: reading()[1], 60), 'Orca never finished reading the page')
+    settle()
     said = spoken()
+    check(not any(r.startswith('tarnvale: новая игра') for r in reading()[0]),
+          f'the page reads the dialog a second time: {reading()[0]}')
     opening = ' '.join(said[dialog:])
     check('сложная' in opening and 'включить' in opening,
           f'the dialog does not tell its choices as it opens: {said[dialog:]}')
@@ -280,11 +299,20 @@ def session(front, reference):
     key('Down')
     wait_said('простая', before, where=lambda s, t: t in s)
     check(front.focused() == 'lblEasy', f'the arrow did not move to «простая»: {front.focused()}')
-    front.tab_to('lblStart')
+    settle()
+    if any('not selected' in s for s in spoken()[before:]):
+        # The screen reader's browse mode (the page) moved there without
+        # choosing; the player, told so, chooses with Space.
+        before = len(spoken())
+        key('space')
+        wait_said('selected', before, where=lambda s, t: s.startswith(t))
+        settle()
+    # This game starts from the pointer: the keyboard goes to the command
+    # box all the same, and the letters typed there are the game's.
     reference.new_game_easy()
     game = Game(front, reference)
     before = len(spoken())
-    key('Return')
+    front.click('lblStart')
     game.answers.append((before, game.answer()))
     wait_said(words(game.answer())[:60], before)
     settle()
@@ -315,6 +343,10 @@ def tab_over_the_window(front, reference):
         key('Tab')
         if front.focused() in ('txtCon', 'txtPwd'):
             break
+    # The last command stands just before the box (in the page, the
+    # browser's own controls come between the end and the start again).
+    key('shift+Tab')
+    key('Tab')
     settle()
     said = spoken()[before:]
     text = lambda name: reference.widget(name)['text']
@@ -392,6 +424,27 @@ class Windows:
         if not wait_for(lambda: self.focused() == name, 10):
             check(False, f'the keyboard is on {self.focused()!r}, not {name!r}')
 
+    def click(self, name):
+        """Presses the pointer on the control of this name, as a hand would."""
+        want = next(n for n, w in self.NAMES.items() if w == name)
+
+        def walk(node, depth=0):
+            if node is None or depth > 16 or not node.get_state_set().contains(Atspi.StateType.SHOWING):
+                return None
+            if node.get_name() == want and node.get_role() == Atspi.Role.PUSH_BUTTON:
+                return node
+            for i in range(node.get_child_count()):
+                found = walk(node.get_child_at_index(i), depth + 1)
+                if found:
+                    return found
+            return None
+        node = wait_for(lambda: walk(self.app))
+        check(node is not None, f'no {want!r} to press')
+        if node is not None:
+            box = node.get_extents(Atspi.CoordType.SCREEN)
+            subprocess.run(['xdotool', 'mousemove', str(box.x + box.width // 2), str(box.y + box.height // 2),
+                            'click', '1'], check=True)
+
     def tab_to(self, name):
         for _ in range(30):
             if self.focused() == name:
@@ -401,14 +454,16 @@ class Windows:
 
 
 class Page(Windows):
-    def __init__(self, driver):
-        self.d = driver
+    def __init__(self, driver, app):
+        self.d, self.app = driver, app
 
     def focused(self):
         return self.d.execute_script('const a = document.activeElement; return a && a.dataset.name || null;')
 
     def box_text(self):
-        return self.d.execute_script('const a = document.activeElement; return a && a.value;')
+        # The input box on screen, the dead one after a game over too.
+        return self.d.execute_script('''const box = (n) => document.querySelector(`#frmTargame [data-name="${n}"]`);
+            const b = box('txtPwd').hidden ? box('txtCon') : box('txtPwd'); return b.hidden ? null : b.value;''')
 
 
 def windows(program):
@@ -435,7 +490,10 @@ def page(site, engine):
     reference = Reference(['node', '--no-experimental-fetch', engine])
     try:
         driver.get(server.url)
-        session(Page(driver), reference)
+        app = wait_for(lambda: application('Chromium'))
+        check(app is not None, 'the browser never reached the accessibility bus')
+        if app is not None:
+            session(Page(driver, app), reference)
     finally:
         reference.close()
         driver.quit()
