@@ -276,15 +276,17 @@ class PageDriver:
         const game = document.getElementById('frmTargame');
         const named = (n) => game.querySelector(`[data-name="${n}"]`);
         const con = named('txtCon'), pwd = named('txtPwd'), state = {};
+        // What is leaving is out of sight already.
+        const seen = (el) => !el.hidden && !el.classList.contains('leaving');
         state.txtGame = named('txtGame').textContent.replace(/\\n/g, '\\r\\n');
         for (const n of ['lblAction', 'lblSteps', 'lblMoney', 'lblPoints', 'lblDiff']) state[n] = named(n).textContent;
         state.inv = Array.from({length: 10}, (_, i) => named('lblInv' + i).textContent);
         state.con = con.value;
         state['con.sel'] = con.selectionStart + ' ' + (con.selectionEnd - con.selectionStart);
-        state['con.visible'] = !con.hidden;
+        state['con.visible'] = seen(con);
         state['con.enabled'] = !con.disabled;
         state.pwd = pwd.value;
-        state['pwd.visible'] = !pwd.hidden;
+        state['pwd.visible'] = seen(pwd);
         return state;'''
 
     def __init__(self, site):
@@ -300,7 +302,7 @@ class PageDriver:
             'document.querySelector(`#${arguments[0]} [data-name="${arguments[1]}"]`).click();', form, name)
 
     def shown(self, form):
-        return self.d.execute_script('const f = document.getElementById(arguments[0]); return !f.hidden;', form)
+        return self.d.execute_script('const f = document.getElementById(arguments[0]); return !f.hidden && !f.classList.contains(\'leaving\');', form)
 
     def wait(self, condition):
         # As long as a person would wait for a page on a busy machine.

@@ -225,14 +225,11 @@ void frmTargame::tellBox(std::optional<Key> key)
     const bool changed = std::exchange(m_toldPhrase, phrase) != phrase;
     if (!shown || !box->hasFocus() || shown->text.empty())
         return;
-    if (key == Key::Up) {
-        // The command brought back.
+    // The command Up brought back; or the whole phrase the completion made
+    // of the typed letters, once, as it changes (nothing when it is just
+    // what was typed).
+    if (key == Key::Up || (changed && phrase >= 0 && shown->length > 0))
         announce(box, toQString(shown->text));
-    } else if (changed && phrase >= 0 && shown->length > 0) {
-        // The whole phrase the completion made of the typed letters, once,
-        // as it changes; nothing when it is just what was typed.
-        announce(box, toQString(shown->text));
-    }
 }
 
 void frmTargame::focusInputBox()

@@ -466,6 +466,7 @@
     let takesKeyboard = null;
     for (const [name, form] of Object.entries(forms)) {
       if (!engine.isOpen(name)) continue;
+      form.classList.remove('leaving');   // back before it had gone
       const fresh = form.hidden;
       const raises = engine.raises(name);
       if (!fresh && raised.get(form) === raises) continue;
@@ -680,6 +681,7 @@
     if (el.value !== box.text) el.value = box.text;
     if (!box.visible && !el.hidden && hadKeyboard) hideOnceLeft(el, () => !engine.box(el.dataset.name).visible);
     else if (el.hidden === box.visible) el.hidden = !box.visible;
+    if (box.visible) el.classList.remove('leaving');
     if (el.disabled === box.enabled) el.disabled = !box.enabled;
     const end = box.start + box.length;
     if (el.selectionStart !== box.start || el.selectionEnd !== end) el.setSelectionRange(box.start, end, 'forward');
@@ -704,14 +706,8 @@
     if (inventory.getAttribute('aria-label') !== listName) inventory.setAttribute('aria-label', listName);
     // The column shows only the slots that hold something.
     if (packed && layoutMode === 'column') layoutColumn();
-    // The box that appears is shown before the other one hides, so that the
-    // keyboard never falls to the page between them.
-    const boxes = [[txtCon, engine.box('txtCon')], [txtPwd, engine.box('txtPwd')]];
-    if (boxes[1][1].visible) boxes.reverse();
-    for (const [el, box] of boxes) {
-      showBox(el, box, el === hadKeyboard);
-      if (focusWasIn && box.visible && box.enabled && document.activeElement !== el) el.focus({ preventScroll: true });
-    }
+    showBox(txtCon, engine.box('txtCon'), txtCon === hadKeyboard);
+    showBox(txtPwd, engine.box('txtPwd'), txtPwd === hadKeyboard);
     // A box that takes no input looks it: its prompt goes grey with its text.
     prompt.style.color = engine.box('Label1').colour;
     // The closing lines of a lost game stand at the end of the reply.

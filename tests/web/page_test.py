@@ -46,7 +46,9 @@ class PageTest(unittest.TestCase):
         return self.d.find_element(By.CSS_SELECTOR, f'#{form} [data-name="{name}"]')
 
     def shown(self, form_id):
-        return self.js('const f = document.getElementById(arguments[0]); return !!f && !f.hidden;', form_id)
+        # A window that is leaving is out of sight already.
+        return self.js('const f = document.getElementById(arguments[0]); '
+                       'return !!f && !f.hidden && !f.classList.contains("leaving");', form_id)
 
     def text(self, name):
         return self.js('return document.querySelector(`#frmTargame [data-name="${arguments[0]}"]`).textContent;', name)
