@@ -394,7 +394,7 @@
   // opened, the command box) is told first.
   let announcing = 0;
   // Once told, the words leave the page: browse mode would find them at its
-  // end, a copy of the output box.
+  // start, a copy of the output box.
   const TOLD_MS = 5000;
   let told = 0;
   function announce(text) {

@@ -136,6 +136,22 @@ def wait_said(text, after=0, timeout=20.0, where=str.startswith):
     return None
 
 
+def caught_up(quiet=0.5, timeout=30.0):
+    """Waits until Orca has worked through what happened so far: its log
+    has not grown for `quiet` seconds. On a busy machine it takes in the
+    events of the typing well after the keys; a player listens until the
+    letters and the completion have been told before pressing Enter."""
+    end = time.monotonic() + timeout
+    size, since = -1, time.monotonic()
+    while time.monotonic() < end:
+        now = os.path.getsize(LOG) if os.path.exists(LOG) else 0
+        if now != size:
+            size, since = now, time.monotonic()
+        elif time.monotonic() - since >= quiet:
+            return
+        time.sleep(0.05)
+
+
 def settle(quiet=0.8, timeout=10.0):
     """Waits until Orca has said nothing new for `quiet` seconds."""
     end = time.monotonic() + timeout
@@ -167,6 +183,7 @@ class Game:
         before = len(spoken())
         box = self.ref.visible_box()
         takes = box and box['visible'] and box['enabled']
+        caught_up()
         self.ref.key('Enter')
         key('Return')
         if takes and self.ref.game.get('turns') != turns:
