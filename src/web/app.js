@@ -668,13 +668,16 @@
   // first, and the screen reader follows it as any move (into a text box, in
   // its focus mode). Were it gone at once, the screen reader would hear of
   // the loss before the move and quietly settle on its own, in browse mode,
-  // where the letters typed next are its commands.
+  // where the letters typed next are its commands. The browser tells of the
+  // page's changes in batches, a loss before a move within one, so the two
+  // stand well apart, also on a busy machine.
+  const LEAVE_MS = 500;
   function hideOnceLeft(el, stillHidden) {
     el.classList.add('leaving');
     setTimeout(() => {
       el.classList.remove('leaving');
       if (stillHidden()) el.hidden = true;
-    }, 100);
+    }, LEAVE_MS);
   }
 
   function showBox(el, box, hadKeyboard) {
