@@ -193,19 +193,20 @@ class Game:
         return before
 
     def type(self, text):
-        self.ref.type(text)
-        want = self.ref.visible_box()['text']
-        start = self.front.box_text()
-        for _ in range(3):
-            type_text(text)
-            if self.front.wait_box(want):
+        """Types as a person does, a letter once the last one is in the box;
+        a key that a busy display lost is pressed again."""
+        for letter in text:
+            before = self.ref.visible_box()['text']
+            self.ref.type(letter)
+            want = self.ref.visible_box()['text']
+            for _ in range(3):
+                type_text(letter)
+                if wait_for(lambda: self.front.box_text() == want, 3) or self.front.box_text() != before:
+                    break
+                print(f'pressing {letter!r} of {text!r} again', flush=True)
+            if self.front.box_text() != want:
+                check(False, f'the box shows {self.front.box_text()!r}, not {want!r}')
                 return
-            # A key lost on a busy display: the box emptied, and once more.
-            print(f'retyping {text!r}: the box showed {self.front.box_text()!r}', flush=True)
-            key('Escape')
-            if start:
-                type_text(start)
-        check(False, f'the box shows {self.front.box_text()!r}, not {want!r}')
 
     def up(self):
         before = len(spoken())
