@@ -409,10 +409,13 @@
     }, 300);
   }
 
-  function afterLoad(then) {
-    if (document.readyState === 'complete') then();
-    else window.addEventListener('load', then, { once: true });
-  }
+  // The dialog's summary, unseen, after its buttons: a screen reader reads a
+  // page that has just opened from the keyboard's button on, and so reads
+  // it once, without a message of its own cutting into that reading.
+  const dialogTold = document.createElement('p');
+  dialogTold.className = 'told';
+  dialog.append(dialogTold);
+  let openedWithPage = false;
 
   // The dialog as it opens: its name, what it is for, the choices made, the
   // button with the keyboard.
@@ -501,9 +504,11 @@
       if (closing && form === closing[1] && (takesKeyboard || keyboardLeaves)) hideOnceLeft(form, () => !engine.isOpen(name));
       else form.hidden = true;
     }
-    // Told once the page has loaded, when a screen reader has begun its
-    // reading of it, which would otherwise take these words a second time.
-    if (openedDialog) afterLoad(() => announce(dialogSummary()));
+    // The dialog as the page opens is read with the page, its summary at its
+    // end; as it comes up later, it is told.
+    if (engine.isOpen(dialog.id)) dialogTold.textContent = dialogSummary();
+    if (openedDialog && !openedWithPage) announce(dialogSummary());
+    openedWithPage = false;
     if (layoutMode === 'column') layoutColumn();
     keep();
 
@@ -663,21 +668,21 @@
   function visibleBox() { return engine.game.password ? txtPwd : txtCon; }
   const prompt = named(game, 'Label1');
 
-  // What had the keyboard goes out of sight at once but leaves the page a
-  // moment later: the browser tells a screen reader where the keyboard went
-  // first, and the screen reader follows it as any move (into a text box, in
-  // its focus mode). Were it gone at once, the screen reader would hear of
-  // the loss before the move and quietly settle on its own, in browse mode,
-  // where the letters typed next are its commands. The browser tells of the
-  // page's changes in batches, a loss before a move within one, so the two
-  // stand well apart, also on a busy machine.
-  const LEAVE_MS = 500;
+  // What had the keyboard goes out of sight at once but leaves the page only
+  // with the player's next key or touch: the browser tells a screen reader
+  // where the keyboard went first, and the screen reader follows it as any
+  // move (into a text box, in its focus mode). Were it gone at once, the
+  // screen reader would hear of the loss before the move (the browser tells
+  // of a batch of changes losses first) and quietly settle on its own, in
+  // browse mode, where the letters typed next are its commands.
   function hideOnceLeft(el, stillHidden) {
     el.classList.add('leaving');
-    setTimeout(() => {
+    const go = () => {
+      for (const type of ['keydown', 'pointerdown', 'beforeinput']) document.removeEventListener(type, go, true);
       el.classList.remove('leaving');
       if (stillHidden()) el.hidden = true;
-    }, LEAVE_MS);
+    };
+    for (const type of ['keydown', 'pointerdown', 'beforeinput']) document.addEventListener(type, go, true);
   }
 
   function showBox(el, box, hadKeyboard) {
@@ -903,7 +908,10 @@
   // The dialog's button has the keyboard before the page has loaded: a
   // screen reader reads a page that has just loaded from where the keyboard
   // is, which is the dialog's end, past the announcers at its start.
-  else dialog.querySelector('[data-keyboard]').focus({ preventScroll: true });
+  else {
+    dialog.querySelector('[data-keyboard]').focus({ preventScroll: true });
+    openedWithPage = true;
+  }
   layout();
   createTarnvale().then((m) => {
     engine = new Engine(m);
