@@ -195,17 +195,20 @@ class Game:
     def type(self, text):
         """Types as a person does, a letter once the last one is in the box;
         a key that a busy display lost is pressed again."""
+        def state():
+            box = self.ref.visible_box()
+            return box['text'], box['start'], box['length']
         for letter in text:
-            before = self.ref.visible_box()['text']
+            before = state()
             self.ref.type(letter)
-            want = self.ref.visible_box()['text']
+            want = state()
             for _ in range(3):
                 type_text(letter)
-                if wait_for(lambda: self.front.box_text() == want, 3) or self.front.box_text() != before:
+                if wait_for(lambda: self.front.box_state() == want, 3) or self.front.box_state() != before:
                     break
                 print(f'pressing {letter!r} of {text!r} again', flush=True)
-            if self.front.box_text() != want:
-                check(False, f'the box shows {self.front.box_text()!r}, not {want!r}')
+            if self.front.box_state() != want:
+                check(False, f'the box shows {self.front.box_state()!r}, not {want!r}')
                 return
 
     def up(self):
@@ -417,7 +420,8 @@ class Windows:
                     return self.NAMES.get(node.get_name(), node.get_name())
         return None
 
-    def box_text(self):
+    def box_state(self):
+        """The input box on screen: its text and selection (start, length)."""
         def walk(node, depth=0):
             if node is None or depth > 6:
                 return None
@@ -431,7 +435,18 @@ class Windows:
             return None
         node = walk(self.app)
         text = node.get_text_iface() if node else None
-        return text.get_text(0, -1) if text else None
+        if not text:
+            return None
+        if text.get_n_selections() > 0:
+            selected = text.get_selection(0)
+            start, length = selected.start_offset, selected.end_offset - selected.start_offset
+        else:
+            start, length = text.get_caret_offset(), 0
+        return text.get_text(0, -1), start, length
+
+    def box_text(self):
+        state = self.box_state()
+        return state and state[0]
 
     def wait_box(self, text):
         return wait_for(lambda: self.box_text() == text, 5)
@@ -476,10 +491,12 @@ class Page(Windows):
     def focused(self):
         return self.d.execute_script('const a = document.activeElement; return a && a.dataset.name || null;')
 
-    def box_text(self):
+    def box_state(self):
         # The input box on screen, the dead one after a game over too.
-        return self.d.execute_script('''const box = (n) => document.querySelector(`#frmTargame [data-name="${n}"]`);
-            const b = box('txtPwd').hidden ? box('txtCon') : box('txtPwd'); return b.hidden ? null : b.value;''')
+        state = self.d.execute_script('''const box = (n) => document.querySelector(`#frmTargame [data-name="${n}"]`);
+            const b = box('txtPwd').hidden ? box('txtCon') : box('txtPwd');
+            return b.hidden ? null : [b.value, b.selectionStart, b.selectionEnd - b.selectionStart];''')
+        return state and tuple(state)
 
 
 def windows(program):
