@@ -124,23 +124,30 @@
 
   const isTarget = (el) => el.matches('button, input');
   const signature = (el) => `${el.tagName}.${el.getAttribute('role')}.${el.classList.contains('hand')}`;
-  // A short caption before the widget it marks (the prompt, the last command's sign).
-  const isMarker = (el) => !isTarget(el) && el.classList.contains('label') && el.textContent.trim().length <= 2;
+  // A short caption before the widget it marks (the prompt, the last command's
+  // sign): known by the captions the page came with, not by what a label
+  // shows now (the last command may be a letter, or nothing yet).
+  const markers = new Set([...document.querySelectorAll('.form .label')].filter((el) => {
+    const caption = el.textContent.trim();
+    return !isTarget(el) && caption.length > 0 && caption.length <= 2;
+  }));
+  const isMarker = (el) => markers.has(el);
 
   // A window's widgets in reading order, as rows of slots (a slot holds the
   // widgets drawn in one place, like the two input boxes). Widgets beside
-  // the output box, within its height, come after it. Rows of one widget of
-  // one kind under each other make a run, laid out as a grid.
+  // the output box, within its height, come before it, so that the output
+  // box stands just above the command line. Rows of one widget of one kind
+  // under each other make a run, laid out as a grid.
   const rowsCache = new Map();
   function rowsOf(form) {
     if (rowsCache.has(form)) return rowsCache.get(form);
     const els = [...form.querySelectorAll('[data-r]')].filter((el) => !el.matches('.outline, .list'));
     const tall = els.filter((el) => el.classList.contains('output')).map(rectOf);
-    // Beside the output box: then read after it.
+    // Beside the output box: then read before it.
     const entries = els.map((el) => {
       const [l, t] = rectOf(el);
       const box = tall.find(([ol, ot, ow, oh]) => l >= ol + ow && t >= ot && t < ot + oh);
-      return { el, t, l, side: !!box, band: box ? box[1] + box[3] : t };
+      return { el, t, l, side: !!box, band: box ? box[1] - 1 : t };
     }).sort((a, b) => a.band - b.band || a.t - b.t || a.l - b.l);
     // Widgets on one line (their tops a little apart at most) make a row.
     const lines = [];
@@ -189,7 +196,14 @@
   function heightOf(el, width) {
     if (el.classList.contains('titlebar')) return Math.round(textPx() * 1.1);
     if (el.classList.contains('line')) return 1;
-    if (isTarget(el)) return Math.max(TARGET, lineHeight());
+    if (isTarget(el)) {
+      // A caption wider than its place goes on to a second line.
+      const wraps = el.tagName !== 'INPUT' && naturalWidth(el) > width;
+      el.classList.toggle('wraps', wraps);
+      if (!wraps) return Math.max(TARGET, lineHeight());
+      el.style.width = `${width}px`;
+      return Math.max(TARGET, Math.ceil(el.getBoundingClientRect().height));
+    }
     if (el.classList.contains('wrap')) {
       el.style.width = `${width}px`;
       el.style.height = 'auto';
@@ -201,6 +215,8 @@
   // Lays a window out as a column `width` wide, at least `minHeight` tall
   // (the output box takes what is left); returns its height.
   function flow(form, width, minHeight) {
+    // Wrapped captions are measured in the column's own text size.
+    form.style.fontSize = `${textPx()}px`;
     const inner = width - 2 * PAD;
     const placed = [];       // [el, left, top, width, height] for each widget
     let output = null;
@@ -267,10 +283,16 @@
     for (const [el, l, t, w, h] of placed) put(el, l, t, w, h);
     form.style.width = `${width}px`;
     form.style.height = `${height}px`;
-    form.style.fontSize = `${textPx()}px`;
     form.style.setProperty('--line', `${crisp(1)}px`);
     put(form.querySelector('.outline'), 0, 0, width, height);
     return height;
+  }
+
+  // An on-screen keyboard takes much of the screen: the column is typed
+  // into and has much less height than it had.
+  function keyboardUp() {
+    return layoutMode === 'column' && touch.matches && document.activeElement === visibleBox()
+           && screenSpace().height < tallest.height * 0.75;
   }
 
   // The space the column has: the visual viewport, which an on-screen
@@ -282,24 +304,40 @@
     return { width, height: window.innerHeight, top: 0 };
   }
 
+  const sheets = new Set();   // help and author as the column last showed them
+  const gone = (el) => el.hidden || el.classList.contains('leaving');
   function layoutColumn() {
     const space = screenSpace();
-    stage.style.top = `${space.top}px`;
-    stage.style.height = `${space.height}px`;
-    for (const form of Object.values(forms)) {
-      if (form.hidden) continue;
-      // The dialog and the game fill the screen; help and author open over
-      // the game as tall as their text.
-      const fill = form === game || form === dialog;
-      flow(form, space.width, fill ? space.height : 0);
+    // The note's line stands above the windows, not over them.
+    const bar = noticeHeight();
+    stage.style.top = `${space.top + bar}px`;
+    stage.style.height = `${space.height - bar}px`;
+    // Every window fills the screen. Help and author are a sheet over the
+    // game (or the dialog), as long as it at least, so that none of it shows
+    // by them; each comes up at its start.
+    let below = space.height - bar;
+    for (const form of [dialog, game, forms.frmHelp, forms.frmAuthor]) {
+      if (gone(form)) continue;
+      const sheet = form === forms.frmHelp || form === forms.frmAuthor;
+      const height = flow(form, space.width, sheet ? below : space.height - bar);
+      if (!sheet) below = Math.max(below, height);
       form.style.left = '0px';
       form.style.top = '0px';
+      if (sheet && !sheets.has(form)) stage.scrollTop = 0;
     }
-    // The command line stays in sight above the keyboard.
-    if (!game.hidden && document.activeElement === visibleBox()) stage.scrollTop = stage.scrollHeight;
+    sheets.clear();
+    for (const f of [forms.frmHelp, forms.frmAuthor]) if (!gone(f)) sheets.add(f);
+    const onSheet = sheets.size > 0;
+    // The command line stays in sight above the keyboard, and the end of the
+    // latest answer just above it.
+    if (!game.hidden && !onSheet && document.activeElement === visibleBox()) {
+      stage.scrollTop = stage.scrollHeight;
+      if (keyboardUp()) txtGame.scrollTop = txtGame.scrollHeight;
+    }
   }
 
-  function viewport() { return [window.innerWidth / scale, window.innerHeight / scale]; }
+  function viewport() { return [window.innerWidth / scale, (window.innerHeight - noticeHeight()) / scale]; }
+  function noticeHeight() { return $('notice').hidden ? 0 : $('notice').offsetHeight; }
 
   function moveTo(form, x, y) {
     const [vw, vh] = viewport();
@@ -361,7 +399,8 @@
       layoutColumn();
       return;
     }
-    stage.style.top = stage.style.height = '';
+    stage.style.top = noticeHeight() ? `${noticeHeight()}px` : '';
+    stage.style.height = '';
     for (const form of Object.values(forms)) placeWidgets(form);
     if (switched) where.clear();
     for (const form of [game, dialog, forms.frmHelp, forms.frmAuthor]) {
@@ -380,6 +419,7 @@
     const now = performance.now();
     if (!kept) engine.start(now);
     else if (!engine.resume(kept, now)) notice(engine.note);
+    if (!kept && readUnkept()) notice($('notice').dataset.afresh);
     engine.setDoubleClickInterval(DOUBLE_CLICK_MS);
     sync();
   }
@@ -425,8 +465,11 @@
 
   // One line over the windows until the next game starts.
   function notice(text) {
-    $('notice').textContent = text;
-    $('notice').hidden = !text;
+    const note = $('notice');
+    if (note.textContent === text && note.hidden === !text) return;
+    note.textContent = text;
+    note.hidden = !text;
+    if (layoutMode) layout();
   }
 
   // The game in progress, kept for as long as the tab lasts; nothing once
@@ -434,20 +477,38 @@
   function readKept() {
     try { return sessionStorage.getItem(KEPT); } catch (e) { return null; }
   }
+  function readUnkept() {
+    try { return sessionStorage.getItem(KEPT + '-unkept') === '1'; } catch (e) { return false; }
+  }
   // Written once the event that changed the game has been handled, so that
   // a key's answer never waits for it; a burst of changes is written once.
   let keeping = 0;
   function keep() {
     if (!keeping) keeping = setTimeout(writeKept, 0);
   }
+  // A game that no longer fits the tab's storage is not kept at all, rather
+  // than an older one in its place; the player is told once, and again after
+  // a reload that starts afresh for it.
+  const UNKEPT = KEPT + '-unkept';
+  let unkept = false;
   function writeKept() {
     keeping = 0;
+    let record = null;
     try {
-      const record = engine.record();
+      record = engine.record();
       if (record) sessionStorage.setItem(KEPT, record);
       else sessionStorage.removeItem(KEPT);
+      sessionStorage.removeItem(UNKEPT);
+      unkept = false;
     } catch (e) {
-      // No storage (a private window, a full quota): the game just is not kept.
+      // No storage at all (a private window): the game just is not kept.
+      if (!record || !(e.name === 'QuotaExceededError' || e.code === 22)) return;
+      try {
+        sessionStorage.removeItem(KEPT);
+        sessionStorage.setItem(UNKEPT, '1');
+      } catch (e2) { /* as little as that no longer fits either */ }
+      if (!unkept) notice($('notice').dataset.unkept);
+      unkept = true;
     }
   }
   // And at once when the tab is hidden or left, which may be its last chance.
@@ -455,7 +516,10 @@
   document.addEventListener('visibilitychange', () => { if (keeping && document.hidden) { clearTimeout(keeping); writeKept(); } });
 
   function bringUp(form) {
-    if (form === game) shown.clear();   // a fresh game
+    if (form === game) {   // a fresh game, which fits again
+      shown.clear();
+      unkept = false;
+    }
     place(form);
   }
 
@@ -491,7 +555,7 @@
     showChoices();
     if (engine.isOpen(game.id)) {
       render();
-      notice('');
+      notice(unkept ? $('notice').dataset.unkept : '');
     }
     // The window that comes up takes the keyboard before any window goes:
     // were the one that has it hidden first, the keyboard would fall to the
@@ -699,7 +763,7 @@
     const hadKeyboard = document.activeElement;
     const focusWasIn = hadKeyboard === txtCon || hadKeyboard === txtPwd;
     const reply = engine.text('txtGame').replace(/\r\n/g, '\n');
-    if (setText(txtGame, reply)) txtGame.scrollTop = 0;
+    if (setText(txtGame, reply)) txtGame.scrollTop = keyboardUp() ? txtGame.scrollHeight : 0;
     for (const [name, el] of labels) {
       setText(el, engine.text(name));
       // A counter is named with its value, which is what Tab comes to it for.

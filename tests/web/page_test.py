@@ -441,6 +441,125 @@ class Phone(PageTest):
         self.assertEqual((b['value'][:1], b['start'], b['end']), ('в', 0, len(b['value'])))
 
 
+# What a player cannot see of the windows' texts on the screen as it is: a
+# text larger than its box (a last command cut without «…» where its row
+# ends), a text outside the screen where scrolling cannot bring it, a text
+# under another window, or another window's text showing by a sheet that
+# should cover it; and the note over any of it.
+UNSEEN = """
+const [vw, vh] = arguments;
+const out = [];
+const stage = document.getElementById('stage'), s = stage.getBoundingClientRect();
+const seen = (f) => !f.hidden && !f.classList.contains('leaving');
+const forms = [...document.querySelectorAll('section.form')].filter(seen)
+  .sort((a, b) => (+a.style.zIndex || 0) - (+b.style.zIndex || 0));
+const column = document.body.classList.contains('column');
+const top = forms[forms.length - 1];
+const note = document.getElementById('notice');
+const noteBox = note.hidden ? null : note.getBoundingClientRect();
+if (column && top && forms.length > 1) {
+  const t = top.getBoundingClientRect();
+  for (const f of forms.slice(0, -1)) {
+    const r = f.getBoundingClientRect();
+    if (t.left > r.left + 0.5 || t.right < r.right - 0.5 || t.top > r.top + 0.5 || t.bottom < r.bottom - 0.5)
+      out.push(`${f.id} shows by ${top.id}`);
+  }
+}
+for (const form of column ? [top] : forms) {
+  if (!form) continue;
+  for (const e of form.querySelectorAll('.label, .output, input, li')) {
+    if (!e.getClientRects().length || e.closest('[hidden], .gone')) continue;
+    const text = e.tagName === 'INPUT' ? e.value : e.textContent;
+    if (!text.trim()) continue;
+    const name = `${form.id}/${e.dataset.name || e.tagName}`;
+    const r = e.getBoundingClientRect();
+    if (r.width < 1 || r.height < 1) { out.push(`${name} has no room`); continue; }
+    if (!e.matches('.output, input')) {
+      const ellipsis = getComputedStyle(e).textOverflow === 'ellipsis';
+      if (e.scrollWidth > e.clientWidth + 1 && !ellipsis) out.push(`${name} cut across (${e.scrollWidth} > ${e.clientWidth})`);
+      if (e.scrollHeight > e.clientHeight + 1) out.push(`${name} cut below (${e.scrollHeight} > ${e.clientHeight})`);
+    }
+    if (r.left < -0.5 || r.right > vw + 0.5) out.push(`${name} off the screen sideways`);
+    // Up and down, as far as the stage scrolls, within the screen.
+    const y = r.top - s.top + stage.scrollTop;
+    if (y < -0.5 || y + r.height > Math.max(stage.scrollHeight, s.height) + 0.5 || s.top < -0.5 || s.top > vh)
+      out.push(`${name} off the screen (${r.top}..${r.bottom})`);
+    // What of it the stage shows now, scrolled as it is.
+    const from = Math.max(r.top, s.top, 0), to = Math.min(r.bottom, s.bottom, vh);
+    if (noteBox && from < noteBox.bottom - 0.5 && to > noteBox.top + 0.5) out.push(`${name} under the note`);
+    const x = (Math.max(r.left, 0) + Math.min(r.right, vw)) / 2, cy = (from + to) / 2;
+    const hit = to > from ? document.elementFromPoint(x, cy) : null;
+    if (hit && !form.contains(hit) && hit !== note) out.push(`${name} under ${hit.closest('section') ? hit.closest('section').id : hit.tagName}`);
+  }
+}
+const action = document.querySelector('#frmTargame [data-name="lblAction"]');
+if (forms.includes(document.getElementById('frmTargame')) && action.textContent && action.getBoundingClientRect().width < 40)
+  out.push('the last command is hardly shown');
+return out;
+"""
+
+
+class WholeText(PageTest):
+    """Every window's every text seen whole, on a desktop and on phones, with
+    an on-screen keyboard up where a box has the keyboard."""
+    SIZES = ((1280, 800, False), (320, 568, True), (360, 640, True), (390, 844, True), (844, 390, True))
+
+    def screen(self, width, height, mobile):
+        self.d.execute_cdp_cmd('Emulation.setDeviceMetricsOverride',
+                               {'width': width, 'height': height, 'deviceScaleFactor': 2, 'mobile': mobile})
+        if mobile:
+            self.d.execute_cdp_cmd('Emulation.setTouchEmulationEnabled', {'enabled': True, 'maxTouchPoints': 5})
+        self.wait_for(lambda: self.js('return [innerWidth, innerHeight];') == [width, height])
+        self.js('return new Promise((done) => requestAnimationFrame(() => requestAnimationFrame(done)));')
+
+    def unseen(self, width, height, what):
+        self.assertEqual(self.js(UNSEEN, width, height), [], f'{what} at {width}x{height}')
+
+    def windows_at(self, width, height, mobile):
+        self.screen(width, height, mobile)
+        self.js('sessionStorage.clear();')
+        self.d.get(self.site.url)
+        self.wait_for(lambda: self.shown('frmNew'))
+        self.unseen(width, height, 'the dialog')
+        self.start()
+        for line in ('осмотреть урну', 'налево', 'взять кирпич', 'выйти на улицу', 'ы'):
+            self.command(line)
+        self.command('осмотреть урну очень внимательно со всех сторон и даже изнутри')
+        self.unseen(width, height, 'the game')
+        if mobile:
+            # An on-screen keyboard takes the lower part of the screen: the
+            # end of the latest answer and the command line stay in sight.
+            kept = max(160, height // 2 - 100)
+            self.screen(width, kept, mobile)
+            con = self.js('return document.querySelector(\'[data-name="txtCon"]\').getBoundingClientRect().toJSON();')
+            out = self.js('''const o = document.querySelector('[data-name="txtGame"]'), r = o.getBoundingClientRect();
+                return [r.top, r.bottom, o.scrollTop + o.clientHeight >= o.scrollHeight - 1];''')
+            self.assertTrue(0 <= con['top'] and con['bottom'] <= kept + 0.5, f'the command line at {width}x{kept}')
+            self.assertTrue(out[0] < con['top'] and out[1] > 0 and out[2], f'the answer\'s end at {width}x{kept}: {out}')
+            self.unseen(width, kept, 'the game with the keyboard up')
+            self.screen(width, height, mobile)
+        for button, form in (('lblHelp', 'frmHelp'), ('lblAuthor', 'frmAuthor')):
+            time.sleep(SETTLE)
+            self.click('frmTargame', button)
+            self.wait_for(lambda: self.shown(form))
+            self.unseen(width, height, form)
+            time.sleep(SETTLE)
+            self.click(form, 'lblExit')
+        # A kept game that can no longer be brought back: the note and the
+        # dialog under it.
+        # (After the page's own writing, which waits for the event to end.)
+        self.js('''return new Promise((done) => setTimeout(() => {
+            sessionStorage.setItem('tarnvale-game', 'nothing a game was ever kept as'); done(); }, 0));''')
+        self.d.get(self.site.url)
+        self.wait_for(lambda: self.js('return !document.getElementById("notice").hidden;'))
+        self.unseen(width, height, 'the note over the dialog')
+
+    def test_every_size(self):
+        for width, height, mobile in self.SIZES:
+            with self.subTest(size=f'{width}x{height}'):
+                self.windows_at(width, height, mobile)
+
+
 class Resize(PageTest):
     width, height = 1000, 800
 
@@ -511,6 +630,25 @@ class Keeping(PageTest):
         self.reload()
         self.assertTrue(self.shown('frmNew'))
         self.assertFalse(self.shown('frmTargame') or self.shown('frmHelp'))
+
+    def test_a_game_past_the_storage_quota_is_not_kept_and_says_so(self):
+        self.start()
+        self.command('осмотреть урну')
+        # The tab's storage all but full, as huge pasted lines would fill it:
+        # the game's next change no longer fits.
+        self.js('''let i = 0, n = 1 << 22;
+            while (n >= 4) { try { sessionStorage.setItem('filler' + i, 'x'.repeat(n)); i++; } catch (e) { n >>= 1; } }''')
+        self.command('налево')
+        note = lambda: self.js('const n = document.getElementById("notice"); return n.hidden ? "" : n.textContent;')
+        self.wait_for(lambda: note())
+        self.assertTrue(note().startswith('Игру больше нельзя сохранить в этой вкладке'), note())
+        self.command('взять кирпич')
+        self.assertTrue(note().startswith('Игру больше нельзя сохранить'), 'the note stays while the game goes on')
+        # A reload brings back no older game: it starts afresh and says why.
+        self.reload()
+        self.assertTrue(self.shown('frmNew'))
+        self.assertFalse(self.shown('frmTargame'))
+        self.assertTrue(note().startswith('Игру не удалось сохранить'), note())
 
     def test_a_reload_at_the_password_box(self):
         self.start()
