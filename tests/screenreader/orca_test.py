@@ -72,6 +72,20 @@ def wait_for(find, timeout=20.0):
         time.sleep(0.1)
 
 
+def find(node, wanted, depth=6, within=lambda node: True):
+    """The first accessible under `node`, itself included, that is `wanted`,
+    looking `depth` levels down and only into what is `within`."""
+    if node is None or depth < 0 or not within(node):
+        return None
+    if wanted(node):
+        return node
+    for i in range(node.get_child_count()):
+        found = find(node.get_child_at_index(i), wanted, depth - 1, within)
+        if found:
+            return found
+    return None
+
+
 def applications():
     desktop = Atspi.get_desktop(0)
     return [desktop.get_child_at_index(i) for i in range(desktop.get_child_count())]
@@ -402,38 +416,18 @@ class Windows:
         self.app = app
 
     def focused(self):
-        def walk(node, depth=0):
-            if node is None or depth > 6:
-                return None
-            if node.get_state_set().contains(Atspi.StateType.FOCUSED):
-                return node
-            for i in range(node.get_child_count()):
-                found = walk(node.get_child_at_index(i), depth + 1)
-                if found:
-                    return found
-            return None
         for i in range(self.app.get_child_count()):
             window = self.app.get_child_at_index(i)
             if window and window.get_state_set().contains(Atspi.StateType.ACTIVE):
-                node = walk(window)
+                node = find(window, lambda n: n.get_state_set().contains(Atspi.StateType.FOCUSED))
                 if node:
                     return self.NAMES.get(node.get_name(), node.get_name())
         return None
 
     def box_state(self):
         """The input box on screen: its text and selection (start, length)."""
-        def walk(node, depth=0):
-            if node is None or depth > 6:
-                return None
-            states = node.get_state_set()
-            if states.contains(Atspi.StateType.EDITABLE) and states.contains(Atspi.StateType.SHOWING):
-                return node
-            for i in range(node.get_child_count()):
-                found = walk(node.get_child_at_index(i), depth + 1)
-                if found:
-                    return found
-            return None
-        node = walk(self.app)
+        node = find(self.app, lambda n: n.get_state_set().contains(Atspi.StateType.EDITABLE)
+                    and n.get_state_set().contains(Atspi.StateType.SHOWING))
         text = node.get_text_iface() if node else None
         if not text:
             return None
@@ -458,18 +452,8 @@ class Windows:
     def click(self, name):
         """Presses the pointer on the control of this name, as a hand would."""
         want = next(n for n, w in self.NAMES.items() if w == name)
-
-        def walk(node, depth=0):
-            if node is None or depth > 16 or not node.get_state_set().contains(Atspi.StateType.SHOWING):
-                return None
-            if node.get_name() == want and node.get_role() == Atspi.Role.PUSH_BUTTON:
-                return node
-            for i in range(node.get_child_count()):
-                found = walk(node.get_child_at_index(i), depth + 1)
-                if found:
-                    return found
-            return None
-        node = wait_for(lambda: walk(self.app))
+        node = wait_for(lambda: find(self.app, lambda n: n.get_name() == want and n.get_role() == Atspi.Role.PUSH_BUTTON,
+                                     depth=16, within=lambda n: n.get_state_set().contains(Atspi.StateType.SHOWING)))
         check(node is not None, f'no {want!r} to press')
         if node is not None:
             box = node.get_extents(Atspi.CoordType.SCREEN)
