@@ -477,8 +477,14 @@
   function readKept() {
     try { return sessionStorage.getItem(KEPT); } catch (e) { return null; }
   }
+  // A game that no longer fits the tab's storage is not kept at all, rather
+  // than an older one in its place; the player is told once, and again after
+  // a reload that starts afresh for it.
+  const UNKEPT = KEPT + '-unkept';
+  const UNKEPT_NOTE = $('notice').dataset.unkept;
+  let unkept = false;
   function readUnkept() {
-    try { return sessionStorage.getItem(KEPT + '-unkept') === '1'; } catch (e) { return false; }
+    try { return sessionStorage.getItem(UNKEPT) === '1'; } catch (e) { return false; }
   }
   // Written once the event that changed the game has been handled, so that
   // a key's answer never waits for it; a burst of changes is written once.
@@ -486,11 +492,6 @@
   function keep() {
     if (!keeping) keeping = setTimeout(writeKept, 0);
   }
-  // A game that no longer fits the tab's storage is not kept at all, rather
-  // than an older one in its place; the player is told once, and again after
-  // a reload that starts afresh for it.
-  const UNKEPT = KEPT + '-unkept';
-  let unkept = false;
   function writeKept() {
     keeping = 0;
     let record = null;
@@ -507,7 +508,7 @@
         sessionStorage.removeItem(KEPT);
         sessionStorage.setItem(UNKEPT, '1');
       } catch (e2) { /* as little as that no longer fits either */ }
-      if (!unkept) notice($('notice').dataset.unkept);
+      if (!unkept) notice(UNKEPT_NOTE);
       unkept = true;
     }
   }
@@ -555,7 +556,7 @@
     showChoices();
     if (engine.isOpen(game.id)) {
       render();
-      notice(unkept ? $('notice').dataset.unkept : '');
+      notice(unkept ? UNKEPT_NOTE : '');
     }
     // The window that comes up takes the keyboard before any window goes:
     // were the one that has it hidden first, the keyboard would fall to the
@@ -570,8 +571,10 @@
     }
     // The dialog as the page opens is read with the page, its summary at its
     // end; as it comes up later, it is told.
-    if (engine.isOpen(dialog.id)) dialogTold.textContent = dialogSummary();
-    if (openedDialog && !openedWithPage) announce(dialogSummary());
+    if (engine.isOpen(dialog.id)) {
+      dialogTold.textContent = dialogSummary();
+      if (openedDialog && !openedWithPage) announce(dialogTold.textContent);
+    }
     openedWithPage = false;
     if (layoutMode === 'column') layoutColumn();
     keep();
