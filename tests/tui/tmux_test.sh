@@ -707,7 +707,11 @@ jobcontrol)
     wait_for "сложная игра"
     playing=$(modes)
     [ "$playing" != "$shell" ] || fail "the game did not take the terminal: $playing"
+    # Ctrl+Z stops the game the moment the terminal gets it; letters the
+    # game has not read yet by then are the shell's, as with any program.
+    # A player presses it on what they see.
     type_keys "осм"
+    expect_command "осм"
     key C-z
     wait_for "Stopped"
     expect_printed modes "$shell"
