@@ -196,20 +196,19 @@
   function heightOf(el, width) {
     if (el.classList.contains('titlebar')) return Math.round(textPx() * 1.1);
     if (el.classList.contains('line')) return 1;
-    if (isTarget(el)) {
-      // A caption wider than its place goes on to a second line.
-      const wraps = el.tagName !== 'INPUT' && naturalWidth(el) > width;
-      el.classList.toggle('wraps', wraps);
-      if (!wraps) return Math.max(TARGET, lineHeight());
-      el.style.width = `${width}px`;
-      return Math.max(TARGET, Math.ceil(el.getBoundingClientRect().height));
-    }
     if (el.classList.contains('wrap')) {
       el.style.width = `${width}px`;
       el.style.height = 'auto';
       return Math.ceil(el.getBoundingClientRect().height);
     }
-    return el.classList.contains('hand') ? TARGET : lineHeight();
+    const least = isTarget(el) ? Math.max(TARGET, lineHeight()) : el.classList.contains('hand') ? TARGET : lineHeight();
+    // A caption wider than its place goes on to a second line (the last
+    // command ends in «…» instead).
+    const wraps = el.tagName !== 'INPUT' && !el.classList.contains('cut') && naturalWidth(el) > width;
+    el.classList.toggle('wraps', wraps);
+    if (!wraps) return least;
+    el.style.width = `${width}px`;
+    return Math.max(least, Math.ceil(el.getBoundingClientRect().height));
   }
 
   // Lays a window out as a column `width` wide, at least `minHeight` tall

@@ -201,7 +201,10 @@ private:
                   << "\" title=\"" << html(w.description) << "\" aria-hidden=\"true\"></div>\n";
             return;
         case Kind::Counter:
-            // The counters can be reached from the keyboard and read.
+            // The counters can be reached from the keyboard and read. What
+            // they show changes as the game goes: it stays on its one line,
+            // ending in «…» where a row too short for it ends.
+            classes += " cut";
             extra += " tabindex=\"0\"";
             [[fallthrough]];
         case Kind::Label:
