@@ -292,6 +292,7 @@ class PageDriver:
     def __init__(self, site):
         sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), 'web'))
         import browser
+        self.browser = browser
         self.site = browser.Site(site)
         self.d = browser.chromium()
 
@@ -327,12 +328,7 @@ class PageDriver:
         # old tab keeps its game as it is left, so clearing its storage first
         # would not do.)
         if self.d.current_url.startswith(self.site.url):
-            old = self.d.current_window_handle
-            self.d.switch_to.new_window('tab')
-            new = self.d.current_window_handle
-            self.d.switch_to.window(old)
-            self.d.close()
-            self.d.switch_to.window(new)
+            self.browser.fresh_tab(self.d)
         self.d.get(self.site.url)
         self.choose_and_start()
 

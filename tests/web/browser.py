@@ -86,6 +86,9 @@ class _QuietHandler(http.server.SimpleHTTPRequestHandler):
         pass
 
 
+MOBILE_AGENT = 'Mozilla/5.0 (Linux; Android 13) Mobile'
+
+
 def chromium(width=1280, height=800, mobile=False, headless=True, extra=()):
     """A fresh Chromium (headless unless told) with its own profile; quit()
     removes it. `extra` are further command-line options."""
@@ -102,7 +105,7 @@ def chromium(width=1280, height=800, mobile=False, headless=True, extra=()):
     if mobile:
         options.add_experimental_option('mobileEmulation', {
             'deviceMetrics': {'width': width, 'height': height, 'pixelRatio': 3.0, 'touch': True},
-            'userAgent': 'Mozilla/5.0 (Linux; Android 13) Mobile'})
+            'userAgent': MOBILE_AGENT})
     options.set_capability('goog:loggingPrefs', {'browser': 'ALL'})
     driver = webdriver.Chrome(service=Service('/usr/bin/chromedriver'), options=options)
     if not mobile:
@@ -118,6 +121,28 @@ def chromium(width=1280, height=800, mobile=False, headless=True, extra=()):
             shutil.rmtree(profile, ignore_errors=True)
     driver.quit = quit_and_clean
     return driver
+
+
+def fresh_tab(driver):
+    """A new tab in the driver's Chromium in place of the one it had: a
+    program with no kept game and no screen pretended."""
+    old = driver.current_window_handle
+    driver.switch_to.new_window('tab')
+    new = driver.current_window_handle
+    driver.switch_to.window(old)
+    driver.close()
+    driver.switch_to.window(new)
+
+
+def emulate(driver, width, height, mobile):
+    """Chromium's tab as a screen of that size: a phone's (touch, three
+    device pixels to each, a phone's browser) or a desktop's."""
+    driver.execute_cdp_cmd('Emulation.setDeviceMetricsOverride',
+                           {'width': width, 'height': height, 'deviceScaleFactor': 3 if mobile else 1,
+                            'mobile': mobile})
+    driver.execute_cdp_cmd('Emulation.setTouchEmulationEnabled', {'enabled': mobile, 'maxTouchPoints': 5})
+    if mobile:
+        driver.execute_cdp_cmd('Emulation.setUserAgentOverride', {'userAgent': MOBILE_AGENT})
 
 
 # --- One kind of tab in every engine -------------------------------------
@@ -146,12 +171,7 @@ class SeleniumTab(Tab):
         self.d = driver
 
     def fresh(self):
-        old = self.d.current_window_handle
-        self.d.switch_to.new_window('tab')
-        new = self.d.current_window_handle
-        self.d.switch_to.window(old)
-        self.d.close()
-        self.d.switch_to.window(new)
+        fresh_tab(self.d)
 
     def open(self, url):
         self.d.get(url)
@@ -170,10 +190,7 @@ class SeleniumTab(Tab):
         self.d.find_element(By.CSS_SELECTOR, selector).click()
 
     def screen(self, width, height, mobile):
-        self.d.execute_cdp_cmd('Emulation.setDeviceMetricsOverride',
-                               {'width': width, 'height': height, 'deviceScaleFactor': 2 if mobile else 1,
-                                'mobile': mobile})
-        self.d.execute_cdp_cmd('Emulation.setTouchEmulationEnabled', {'enabled': mobile, 'maxTouchPoints': 5})
+        emulate(self.d, width, height, mobile)
 
     def errors(self):
         return [e['message'] for e in self.d.get_log('browser') if e['level'] == 'SEVERE']

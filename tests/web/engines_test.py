@@ -18,7 +18,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import browser  # noqa: E402
 
 ENGINE = SITE = None
-SETTLE = 0.6   # a window's buttons take no press this soon after it opened
+SETTLE = 0.6   # a window's buttons take no press this soon after it appeared
 
 
 def setUpModule():
@@ -46,8 +46,9 @@ class EngineTest(unittest.TestCase):
     site = tab = None
 
     def setUp(self):
+        self.appeared = {}
         self.tab.fresh()
-        self.tab.open(self.site.url)
+        self.open()
         self.screen(1280, 800, False)
         self.wait_for(lambda: self.shown('frmNew'))
 
@@ -72,8 +73,13 @@ class EngineTest(unittest.TestCase):
 
     def shown(self, form_id):
         # A window that is leaving is out of sight already.
-        return self.js('const f = document.getElementById(arguments[0]); '
-                       'return !!f && !f.hidden && !f.classList.contains("leaving");', form_id)
+        shown = self.js('const f = document.getElementById(arguments[0]); '
+                        'return !!f && !f.hidden && !f.classList.contains("leaving");', form_id)
+        if not shown:
+            self.appeared.pop(form_id, None)
+        else:
+            self.appeared.setdefault(form_id, time.monotonic())
+        return shown
 
     def text(self, name):
         return self.js('return document.querySelector(`#frmTargame [data-name="${arguments[0]}"]`).textContent;', name)
@@ -87,7 +93,9 @@ class EngineTest(unittest.TestCase):
         return self.js('const n = document.getElementById("notice"); return n.hidden ? "" : n.textContent;')
 
     def click(self, form, name):
-        time.sleep(SETTLE)
+        # As a person does: a moment after the window came, not at once.
+        since = self.appeared.get(form, self.loaded)
+        time.sleep(max(0, since + SETTLE - time.monotonic()))
         self.tab.click(f'#{form} [data-name="{name}"]')
 
     def start(self, easy=False):
@@ -100,8 +108,13 @@ class EngineTest(unittest.TestCase):
     def command(self, line):
         self.tab.keys(line, Keys.ENTER)
 
+    def open(self):
+        self.tab.open(self.site.url)
+        self.loaded, self.appeared = time.monotonic(), {}
+
     def reload(self):
         self.tab.reload()
+        self.loaded, self.appeared = time.monotonic(), {}
         self.wait_for(lambda: self.js('return [...document.querySelectorAll("section.form")].some(f => !f.hidden);'))
 
 
@@ -286,7 +299,7 @@ class WholeText(EngineTest):
 
     def windows_at(self, width, height, mobile):
         self.tab.fresh()
-        self.tab.open(self.site.url)
+        self.open()
         self.screen(width, height, mobile)
         self.wait_for(lambda: self.shown('frmNew'))
         self.unseen(width, height, 'the dialog')

@@ -1,4 +1,5 @@
 """The page in headless Chromium, played with real key, mouse and touch events.
+(What every engine must do as well is in engines_test.py.)
 
     /usr/bin/python3 page_test.py SITE_DIR TRANSCRIPTS_DIR
 """
@@ -20,14 +21,25 @@ SITE = TRANSCRIPTS = None
 SETTLE = 0.6   # a window's buttons take no press this soon after it opened
 
 
+def setUpModule():
+    PageTest.d = browser.chromium()
+
+
+def tearDownModule():
+    PageTest.d.quit()
+
+
 class PageTest(unittest.TestCase):
+    """One Chromium for the whole file (the module's set-up), a fresh tab per
+    game, as a desktop's or a phone's screen; each its own server."""
     width, height, mobile = 1280, 800, False
+    d = None
 
     def setUp(self):
         self.site = browser.Site(SITE)
-        self.d = browser.chromium(self.width, self.height, self.mobile)
         self.addCleanup(self.site.stop)
-        self.addCleanup(self.d.quit)
+        browser.fresh_tab(self.d)
+        browser.emulate(self.d, self.width, self.height, self.mobile)
         self.d.get(self.site.url)
         self.wait_for(lambda: self.shown('frmNew'))
 
