@@ -211,7 +211,7 @@ class FramedTab(SeleniumTab):
     touch = False   # WebKitGTK has no touch screen to pretend
     HOLDER = '/frame-of-the-screen.html'
     PAGE = ('<!DOCTYPE html><html lang="ru"><title>frame</title><body style="margin:0;background:#888">'
-            '<iframe id="screen" style="border:0;display:block" width="1280" height="800"></iframe>')
+            '<iframe id="screen" style="border:0;display:block"></iframe>')
 
     def fresh(self):
         pass
@@ -224,7 +224,8 @@ class FramedTab(SeleniumTab):
             const gone = navigator.serviceWorker ? navigator.serviceWorker.getRegistrations()
               .then((all) => Promise.all(all.map((r) => r.unregister()))) : null;
             return Promise.all([gone, self.caches && caches.keys().then((k) => Promise.all(k.map((n) => caches.delete(n))))]);''')
-        self.d.execute_script('document.getElementById("screen").src = arguments[0];', url)
+        self.d.execute_script('const f = document.getElementById("screen"); [f.width, f.height] = arguments[1]; f.src = arguments[0];',
+                              url, self.size)
         self.d.switch_to.frame('screen')
         self.wait_loaded()
 
@@ -236,7 +237,12 @@ class FramedTab(SeleniumTab):
         from selenium.webdriver.common.action_chains import ActionChains
         ActionChains(self.d).send_keys(*keys).perform()
 
+    size = (1280, 800)
+
     def screen(self, width, height, mobile):
+        self.size = (width, height)
+        if not self.d.current_url.endswith(self.HOLDER):
+            return   # the frame opens at that size
         self.d.switch_to.default_content()
         self.d.execute_script('const f = document.getElementById("screen"); f.width = arguments[0]; f.height = arguments[1];',
                               width, height)
@@ -246,10 +252,18 @@ class FramedTab(SeleniumTab):
         return []   # WebKitGTK's WebDriver has no console to read
 
     def screenshot(self):
-        from selenium.webdriver.common.by import By
+        # The window's picture, once the frame has painted, cut to the frame
+        # (WebKitGTK's picture of an element leaves parts of it unpainted).
+        import io
+        from PIL import Image
+        self.js('return new Promise((done) => requestAnimationFrame(() => requestAnimationFrame(done)));')
         self.d.switch_to.default_content()
         try:
-            return self.d.find_element(By.ID, 'screen').screenshot_as_png
+            width, height = self.d.execute_script('const f = document.getElementById("screen"); return [f.width, f.height];')
+            window = Image.open(io.BytesIO(self.d.get_screenshot_as_png()))
+            out = io.BytesIO()
+            window.crop((0, 0, int(width), int(height))).save(out, 'PNG')
+            return out.getvalue()
         finally:
             self.d.switch_to.frame('screen')
 
