@@ -11,6 +11,7 @@ import shutil
 import socket
 import socketserver
 import subprocess
+import sys
 import tempfile
 import threading
 import time
@@ -51,6 +52,12 @@ class _Server(socketserver.ThreadingTCPServer):
     def shutdown_request(self, request):
         self.connections.discard(request)
         super().shutdown_request(request)
+
+    def handle_error(self, request, client_address):
+        # A browser that leaves a page mid-answer (a test's reload, a stopped
+        # site, the benchmark's audit) is no fault of the site's.
+        if not isinstance(sys.exc_info()[1], ConnectionError):
+            super().handle_error(request, client_address)
 
     def drop_connections(self):
         # A browser opens connections ahead of its requests: one accepted
