@@ -156,14 +156,21 @@ class Playing(EngineTest):
         self.assertEqual(self.text('lblSteps'), '1 ходов')
 
 
+# What a reload must bring back: the windows open, the game's texts, its
+# boxes with their caret, selection and keyboard.
+KEPT = """
+const open = [...document.querySelectorAll('section.form')].filter(f => !f.hidden).map(f => f.id);
+const game = document.getElementById('frmTargame');
+const texts = [...game.querySelectorAll('.label, .output, li')].map(e => [e.dataset.name, e.textContent]);
+const boxes = [...game.querySelectorAll('input')].map(b => [b.dataset.name, b.value, b.selectionStart,
+                b.selectionEnd, b.hidden, b.disabled, document.activeElement === b]);
+return {open, texts, boxes};
+"""
+
+
 class Keeping(EngineTest):
     def snapshot(self):
-        return self.js('''const open = [...document.querySelectorAll('section.form')].filter(f => !f.hidden).map(f => f.id);
-            const game = document.getElementById('frmTargame');
-            const texts = [...game.querySelectorAll('.label, .output, li')].map(e => [e.dataset.name, e.textContent]);
-            const boxes = [...game.querySelectorAll('input')].map(b => [b.dataset.name, b.value, b.selectionStart,
-                            b.selectionEnd, b.hidden, b.disabled, document.activeElement === b]);
-            return {open, texts, boxes};''')
+        return self.js(KEPT)
 
     def test_a_reload_brings_the_game_back(self):
         self.start()

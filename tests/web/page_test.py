@@ -16,6 +16,7 @@ from selenium.webdriver.support.ui import WebDriverWait
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import browser  # noqa: E402
+import engines_test  # noqa: E402
 
 SITE = TRANSCRIPTS = None
 SETTLE = 0.6   # a window's buttons take no press this soon after it opened
@@ -494,12 +495,7 @@ class Resize(PageTest):
 
 class Keeping(PageTest):
     def snapshot(self):
-        return self.js('''const open = [...document.querySelectorAll('section.form')].filter(f => !f.hidden).map(f => f.id);
-            const game = document.getElementById('frmTargame');
-            const texts = [...game.querySelectorAll('.label, .output, li')].map(e => [e.dataset.name, e.textContent]);
-            const boxes = [...game.querySelectorAll('input')].map(b => [b.dataset.name, b.value, b.selectionStart,
-                            b.selectionEnd, b.hidden, b.disabled, document.activeElement === b]);
-            return {open, texts, boxes};''')
+        return self.js(engines_test.KEPT)
 
     def reload(self):
         self.d.refresh()
