@@ -202,8 +202,8 @@
       return Math.ceil(el.getBoundingClientRect().height);
     }
     const least = isTarget(el) ? Math.max(TARGET, lineHeight()) : el.classList.contains('hand') ? TARGET : lineHeight();
-    // A caption wider than its place goes on to a second line (the last
-    // command ends in «…» instead).
+    // A caption wider than its place goes on to a second line (a counter,
+    // the last command above all, ends in «…» instead).
     const wraps = el.tagName !== 'INPUT' && !el.classList.contains('cut') && naturalWidth(el) > width;
     el.classList.toggle('wraps', wraps);
     if (!wraps) return least;

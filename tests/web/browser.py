@@ -162,9 +162,14 @@ class Tab:
     engine = ''
     touch = True   # whether a phone-sized screen has a coarse pointer
 
-    def wait_loaded(self):
+    def wait_loaded(self, old=None):
+        """Until a page has loaded that is not the one which began at `old`
+        (its performance.timeOrigin), nor the empty one a frame begins with."""
         deadline = time.monotonic() + 20
-        while self.js('return document.readyState;') != 'complete':
+        while True:
+            origin, state, address = self.js('return [performance.timeOrigin, document.readyState, location.href];')
+            if origin != old and state == 'complete' and address != 'about:blank':
+                return
             if time.monotonic() > deadline:
                 raise TimeoutError('the page did not load')
             time.sleep(0.05)
@@ -237,8 +242,8 @@ class FramedTab(SeleniumTab):
         self.wait_loaded()
 
     def reload(self):
-        self.d.execute_script('location.reload();')
-        self.wait_loaded()
+        before = self.js('location.reload(); return performance.timeOrigin;')
+        self.wait_loaded(before)
 
     def keys(self, *keys):
         from selenium.webdriver.common.action_chains import ActionChains
