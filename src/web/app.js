@@ -303,7 +303,7 @@
     return { width, height: window.innerHeight, top: 0 };
   }
 
-  const sheets = new Set();   // help and author as the column last showed them
+  let sheets = new Set();   // help and author as the column last showed them
   const gone = (el) => el.hidden || el.classList.contains('leaving');
   function layoutColumn() {
     const space = screenSpace();
@@ -315,6 +315,7 @@
     // game (or the dialog), as long as it at least, so that none of it shows
     // by them; each comes up at its start.
     let below = space.height - bar;
+    const shownSheets = new Set();
     for (const form of [dialog, game, forms.frmHelp, forms.frmAuthor]) {
       if (gone(form)) continue;
       const sheet = form === forms.frmHelp || form === forms.frmAuthor;
@@ -322,14 +323,14 @@
       if (!sheet) below = Math.max(below, height);
       form.style.left = '0px';
       form.style.top = '0px';
-      if (sheet && !sheets.has(form)) stage.scrollTop = 0;
+      if (!sheet) continue;
+      if (!sheets.has(form)) stage.scrollTop = 0;
+      shownSheets.add(form);
     }
-    sheets.clear();
-    for (const f of [forms.frmHelp, forms.frmAuthor]) if (!gone(f)) sheets.add(f);
-    const onSheet = sheets.size > 0;
+    sheets = shownSheets;
     // The command line stays in sight above the keyboard, and the end of the
     // latest answer just above it.
-    if (!game.hidden && !onSheet && document.activeElement === visibleBox()) {
+    if (!game.hidden && !sheets.size && document.activeElement === visibleBox()) {
       stage.scrollTop = stage.scrollHeight;
       if (keyboardUp()) txtGame.scrollTop = txtGame.scrollHeight;
     }

@@ -162,18 +162,6 @@ class Tab:
     engine = ''
     touch = True   # whether a phone-sized screen has a coarse pointer
 
-    def wait_loaded(self, old=None):
-        """Until a page has loaded that is not the one which began at `old`
-        (its performance.timeOrigin), nor the empty one a frame begins with."""
-        deadline = time.monotonic() + 20
-        while True:
-            origin, state, address = self.js('return [performance.timeOrigin, document.readyState, location.href];')
-            if origin != old and state == 'complete' and address != 'about:blank':
-                return
-            if time.monotonic() > deadline:
-                raise TimeoutError('the page did not load')
-            time.sleep(0.05)
-
 
 class SeleniumTab(Tab):
     """Chromium through chromedriver: one browser, a fresh tab per game."""
@@ -227,6 +215,18 @@ class FramedTab(SeleniumTab):
 
     def fresh(self):
         pass
+
+    def wait_loaded(self, old=None):
+        """Until a page has loaded that is not the one which began at `old`
+        (its performance.timeOrigin), nor the empty one a frame begins with."""
+        deadline = time.monotonic() + 20
+        while True:
+            origin, state, address = self.js('return [performance.timeOrigin, document.readyState, location.href];')
+            if origin != old and state == 'complete' and address != 'about:blank':
+                return
+            if time.monotonic() > deadline:
+                raise TimeoutError('the page did not load')
+            time.sleep(0.05)
 
     def open(self, url):
         self.d.switch_to.default_content()
